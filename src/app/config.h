@@ -1,0 +1,43 @@
+#pragma once
+
+#include "tracklist/musicinfo.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The three settings of tl.ini. Wait times below 0 are kept as 0.
+struct Settings
+{
+    std::string strIniPath;
+    std::int32_t lngDefaultPlayTime = 0;    // seconds
+    std::int32_t lngHootInitWaitTime = 0;   // milliseconds
+    std::int32_t lngDriverInitWaitTime = 0; // milliseconds
+};
+
+// Why the configuration could not be read; message names the file, the key and
+// the text found, e.g. "tl.ini:3: DefaultPlayTime is not a whole number: \"abc\"".
+struct ConfigError
+{
+    std::string key;
+    int lineNumber = 0; // 0 when the key (or the file) is missing
+    std::string message;
+};
+
+// Reads DefaultPlayTime, HootInitWaitTime and DriverInitWaitTime from the
+// section [config] of tl.ini in currentDirectory. Nothing is left undefined:
+// on any failure the error is returned and settings must not be used.
+std::optional<ConfigError> CommonReadConfig(const std::string &currentDirectory, Settings &settings);
+
+// One value of the section in settings.strIniPath, with its comment (from the
+// first ";") cut, blanks trimmed and every TAB removed. With pathFlag exactly
+// VbTrue a relative value is made absolute against currentDirectory.
+std::string CommonGetIniString(const Settings &settings, const std::string &currentDirectory,
+                               std::string_view section, std::string_view key, VbBool pathFlag);
+
+// The locale-free text-to-integer conversion of the settings: blanks, an
+// optional sign, digits, an optional "." fraction rounded to the nearest whole
+// number with halves to the even neighbour. nullopt for an empty or
+// non-numeric text or one outside the signed 32-bit range.
+std::optional<std::int32_t> textToInt32(std::string_view text);

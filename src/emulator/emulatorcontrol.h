@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/config.h"
+#include "emulator/platform.h"
+#include "tracklist/liststore.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+inline constexpr const char *kHootWindowTitle = "hoot... - Sound Hardware Emulator";
+
+// What the emulator control remembers between orders.
+struct EmulatorState
+{
+    // -1 when the emulator was found running (or not yet attached), the pid of
+    // the emulator that Tunelark started, 0 if that process could not be kept.
+    ProcessId lngHootProcess = -1;
+    std::string strLastTitle;
+    std::string strLastMajor;
+    std::string strLastSub;
+};
+
+// A failure to show the user: a Japanese message naming the program and what
+// happened.
+struct EmulatorError
+{
+    std::string message;
+};
+
+struct EmulatorLimits
+{
+    std::chrono::milliseconds windowAppear{60000}; // after starting "hoot.exe"
+    std::chrono::milliseconds clientRun{30000};    // each hootclient run
+    std::chrono::milliseconds windowPoll{50};      // between looks for the window
+};
+
+// Two ways to keep the window alive during a wait: `all` runs every pending
+// event (waits for a program), `paintOnly` holds user input back (the
+// configured pauses).
+struct EventPumps
+{
+    EventPump all;
+    EventPump paintOnly;
+};
+
+// Finds or starts the emulator and gives it its orders through hootclient, one
+// client run per order, waiting for each run to end.
+class EmulatorControl
+{
+public:
+    EmulatorControl(Platform &platform, const Settings &settings, EventPumps pumps, EmulatorLimits limits = {});
+
+    // Finds the emulator's window or starts "hoot.exe" and waits for it, then
+    // sends "hootclient override" and forgets the last game selection.
+    std::optional<EmulatorError> CommonHootStart();
+
+    // Has the emulator play track `index` of the list: a game selection order
+    // when title, major or sub differ from the last ones sent, then the play
+    // order with the track's code.
+    std::optional<EmulatorError> CommonPlayMusic(const ListStore &store, std::int32_t index);
+
+    // Terminates the emulator if Tunelark started it; a found one keeps running.
+    void CommonHootEnd();
+
+    // Waits for one client run, within the client time limit; a run that
+    // overstays is ended. `commandLine` names the order in the message.
+    std::optional<EmulatorError> CommonWaitProcess(ProcessId pid, const std::string &commandLine);
+
+    const EmulatorState &state() const { return m_state; }
+
+private:
+    std::optional<EmulatorError> runClient(const std::string &commandLine);
+
+    Platform &m_platform;
+    const Settings &m_settings;
+    EventPumps m_pumps;
+    EmulatorLimits m_limits;
+    EmulatorState m_state;
+};

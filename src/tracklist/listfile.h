@@ -1,0 +1,34 @@
+#pragma once
+
+#include "tracklist/liststore.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One problem found while reading a list, with its 1-based line number.
+struct ListProblem
+{
+    enum class Severity { Error, Warning };
+
+    int lineNumber = 0;
+    Severity severity = Severity::Error;
+    std::string reason; // English, without the line number
+
+    friend bool operator==(const ListProblem &, const ListProblem &) = default;
+};
+
+// Reads a whole list file into the store, the way start-up loads it: comment
+// lines and blank lines skipped, every track line converted to a record in
+// file order. Lines that cannot be read are reported as errors and kept in the
+// store as KeptLine; lines with a doubtful play time are loaded and reported as
+// warnings. Clears booListChanged first and sets it for hexadecimal codes.
+std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &store);
+
+// One record in the writer's layout, UTF-8, without a line end:
+// 01:35,"Alpha","m1","s2",18,"Opening Theme"
+std::string formatTrackLine(const MusicInfo &record);
+
+// The whole file as a save writes it: every record in index order with the
+// kept lines at their places, each line ended by CR LF, in the store's encoding.
+std::string writeTrackList(const ListStore &store);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "tracklist/musicinfo.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The encoding a list file was read in; a save writes it back the same way.
+enum class ListEncoding { ShiftJis, Utf8, Utf8WithBom };
+
+// A line of the file that could not be read as a track. It is not lost: a save
+// writes its original bytes back, in front of record `beforeRecord` (or at the
+// end when that equals the record count).
+struct KeptLine
+{
+    std::int32_t beforeRecord = 0;
+    std::string rawBytes; // without its line end
+
+    friend bool operator==(const KeptLine &, const KeptLine &) = default;
+};
+
+// The in-memory track list: filled once by the reader, read by everything else.
+struct ListStore
+{
+    std::vector<MusicInfo> typMusicList;
+    std::int32_t lngMusicCount = 0;
+    std::int32_t lngPlayLoc = 0;
+    VbBool booListChanged = VbFalse;
+
+    ListEncoding encoding = ListEncoding::ShiftJis;
+    std::vector<KeptLine> keptLines;
+
+    // Grows the list by exactly one record.
+    void addRecord(MusicInfo record);
+    // Stores the elapsed seconds as the current track's play time and marks the
+    // list changed, even when the value is the same as before.
+    void storePlayTime(std::int32_t seconds);
+};
