@@ -1,0 +1,106 @@
+#include "app/lifecycle.h"
+
+#include "app/savefile.h"
+#include "tracklist/listfile.h"
+
+#include <QFileInfo>
+
+#include <utility>
+
+namespace {
+
+constexpr int kListedProblems = 20;
+
+std::string describeUnreadLines(const std::vector<ListProblem> &problems)
+{
+    std::string text = "tl.lst の次の行は読み込めませんでした。保存しても元のまま残ります。\n";
+    int listed = 0;
+    int errors = 0;
+    for (const ListProblem &problem : problems) {
+        if (problem.severity != ListProblem::Severity::Error)
+            continue;
+        if (++errors > kListedProblems)
+            continue;
+        text += "\n" + std::to_string(problem.lineNumber) + " 行目: " + problem.reason;
+        ++listed;
+    }
+    if (errors > listed)
+        text += "\n\nほか " + std::to_string(errors - listed) + " 行";
+    return errors ? text : std::string();
+}
+
+} // namespace
+
+ProgramLifecycle::ProgramLifecycle(Common &common, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
+                                   std::string currentDirectory, EmulatorLimits limits)
+    : m_common(common)
+    , m_dialogs(dialogs)
+    , m_currentDirectory(std::move(currentDirectory))
+    , m_emulator(platform, common.settings, std::move(pumps), limits)
+{
+}
+
+QString ProgramLifecycle::listPath() const
+{
+    return QString::fromStdString(m_currentDirectory) + QStringLiteral("/tl.lst");
+}
+
+bool ProgramLifecycle::CommonProgramStart()
+{
+    if (!m_instance.acquire()) {
+        m_dialogs.showExclamation("既に起動されています。");
+        return false;
+    }
+    if (auto error = CommonReadConfig(m_currentDirectory, m_common.settings)) {
+        m_dialogs.showExclamation(error->messageJa);
+        return false;
+    }
+    if (!QFileInfo(listPath()).isFile()) {
+        m_dialogs.showExclamation("曲リストファイルが見つかりません。");
+        return false;
+    }
+    if (!loadList())
+        return false;
+    if (auto error = m_emulator.CommonHootStart()) {
+        m_dialogs.showExclamation(error->message);
+        m_emulator.CommonHootEnd();
+        return false;
+    }
+    m_common.seedRandom();
+    return true;
+}
+
+bool ProgramLifecycle::loadList()
+{
+    m_common.list.booListChanged = VbFalse;
+    m_intListFile.setFileName(listPath());
+    QByteArray bytes;
+    if (m_intListFile.open(QIODevice::ReadOnly))
+        bytes = m_intListFile.readAll();
+    if (!m_intListFile.isOpen() || m_intListFile.error() != QFileDevice::NoError) {
+        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + m_intListFile.errorString().toStdString());
+        return false;
+    }
+    const auto problems = readTrackList(std::string_view(bytes.constData(), bytes.size()), m_common.list);
+    if (const std::string text = describeUnreadLines(problems); !text.empty())
+        m_dialogs.showExclamation(text);
+    return true;
+}
+
+void ProgramLifecycle::CommonProgramEnd()
+{
+    m_intListFile.close();
+    if (m_common.list.booListChanged == VbTrue && m_dialogs.askYesNo("演奏時間情報を記録しますか？"))
+        saveList();
+    m_emulator.CommonHootEnd();
+}
+
+void ProgramLifecycle::saveList()
+{
+    const std::string bytes = writeTrackList(m_common.list);
+    const auto failed = saveFileAtomically(listPath(), QByteArray::fromStdString(bytes));
+    if (failed) {
+        m_dialogs.showExclamation("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n"
+                                  + failed->toStdString());
+    }
+}

@@ -1,0 +1,38 @@
+#include "app/singleinstance.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QString>
+
+#include <unistd.h>
+
+namespace {
+
+// One lock per user (the folder) and per display (the name): separate X
+// sessions of one user each get their own player.
+QString lockFilePath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath() + QStringLiteral("/tunelark-") + QString::number(getuid());
+    QDir().mkpath(folder);
+    QString display = qEnvironmentVariable("DISPLAY", QStringLiteral("none"));
+    display.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return folder + QStringLiteral("/tunelark-") + display + QStringLiteral(".lock");
+}
+
+} // namespace
+
+SingleInstance::SingleInstance() : m_lock(std::make_unique<QLockFile>(lockFilePath()))
+{
+    // Never stale by age: a long-running player keeps its lock. A lock whose
+    // owner process is gone is taken over at once.
+    m_lock->setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::acquire()
+{
+    return m_lock->tryLock(0);
+}

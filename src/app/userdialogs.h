@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// The message boxes of start-up and shut-down, all titled "Tunelark". The
+// window provides them; tests answer them.
+class UserDialogs
+{
+public:
+    virtual ~UserDialogs() = default;
+
+    // Exclamation icon, OK button only.
+    virtual void showExclamation(const std::string &text) = 0;
+    // Question icon, Yes and No buttons; true for Yes.
+    virtual bool askYesNo(const std::string &text) = 0;
+};

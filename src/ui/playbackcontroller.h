@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/common.h"
+#include "app/lifecycle.h"
+
+#include <QObject>
+
+#include <deque>
+
+class FormMain;
+class QCloseEvent;
+
+// The behaviour of the player window: plays the first track at load, counts
+// the seconds of the current track, moves on when its time has passed (unless
+// looping), and carries out the buttons and the grid's double-click, Enter and
+// Space. Input that arrives while a track change waits for the emulator's
+// client is queued and carried out in order once the change has ended.
+class PlaybackController : public QObject
+{
+    Q_OBJECT
+
+public:
+    PlaybackController(FormMain &form, Common &common, ProgramLifecycle &lifecycle);
+
+    // The window's load event. False when the program must end now (start-up
+    // has told the user why).
+    bool load();
+
+    // The window's events; public so tests can raise them as the toolkit does.
+    void onTimer2Tick();
+    void onCmdNextClick();
+    void onCmdGetTimeClick();
+    void onGridPlayListActivate(); // double-click, Enter or Space
+
+    void FormMainRefreshPlayInfo(qint32 lngForcusLoc);
+    qint32 FormMainGetRandom();
+
+    qint32 lngPlayCount = 0;
+    qint32 lngMusicTime = 0;
+    qint32 lngPlayLimit = 0;
+
+    bool isChanging() const { return m_changing; }
+
+private:
+    enum class Entry { Tick, Next, GetTime, Grid };
+    struct Command
+    {
+        Entry entry;
+        qint32 gridRow = 0; // the grid's row when the user acted
+    };
+
+    bool hasTracks() const { return m_common.list.lngMusicCount > 0; }
+    void submit(Command command);
+    void run(const Command &command);
+    void finishInput();
+    void nextTrackIndex();
+    void changeTrack(VbBool booListRefresh, VbBool booTopMove);
+    void playCurrentTrack();
+    void showPlayTime();
+    void onClosing(QCloseEvent *event);
+
+    FormMain &m_form;
+    Common &m_common;
+    ProgramLifecycle &m_lifecycle;
+    bool m_changing = false;
+    bool m_closeRequested = false;
+    bool m_ended = false;
+    bool m_emulatorFailureShown = false;
+    std::deque<Command> m_queued;
+};
