@@ -1,0 +1,304 @@
+#include "emulator/platform_posix.h"
+
+#include "emulator/commandline.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+extern char **environ;
+
+using std::chrono::milliseconds;
+
+// Waits wake up at least this often to run the window's events.
+static constexpr milliseconds kPumpSlice{10};
+
+struct XLookup
+{
+    ::Display *display = nullptr;
+    Atom clientList = None;
+    Atom netWmName = None;
+    Atom utf8String = None;
+};
+
+struct PosixPlatform::X11Connection
+{
+    XLookup lookup;
+
+    ~X11Connection() { XCloseDisplay(lookup.display); }
+};
+
+// A window may vanish between being listed and being looked at (BadWindow);
+// Xlib's default handler would end the program for that.
+static int ignoreXError(::Display *, XErrorEvent *)
+{
+    return 0;
+}
+
+class XErrorTrap
+{
+public:
+    explicit XErrorTrap(::Display *display) : m_display(display), m_previous(XSetErrorHandler(ignoreXError)) {}
+    ~XErrorTrap()
+    {
+        // Errors still on their way must reach our handler, not the previous one.
+        XSync(m_display, False);
+        XSetErrorHandler(m_previous);
+    }
+    XErrorTrap(const XErrorTrap &) = delete;
+    XErrorTrap &operator=(const XErrorTrap &) = delete;
+
+private:
+    ::Display *m_display;
+    XErrorHandler m_previous;
+};
+
+static bool netWmNameIs(const XLookup &x, Window window, std::string_view title)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(x.display, window, x.netWmName, 0, LONG_MAX / 4, False, x.utf8String, &type, &format,
+                           &count, &after, &data) != Success)
+        return false;
+    const bool match = data && type == x.utf8String && format == 8
+                       && std::string_view(reinterpret_cast<const char *>(data), count) == title;
+    if (data)
+        XFree(data);
+    return match;
+}
+
+static bool wmNameIs(const XLookup &x, Window window, std::string_view title)
+{
+    XTextProperty property{};
+    if (!XGetWMName(x.display, window, &property))
+        return false;
+    bool match = false;
+    char **list = nullptr;
+    int count = 0;
+    if (property.value && Xutf8TextPropertyToTextList(x.display, &property, &list, &count) >= Success) {
+        match = count > 0 && list[0] == title;
+        XFreeStringList(list);
+    }
+    if (property.value)
+        XFree(property.value);
+    return match;
+}
+
+static bool titleIs(const XLookup &x, Window window, std::string_view title)
+{
+    return netWmNameIs(x, window, title) || wmNameIs(x, window, title);
+}
+
+static std::vector<Window> managedClients(const XLookup &x, Window root)
+{
+    std::vector<Window> clients;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(x.display, root, x.clientList, 0, LONG_MAX / 4, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success
+        && data && type == XA_WINDOW && format == 32) {
+        // Format 32 comes as an array of long, whatever the size of long.
+        const auto *windows = reinterpret_cast<const unsigned long *>(data);
+        clients.assign(windows, windows + count);
+    }
+    if (data)
+        XFree(data);
+    return clients;
+}
+
+// Window managers reparent clients into frames, so every level is looked at.
+static bool treeHoldsTitle(const XLookup &x, Window root, std::string_view title)
+{
+    std::vector<Window> pending{root};
+    while (!pending.empty()) {
+        const Window parent = pending.back();
+        pending.pop_back();
+        Window rootReturn = None;
+        Window parentReturn = None;
+        Window *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(x.display, parent, &rootReturn, &parentReturn, &children, &count))
+            continue;
+        bool found = false;
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            found = titleIs(x, children[i], title);
+            pending.push_back(children[i]);
+        }
+        if (children)
+            XFree(children);
+        if (found)
+            return true;
+    }
+    return false;
+}
+
+PosixPlatform::PosixPlatform() = default;
+PosixPlatform::~PosixPlatform() = default;
+
+WindowSearch PosixPlatform::findWindow(std::string_view titleUtf8)
+{
+    if (!m_x11) {
+        ::Display *display = XOpenDisplay(nullptr);
+        if (!display)
+            return WindowSearch::NoDisplay;
+        m_x11 = std::make_unique<X11Connection>();
+        m_x11->lookup = {display, XInternAtom(display, "_NET_CLIENT_LIST", False),
+                         XInternAtom(display, "_NET_WM_NAME", False), XInternAtom(display, "UTF8_STRING", False)};
+    }
+    const XLookup &x = m_x11->lookup;
+    XErrorTrap trap(x.display);
+    const Window root = DefaultRootWindow(x.display);
+    for (const Window window : managedClients(x, root)) {
+        if (titleIs(x, window, titleUtf8))
+            return WindowSearch::Found;
+    }
+    return treeHoldsTitle(x, root, titleUtf8) ? WindowSearch::Found : WindowSearch::NotFound;
+}
+
+// The show style is a Windows notion: X11 has no say in how a new program
+// shows its window, so it is ignored here.
+StartResult PosixPlatform::startProgram(std::string_view commandLine, ShowStyle)
+{
+    std::vector<std::string> arguments = splitWindowsCommandLine(commandLine);
+    if (arguments.empty() || arguments.front().empty())
+        return {0, "empty command line"};
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // Our descriptors (the X connection, sockets, the list file) stay ours.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    sigaddset(&signals, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = 0;
+    const int error = posix_spawnp(&pid, argv.front(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    switch (error) {
+    case 0:
+        return {pid, {}};
+    case ENOENT:
+        return {0, "not found"};
+    case EACCES:
+        return {0, "not executable"};
+    default:
+        return {0, std::strerror(error)};
+    }
+}
+
+std::optional<int> PosixPlatform::reap(ProcessId pid)
+{
+    if (pid <= 0)
+        return 0; // waitpid and kill would take these for whole process groups
+    if (const auto known = m_exitCodes.find(pid); known != m_exitCodes.end())
+        return known->second;
+    int status = 0;
+    pid_t result = 0;
+    do {
+        result = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+    } while (result == -1 && errno == EINTR);
+    if (result == 0)
+        return std::nullopt;
+    if (result == -1) {
+        // Not our child: it has ended once its pid is gone; no code to tell.
+        if (errno == ECHILD && kill(static_cast<pid_t>(pid), 0) == -1 && errno == ESRCH)
+            return 0;
+        return std::nullopt;
+    }
+    const int code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+    m_exitCodes[pid] = code;
+    return code;
+}
+
+WaitResult PosixPlatform::waitForExit(ProcessId pid, milliseconds limit, const EventPump &pump)
+{
+    const milliseconds deadline = now() + limit;
+    // Readable once the process has ended, so the wait wakes at its end.
+    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+    WaitResult result{WaitResult::Outcome::TimedOut, 0};
+    for (;;) {
+        if (const std::optional<int> code = reap(pid)) {
+            result = {WaitResult::Outcome::Exited, *code};
+            break;
+        }
+        const milliseconds remaining = deadline - now();
+        if (remaining <= milliseconds::zero())
+            break;
+        const milliseconds slice = pump ? std::min(remaining, kPumpSlice) : remaining;
+        if (pidfd >= 0) {
+            pollfd entry{pidfd, POLLIN, 0};
+            poll(&entry, 1, static_cast<int>(std::min<long long>(slice.count(), INT_MAX)));
+        } else {
+            std::this_thread::sleep_for(std::min(slice, kPumpSlice));
+        }
+        if (pump)
+            pump();
+    }
+    if (pidfd >= 0)
+        close(pidfd);
+    return result;
+}
+
+bool PosixPlatform::hasExited(ProcessId pid)
+{
+    return reap(pid).has_value();
+}
+
+void PosixPlatform::terminate(ProcessId pid)
+{
+    if (pid <= 0 || hasExited(pid))
+        return;
+    kill(static_cast<pid_t>(pid), SIGTERM);
+    if (waitForExit(pid, milliseconds(2000), {}).outcome == WaitResult::Outcome::Exited)
+        return;
+    kill(static_cast<pid_t>(pid), SIGKILL);
+    waitForExit(pid, milliseconds(5000), {});
+}
+
+void PosixPlatform::pause(milliseconds duration, const EventPump &pump)
+{
+    if (!pump) {
+        std::this_thread::sleep_for(duration);
+        return;
+    }
+    const milliseconds deadline = now() + duration;
+    for (milliseconds remaining = duration; remaining > milliseconds::zero(); remaining = deadline - now()) {
+        std::this_thread::sleep_for(std::min(remaining, kPumpSlice));
+        pump();
+    }
+}
+
+milliseconds PosixPlatform::now()
+{
+    return std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+}

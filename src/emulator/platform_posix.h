@@ -1,0 +1,36 @@
+#pragma once
+
+#include "emulator/platform.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+
+// The platform on Linux: X11 for the window lookup, posix_spawn and pidfd for
+// the programs. Only the children it started can be waited for with an exit
+// code; other processes count as ended once they are gone.
+class PosixPlatform : public Platform
+{
+public:
+    PosixPlatform();
+    ~PosixPlatform() override;
+    PosixPlatform(const PosixPlatform &) = delete;
+    PosixPlatform &operator=(const PosixPlatform &) = delete;
+
+    WindowSearch findWindow(std::string_view titleUtf8) override;
+    StartResult startProgram(std::string_view commandLine, ShowStyle style) override;
+    WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump) override;
+    bool hasExited(ProcessId pid) override;
+    void terminate(ProcessId pid) override;
+    void pause(std::chrono::milliseconds duration, const EventPump &pump) override;
+    std::chrono::milliseconds now() override;
+
+private:
+    struct X11Connection;
+
+    // The exit code once the process has ended (reaping it), nothing while it runs.
+    std::optional<int> reap(ProcessId pid);
+
+    std::unique_ptr<X11Connection> m_x11;
+    std::map<ProcessId, int> m_exitCodes; // children already reaped
+};
