@@ -23,6 +23,7 @@ struct ConfigError
     std::string key;
     int lineNumber = 0; // 0 when the key (or the file) is missing
     std::string message;
+    std::string messageJa; // the same for the start-up message box
 };
 
 // Reads DefaultPlayTime, HootInitWaitTime and DriverInitWaitTime from the
