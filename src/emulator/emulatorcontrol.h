@@ -20,6 +20,9 @@ struct EmulatorState
     std::string strLastTitle;
     std::string strLastMajor;
     std::string strLastSub;
+    // Client runs that ended with a non-zero exit code: noted, not retried.
+    int failedClientRuns = 0;
+    int lastClientExitCode = 0;
 };
 
 // A failure to show the user: a Japanese message naming the program and what

@@ -1,0 +1,176 @@
+#include "emulator/emulatorcontrol.h"
+
+#include <iostream>
+#include <utility>
+
+static constexpr const char *kEmulatorCommand = "hoot.exe";
+static constexpr const char *kOverrideCommand = "hootclient override";
+
+static std::chrono::milliseconds settingMs(std::int32_t value)
+{
+    return std::chrono::milliseconds(value);
+}
+
+// "60" for whole seconds, "1.5" otherwise, so a short test limit still reads right.
+static std::string secondsText(std::chrono::milliseconds limit)
+{
+    const auto ms = limit.count();
+    std::string text = std::to_string(ms / 1000);
+    if (const auto fraction = ms % 1000; fraction != 0) {
+        std::string digits = std::to_string(1000 + fraction).substr(1);
+        while (digits.back() == '0')
+            digits.pop_back();
+        text += '.' + digits;
+    }
+    return text;
+}
+
+static EmulatorError noDisplayError()
+{
+    return {"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"};
+}
+
+static EmulatorError startError(const std::string &program, const std::string &reason)
+{
+    return {program + " を起動できません（" + reason + "）。"};
+}
+
+static std::string selectionLine(const MusicInfo &record)
+{
+    // Values go out as stored, without escaping: a quotation mark inside one
+    // reaches the client as the list has it.
+    return "hootclient title=\"" + record.strGameTitle + "\" major=\"" + record.strMajor + "\" sub=\""
+        + record.strSub + "\"";
+}
+
+// Starts the emulator and waits for its window; pid is the process that
+// opened it.
+static std::optional<EmulatorError> launchEmulator(Platform &platform, const EventPumps &pumps,
+                                                   const EmulatorLimits &limits, ProcessId &pid)
+{
+    const auto started = platform.now();
+    StartResult start = platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
+    if (!start.ok())
+        return startError(kEmulatorCommand, start.error);
+
+    // Under Wine a start right after an earlier Wine session has ended fails
+    // now and then without a window; one more start gets past that.
+    bool restarted = false;
+    for (;;) {
+        pumps.all();
+        const WindowSearch search = platform.findWindow(kHootWindowTitle);
+        if (search == WindowSearch::Found)
+            break;
+        if (search == WindowSearch::NoDisplay) {
+            platform.terminate(start.pid);
+            return noDisplayError();
+        }
+        if (platform.hasExited(start.pid)) {
+            if (restarted)
+                return EmulatorError{std::string(kEmulatorCommand) + " がウィンドウを開く前に終了しました。"};
+            restarted = true;
+            start = platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
+            if (!start.ok())
+                return startError(kEmulatorCommand, start.error);
+            continue;
+        }
+        if (platform.now() - started >= limits.windowAppear) {
+            platform.terminate(start.pid);
+            return EmulatorError{std::string(kEmulatorCommand) + " のウィンドウが " + secondsText(limits.windowAppear)
+                                 + " 秒以内に現れませんでした。"};
+        }
+        platform.pause(limits.windowPoll, pumps.all);
+    }
+
+    pid = start.pid;
+    return std::nullopt;
+}
+
+EmulatorControl::EmulatorControl(Platform &platform, const Settings &settings, EventPumps pumps,
+                                 EmulatorLimits limits)
+    : m_platform(platform)
+    , m_settings(settings)
+    , m_pumps(std::move(pumps))
+    , m_limits(limits)
+{
+}
+
+std::optional<EmulatorError> EmulatorControl::CommonHootStart()
+{
+    m_state.lngHootProcess = -1;
+
+    switch (m_platform.findWindow(kHootWindowTitle)) {
+    case WindowSearch::NoDisplay:
+        return noDisplayError();
+    case WindowSearch::Found:
+        break;
+    case WindowSearch::NotFound: {
+        ProcessId pid = 0;
+        if (auto error = launchEmulator(m_platform, m_pumps, m_limits, pid))
+            return error;
+        // Kept before the pause, so that whatever fails from here on, the
+        // caller's CommonHootEnd still ends the emulator Tunelark started.
+        m_state.lngHootProcess = pid;
+        m_platform.pause(settingMs(m_settings.lngHootInitWaitTime), m_pumps.paintOnly);
+        break;
+    }
+    }
+
+    if (auto error = runClient(kOverrideCommand))
+        return error;
+    m_platform.pause(settingMs(m_settings.lngDriverInitWaitTime), m_pumps.paintOnly);
+    m_state.strLastTitle.clear();
+    m_state.strLastMajor.clear();
+    m_state.strLastSub.clear();
+    return std::nullopt;
+}
+
+std::optional<EmulatorError> EmulatorControl::CommonPlayMusic(const ListStore &store, std::int32_t index)
+{
+    const MusicInfo &record = store.typMusicList.at(static_cast<std::size_t>(index));
+
+    if (record.strGameTitle != m_state.strLastTitle || record.strMajor != m_state.strLastMajor
+        || record.strSub != m_state.strLastSub) {
+        if (auto error = runClient(selectionLine(record)))
+            return error;
+        m_platform.pause(settingMs(m_settings.lngDriverInitWaitTime), m_pumps.paintOnly);
+        m_state.strLastTitle = record.strGameTitle;
+        m_state.strLastMajor = record.strMajor;
+        m_state.strLastSub = record.strSub;
+    }
+
+    return runClient("hootclient code " + record.curCode.toDecimalText());
+}
+
+void EmulatorControl::CommonHootEnd()
+{
+    if (m_state.lngHootProcess > 0)
+        m_platform.terminate(m_state.lngHootProcess);
+    m_state.lngHootProcess = -1;
+}
+
+std::optional<EmulatorError> EmulatorControl::CommonWaitProcess(ProcessId pid, const std::string &commandLine)
+{
+    const WaitResult result = m_platform.waitForExit(pid, m_limits.clientRun, m_pumps.all);
+    if (result.outcome == WaitResult::Outcome::TimedOut) {
+        m_platform.terminate(pid);
+        return EmulatorError{"hootclient が " + secondsText(m_limits.clientRun)
+                             + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"};
+    }
+    // The order has been handed over either way; a failing client is noted,
+    // and playback goes on.
+    if (result.exitCode != 0) {
+        ++m_state.failedClientRuns;
+        m_state.lastClientExitCode = result.exitCode;
+        std::cerr << "hootclient exited with code " << result.exitCode << ": " << commandLine << '\n';
+    }
+    return std::nullopt;
+}
+
+std::optional<EmulatorError> EmulatorControl::runClient(const std::string &commandLine)
+{
+    const StartResult start = m_platform.startProgram(commandLine, ShowStyle::Hidden);
+    if (!start.ok())
+        return startError("hootclient", start.error);
+    return CommonWaitProcess(start.pid, commandLine);
+}
