@@ -157,8 +157,8 @@ std::optional<EmulatorError> EmulatorControl::CommonWaitProcess(ProcessId pid, c
         return EmulatorError{"hootclient が " + secondsText(m_limits.clientRun)
                              + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"};
     }
-    // The order has been handed over either way; a failing client is noted,
-    // and playback goes on.
+    // A failing run is noted, not retried: one lost order must not stop
+    // playback, and the next track change sends fresh orders anyway.
     if (result.exitCode != 0) {
         ++m_state.failedClientRuns;
         m_state.lastClientExitCode = result.exitCode;
