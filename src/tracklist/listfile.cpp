@@ -1,0 +1,324 @@
+#include "tracklist/listfile.h"
+
+#include "tracklist/conversions.h"
+#include "tracklist/splitfields.h"
+#include "tracklist/textcodec.h"
+
+#include <cstddef>
+#include <limits>
+#include <optional>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::int16_t kLastField = 5;
+
+// Only U+0020: tabs and full-width spaces are part of the text.
+std::string_view trimSpaces(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A line ends at CR LF, at CR alone or at LF alone; a last line without a
+// line end counts too.
+std::vector<std::string_view> splitLines(std::string_view bytes)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(bytes.substr(start));
+            break;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+        if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+// How many fields the line reaches, counting commas outside quotation marks
+// the way CommonSplitFields does; an empty last field counts as reached.
+int countFields(std::string_view line)
+{
+    int count = 1;
+    bool quoting = false;
+    for (const char c : line) {
+        if (c == '"')
+            quoting = !quoting;
+        else if (c == ',' && !quoting)
+            ++count;
+    }
+    return count;
+}
+
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// A text field without its spaces, its first and last character (normally
+// the quotation marks) and the spaces inside them; nullopt when it has fewer
+// than two characters.
+std::optional<std::string> unquote(std::string_view field)
+{
+    field = trimSpaces(field);
+    if (field.empty())
+        return std::nullopt;
+    std::size_t firstEnd = 1;
+    while (firstEnd < field.size() && isContinuationByte(field[firstEnd]))
+        ++firstEnd;
+    std::size_t lastStart = field.size() - 1;
+    while (lastStart > 0 && isContinuationByte(field[lastStart]))
+        --lastStart;
+    if (lastStart < firstEnd)
+        return std::nullopt;
+    return std::string(trimSpaces(field.substr(firstEnd, lastStart - firstEnd)));
+}
+
+// Decimal syntax whatever the value, to tell "no number" from "too large".
+bool hasDecimalSyntax(std::string_view text)
+{
+    std::size_t pos = text.find_first_not_of(" \t");
+    if (pos == std::string_view::npos)
+        return false;
+    if (text[pos] == '-' || text[pos] == '+')
+        ++pos;
+    bool digitSeen = false;
+    bool pointSeen = false;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (c >= '0' && c <= '9')
+            digitSeen = true;
+        else if (c == '.' && !pointSeen)
+            pointSeen = true;
+        else
+            break;
+    }
+    return digitSeen && text.find_first_not_of(" \t", pos) == std::string_view::npos;
+}
+
+std::string quoted(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result += text;
+    result += '"';
+    return result;
+}
+
+struct ParsedLine
+{
+    MusicInfo record;
+    bool hexCode = false;
+    std::string error; // empty when the line can be loaded
+    std::string warning;
+};
+
+// One track line, already without its surrounding spaces.
+ParsedLine parseTrackLine(std::string_view line)
+{
+    ParsedLine parsed;
+    if (countFields(line) <= kLastField) {
+        parsed.error = "fewer than six fields";
+        return parsed;
+    }
+    std::vector<std::string> fields;
+    CommonSplitFields(line, kLastField, fields);
+
+    const struct
+    {
+        std::size_t index;
+        std::string MusicInfo::*text;
+        const char *name;
+    } textFields[] = {
+        {1, &MusicInfo::strGameTitle, "game title"},
+        {2, &MusicInfo::strMajor, "major"},
+        {3, &MusicInfo::strSub, "sub"},
+        {5, &MusicInfo::strMusicTitle, "music title"},
+    };
+    for (const auto &field : textFields) {
+        std::optional<std::string> text = unquote(fields[field.index]);
+        if (!text) {
+            parsed.error = std::string(field.name) + " field is shorter than two characters";
+            return parsed;
+        }
+        parsed.record.*field.text = std::move(*text);
+    }
+
+    const std::string_view code = trimSpaces(fields[4]);
+    if (code.starts_with("0x")) {
+        const std::optional<Currency> value = CommonHexToCode(code.substr(2));
+        if (!value) {
+            parsed.error = "hexadecimal code is too large: " + quoted(code);
+            return parsed;
+        }
+        parsed.record.curCode = *value;
+        parsed.hexCode = true;
+    } else {
+        const std::optional<Currency> value = Currency::fromDecimalText(code);
+        if (!value) {
+            parsed.error = hasDecimalSyntax(code) ? "code is out of range: " + quoted(code)
+                                                  : "code is not a number: " + quoted(code);
+            return parsed;
+        }
+        parsed.record.curCode = *value;
+    }
+
+    const std::string_view playTime = trimSpaces(fields[0]);
+    const std::optional<std::int32_t> seconds = parsePlayTime(playTime);
+    if (!seconds)
+        parsed.warning = "play time " + quoted(playTime) + " is not minutes and seconds; read as no stored time";
+    parsed.record.lngPlayTime = seconds.value_or(0);
+    return parsed;
+}
+
+bool holdsQuotationMark(const MusicInfo &record)
+{
+    for (const std::string *text : {&record.strGameTitle, &record.strMajor, &record.strSub, &record.strMusicTitle}) {
+        if (text->find('"') != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// The writer puts texts between quotation marks without escaping, so a text
+// that holds one can read back as something else after a save.
+bool survivesSave(const MusicInfo &record)
+{
+    const ParsedLine again = parseTrackLine(formatTrackLine(record));
+    return again.error.empty() && again.record.strGameTitle == record.strGameTitle
+        && again.record.strMajor == record.strMajor && again.record.strSub == record.strSub
+        && again.record.strMusicTitle == record.strMusicTitle;
+}
+
+// Records are encoded in runs rather than line by line: the codec costs
+// much more to set up than to run.
+void appendEncoded(std::string &out, std::string_view utf8, ListEncoding encoding)
+{
+    if (utf8.empty())
+        return;
+    if (std::optional<std::string> bytes = encodeListText(utf8, encoding)) {
+        out += *bytes;
+        return;
+    }
+    // Only records made in memory can hold a character that the file's
+    // encoding lacks; such a character is written as "?", as Windows does.
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::size_t end = pos + 1;
+        while (end < utf8.size() && isContinuationByte(utf8[end]))
+            ++end;
+        out += encodeListText(utf8.substr(pos, end - pos), encoding).value_or("?");
+        pos = end;
+    }
+}
+
+} // unnamed
+
+std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &store)
+{
+    store.booListChanged = VbFalse;
+    store.encoding = detectListEncoding(fileBytes);
+    if (store.encoding == ListEncoding::Utf8WithBom)
+        fileBytes.remove_prefix(kByteOrderMark.size());
+
+    // Decoding the whole file at once is far cheaper than line by line. Its
+    // lines match the raw lines one to one, since CR and LF never occur
+    // inside a multi-byte character. When some line cannot be decoded, each
+    // line is decoded by itself instead.
+    const std::vector<std::string_view> rawLines = splitLines(fileBytes);
+    const std::optional<std::string> wholeText = decodeListText(fileBytes, store.encoding);
+    std::vector<std::string_view> textLines;
+    if (wholeText)
+        textLines = splitLines(*wholeText);
+
+    std::vector<ListProblem> problems;
+    const auto keep = [&](std::size_t lineIndex, std::string reason) {
+        problems.push_back({static_cast<int>(lineIndex) + 1, ListProblem::Severity::Error, std::move(reason)});
+        store.keptLines.push_back({store.lngMusicCount, std::string(rawLines[lineIndex])});
+    };
+
+    for (std::size_t i = 0; i < rawLines.size(); ++i) {
+        // Spaces and ";" are single bytes in both encodings, so blank and
+        // comment lines are told apart before decoding.
+        const std::string_view rawTrimmed = trimSpaces(rawLines[i]);
+        if (rawTrimmed.empty() || rawTrimmed.front() == ';')
+            continue;
+
+        std::optional<std::string> ownText;
+        if (!wholeText) {
+            ownText = decodeListText(rawLines[i], store.encoding);
+            if (!ownText) {
+                keep(i, "bytes are not valid Shift-JIS");
+                continue;
+            }
+        }
+        const std::string_view text = trimSpaces(wholeText ? textLines[i] : std::string_view(*ownText));
+
+        ParsedLine parsed = parseTrackLine(text);
+        if (parsed.error.empty() && holdsQuotationMark(parsed.record) && !survivesSave(parsed.record))
+            parsed.error = "quotation marks would not survive a save";
+        if (!parsed.error.empty()) {
+            keep(i, std::move(parsed.error));
+            continue;
+        }
+        if (!parsed.warning.empty())
+            problems.push_back({static_cast<int>(i) + 1, ListProblem::Severity::Warning, std::move(parsed.warning)});
+        if (parsed.hexCode)
+            store.booListChanged = VbTrue;
+        store.addRecord(std::move(parsed.record));
+    }
+    return problems;
+}
+
+std::string formatTrackLine(const MusicInfo &record)
+{
+    std::string line = CommonSecToTime(record.lngPlayTime);
+    for (const std::string *text : {&record.strGameTitle, &record.strMajor, &record.strSub}) {
+        line += ",\"";
+        line += *text;
+        line += '"';
+    }
+    line += ',';
+    line += record.curCode.toDecimalText();
+    line += ",\"";
+    line += record.strMusicTitle;
+    line += '"';
+    return line;
+}
+
+std::string writeTrackList(const ListStore &store)
+{
+    std::string out;
+    if (store.encoding == ListEncoding::Utf8WithBom)
+        out += kByteOrderMark;
+
+    std::string pending; // records in UTF-8 not yet encoded
+    std::size_t nextKept = 0;
+    const auto writeKeptLines = [&](std::int32_t upToRecord) {
+        for (; nextKept < store.keptLines.size() && store.keptLines[nextKept].beforeRecord <= upToRecord; ++nextKept) {
+            appendEncoded(out, pending, store.encoding);
+            pending.clear();
+            out += store.keptLines[nextKept].rawBytes;
+            out += kLineEnd;
+        }
+    };
+
+    for (std::int32_t i = 0; i < store.lngMusicCount; ++i) {
+        writeKeptLines(i);
+        pending += formatTrackLine(store.typMusicList[static_cast<std::size_t>(i)]);
+        pending += kLineEnd;
+    }
+    writeKeptLines(std::numeric_limits<std::int32_t>::max());
+    appendEncoded(out, pending, store.encoding);
+    return out;
+}

@@ -1,0 +1,354 @@
+#include "tracklist/listfile.h"
+#include "tracklist/textcodec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Severity = ListProblem::Severity;
+
+// Japanese texts as a Windows editor saves them (code page 932) and as the
+// records hold them (UTF-8). "ソ" and "表" end in byte 5C, "①" is an NEC
+// extension.
+const std::string kSjisGame = "\x90\xAF\x8A\x43\x82\xCC\x8B\x4C\x89\xAF"; // 星海の記憶
+const std::string kSjisMusic = "\x82\xCD\x82\xB6\x82\xDC\x82\xE8\x82\xCC\x92\xA9"; // はじまりの朝
+const std::string kSjisSoft = "\x83\x5C\x83\x74\x83\x67\x95\x5C\x87\x40"; // ソフト表①
+
+struct ReadResult
+{
+    ListStore store;
+    std::vector<ListProblem> problems;
+};
+
+ReadResult read(const std::string &bytes)
+{
+    ReadResult result;
+    result.problems = readTrackList(bytes, result.store);
+    return result;
+}
+
+MusicInfo track(std::int32_t playTime, std::string game, std::string major, std::string sub, std::int64_t code,
+                std::string music)
+{
+    return {playTime, std::move(game), std::move(major), std::move(sub), *Currency::fromWhole(code), std::move(music)};
+}
+
+TEST(ReadTrackList, DecodesTrackLines)
+{
+    const MusicInfo base = track(95, "Alpha", "m1", "s2", 18, "Opening Theme");
+    const auto with = [&base](auto change) {
+        MusicInfo record = base;
+        change(record);
+        return record;
+    };
+    const struct
+    {
+        const char *name;
+        std::string line;
+        MusicInfo record;
+    } cases[] = {
+        {"writer's layout", R"(01:35,"Alpha","m1","s2",18,"Opening Theme")", base},
+        {"spaces around fields and inside quotes", R"(  01:35 , " Alpha " ,"m1",  "s2" , 18 ,"  Opening Theme"  )", base},
+        {"quoted comma", R"(01:35,"a,b","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.strGameTitle = "a,b"; })},
+        {"doubled quotation marks kept", R"(01:35,"a""b","m1","s2",18,"Opening Theme")",
+         with([](MusicInfo &r) { r.strGameTitle = R"(a""b)"; })},
+        {"seventh field ignored", R"(01:35,"Alpha","m1","s2",18,"Opening Theme","extra",x)", base},
+        {"unquoted title loses its first and last letter", R"(01:35,Alpha,"m1","s2",18,"Opening Theme")",
+         with([](MusicInfo &r) { r.strGameTitle = "lph"; })},
+        {"empty quoted field", R"(01:35,"Alpha","","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.strMajor.clear(); })},
+        {"tab kept inside the text", "01:35,\"\tAlpha\",\"m1\",\"s2\",18,\"Opening Theme\"",
+         with([](MusicInfo &r) { r.strGameTitle = "\tAlpha"; })},
+        {"full-width space kept", R"(01:35,"　Alpha","m1","s2",18,"Opening Theme")",
+         with([](MusicInfo &r) { r.strGameTitle = "　Alpha"; })},
+        {"unquoted Japanese title loses whole characters", R"(01:35,星海の記憶,"m1","s2",18,"Opening Theme")",
+         with([](MusicInfo &r) { r.strGameTitle = "海の記"; })},
+        {"four-character play time", R"(3:05,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; })},
+        {"empty play time", R"(,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; })},
+        {"seconds above 59", R"(99:99,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 6039; })},
+        {"three parts", R"(1:2:3,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 62; })},
+        {"decimal code with a fraction", R"(01:35,"Alpha","m1","s2",1.5,"Opening Theme")",
+         with([](MusicInfo &r) { r.curCode = Currency::fromRaw(15000); })},
+        {"hexadecimal code", R"(01:35,"Alpha","m1","s2",0x12,"Opening Theme")", base},
+        {"hexadecimal code with a stray letter", R"(01:35,"Alpha","m1","s2",0x1g,"Opening Theme")",
+         with([](MusicInfo &r) { r.curCode = *Currency::fromWhole(1); })},
+    };
+    for (const auto &c : cases) {
+        const ReadResult result = read(c.line + "\r\n");
+        EXPECT_EQ(result.problems, std::vector<ListProblem>()) << c.name;
+        EXPECT_EQ(result.store.typMusicList, std::vector<MusicInfo>{c.record}) << c.name;
+        EXPECT_EQ(result.store.lngMusicCount, 1) << c.name;
+    }
+}
+
+TEST(ReadTrackList, HexadecimalCodeMarksTheListChanged)
+{
+    const struct
+    {
+        const char *name;
+        const char *code;
+        VbBool changed;
+    } cases[] = {
+        {"decimal code leaves the list unchanged", "18", VbFalse},
+        {"hexadecimal code marks the list changed", "0x12", VbTrue},
+    };
+    for (const auto &c : cases) {
+        ListStore store;
+        store.booListChanged = VbTrue; // reading starts by clearing it
+        readTrackList(std::string("01:35,\"Alpha\",\"m1\",\"s2\",") + c.code + ",\"Opening\"\r\n", store);
+        EXPECT_EQ(store.booListChanged, c.changed) << c.name;
+    }
+}
+
+TEST(ReadTrackList, SkipsCommentsAndBlankLines)
+{
+    const ReadResult result = read("; games of 1994\r\n"
+                                   "   ; indented comment\r\n"
+                                   "\r\n"
+                                   "     \r\n"
+                                   "01:35,\"Alpha\",\"m1\",\"s2\",18,\"Opening\"\r\n"
+                                   ";01:35,\"Alpha\",\"m1\",\"s2\",19,\"commented out\"\r\n"
+                                   "\r\n");
+    EXPECT_EQ(result.problems, std::vector<ListProblem>());
+    EXPECT_EQ(result.store.lngMusicCount, 1);
+    EXPECT_TRUE(result.store.keptLines.empty());
+}
+
+TEST(ReadTrackList, ListWithoutTracksLeavesTheStoreEmpty)
+{
+    for (const std::string bytes : {"", "; only a comment\r\n", "\r\n\r\n"}) {
+        const ReadResult result = read(bytes);
+        EXPECT_EQ(result.store.lngMusicCount, 0);
+        EXPECT_TRUE(result.store.typMusicList.empty());
+        EXPECT_TRUE(result.problems.empty());
+    }
+}
+
+TEST(ReadTrackList, ReportsAndKeepsMalformedLines)
+{
+    const struct
+    {
+        const char *name;
+        std::string line;
+        std::string reason;
+    } cases[] = {
+        {"five fields", R"(01:35,"Alpha","m1","s2",18)", "fewer than six fields"},
+        {"comma inside quotes does not count", R"(01:35,"Alpha","m1","s2",18 "x,y")", "fewer than six fields"},
+        {"one-letter title", R"(01:35,A,"m1","s2",18,"Opening")", "game title field is shorter than two characters"},
+        {"empty major", R"(01:35,"Alpha",,"s2",18,"Opening")", "major field is shorter than two characters"},
+        {"one Japanese character as sub", R"(01:35,"Alpha","m1",海,18,"Opening")", "sub field is shorter than two characters"},
+        {"spaces only as music title", R"(01:35,"Alpha","m1","s2",18,   )", "music title field is shorter than two characters"},
+        {"code with a letter", R"(01:35,"Alpha","m1","s2",1x,"Opening")", R"(code is not a number: "1x")"},
+        {"capital X is not hexadecimal", R"(01:35,"Alpha","m1","s2",0X12,"Opening")", R"(code is not a number: "0X12")"},
+        {"empty code", R"(01:35,"Alpha","m1","s2",,"Opening")", R"(code is not a number: "")"},
+        {"hexadecimal code above the range", R"(01:35,"Alpha","m1","s2",0xFFFFFFFFFFFFFFFF,"Opening")",
+         R"(hexadecimal code is too large: "0xFFFFFFFFFFFFFFFF")"},
+        {"decimal code above the range", R"(01:35,"Alpha","m1","s2",922337203685478,"Opening")",
+         R"(code is out of range: "922337203685478")"},
+        {"quotation mark that moves on a save", R"(01:35,"Alpha" x,"m1","s2",18,"Opening")",
+         "quotation marks would not survive a save"},
+    };
+    for (const auto &c : cases) {
+        const std::string good = "01:35,\"Alpha\",\"m1\",\"s2\",18,\"Opening\"";
+        const ReadResult result = read(good + "\r\n" + c.line + "\r\n" + good + "\r\n");
+        EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, c.reason}})) << c.name;
+        EXPECT_EQ(result.store.keptLines, (std::vector<KeptLine>{{1, c.line}})) << c.name;
+        EXPECT_EQ(result.store.lngMusicCount, 2) << c.name;
+    }
+}
+
+TEST(ReadTrackList, QuotationMarksThatSurviveASaveAreRead)
+{
+    // Balanced marks come back in the same place after a save.
+    const ReadResult result = read(R"(01:35,"say ""hi""","m1","s2",18,"Opening")");
+    EXPECT_TRUE(result.problems.empty());
+    ASSERT_EQ(result.store.lngMusicCount, 1);
+    EXPECT_EQ(result.store.typMusicList[0].strGameTitle, R"(say ""hi"")");
+}
+
+TEST(ReadTrackList, DoubtfulPlayTimeIsLoadedWithAWarning)
+{
+    const ReadResult result = read("01:00,\"Alpha\",\"m1\",\"s2\",18,\"Opening\"\r\n"
+                                   "ab:cd,\"Alpha\",\"m1\",\"s2\",19,\"Second\"\r\n");
+    EXPECT_EQ(result.problems,
+              (std::vector<ListProblem>{{2, Severity::Warning, R"(play time "ab:cd" is not minutes and seconds; read as no stored time)"}}));
+    ASSERT_EQ(result.store.lngMusicCount, 2);
+    EXPECT_EQ(result.store.typMusicList[1].lngPlayTime, 0);
+    EXPECT_TRUE(result.store.keptLines.empty());
+}
+
+TEST(ReadTrackList, AcceptsEveryLineEnd)
+{
+    const std::string one = "01:00,\"Alpha\",\"m1\",\"s2\",1,\"One\"";
+    const std::string two = "02:00,\"Alpha\",\"m1\",\"s2\",2,\"Two\"";
+    const std::string bad = "broken";
+    const struct
+    {
+        const char *name;
+        std::string bytes;
+    } cases[] = {
+        {"CR LF", one + "\r\n" + bad + "\r\n" + two + "\r\n"},
+        {"CR alone", one + "\r" + bad + "\r" + two + "\r"},
+        {"LF alone", one + "\n" + bad + "\n" + two + "\n"},
+        {"mixed", one + "\r\n" + bad + "\n" + two + "\r"},
+        {"no line end after the last line", one + "\r\n" + bad + "\r\n" + two},
+    };
+    for (const auto &c : cases) {
+        const ReadResult result = read(c.bytes);
+        ASSERT_EQ(result.store.lngMusicCount, 2) << c.name;
+        EXPECT_EQ(result.store.typMusicList[0].strMusicTitle, "One") << c.name;
+        EXPECT_EQ(result.store.typMusicList[1].strMusicTitle, "Two") << c.name;
+        // The line number shows that no empty line was seen between CR and LF.
+        EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, "fewer than six fields"}})) << c.name;
+    }
+}
+
+TEST(ReadTrackList, DetectsTheEncoding)
+{
+    const std::string utf8Line = "03:05,\"星海の記憶\",\"fmgen\",\"1\",18,\"はじまりの朝\"\r\n";
+    const std::string sjisLine = "03:05,\"" + kSjisGame + "\",\"fmgen\",\"1\",18,\"" + kSjisMusic + "\"\r\n";
+    const struct
+    {
+        const char *name;
+        std::string bytes;
+        ListEncoding encoding;
+    } cases[] = {
+        {"Shift-JIS", sjisLine, ListEncoding::ShiftJis},
+        {"UTF-8", utf8Line, ListEncoding::Utf8},
+        {"UTF-8 with byte-order mark", "\xEF\xBB\xBF" + utf8Line, ListEncoding::Utf8WithBom},
+        {"byte-order mark before a comment", "\xEF\xBB\xBF; list\r\n" + utf8Line, ListEncoding::Utf8WithBom},
+    };
+    for (const auto &c : cases) {
+        const ReadResult result = read(c.bytes);
+        EXPECT_EQ(result.store.encoding, c.encoding) << c.name;
+        EXPECT_TRUE(result.problems.empty()) << c.name;
+        ASSERT_EQ(result.store.lngMusicCount, 1) << c.name;
+        EXPECT_EQ(result.store.typMusicList[0], track(185, "星海の記憶", "fmgen", "1", 18, "はじまりの朝")) << c.name;
+    }
+}
+
+TEST(ReadTrackList, KeepsALineWithBrokenShiftJis)
+{
+    // A lead byte followed by a line end cannot be decoded; the other lines can.
+    const std::string broken = "01:00,\"\x90\",\"m1\",\"s2\",1,\"x\x82\"";
+    const ReadResult result = read("01:00,\"" + kSjisSoft + "\",\"m1\",\"s2\",1,\"One\"\r\n" + broken + "\r\n");
+    EXPECT_EQ(result.store.encoding, ListEncoding::ShiftJis);
+    EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, "bytes are not valid Shift-JIS"}}));
+    EXPECT_EQ(result.store.keptLines, (std::vector<KeptLine>{{1, broken}}));
+    ASSERT_EQ(result.store.lngMusicCount, 1);
+    EXPECT_EQ(result.store.typMusicList[0].strGameTitle, "ソフト表①");
+}
+
+TEST(TextCodec, ControlCodesMapToThemselvesInShiftJis)
+{
+    // Bytes 1A, 1C and 7F next to Japanese text, where the codec is used.
+    const std::string sjis = "\x1A\x1C\x7F" + kSjisGame;
+    EXPECT_EQ(decodeListText(sjis, ListEncoding::ShiftJis), "\x1A\x1C\x7F" "星海の記憶");
+    EXPECT_EQ(encodeListText("\x1A\x1C\x7F" "星海の記憶", ListEncoding::ShiftJis), sjis);
+}
+
+TEST(FormatTrackLine, UsesTheWritersLayout)
+{
+    const struct
+    {
+        const char *name;
+        MusicInfo record;
+        const char *line;
+    } cases[] = {
+        {"example", track(95, "Alpha", "m1", "s2", 18, "Opening Theme"), R"(01:35,"Alpha","m1","s2",18,"Opening Theme")"},
+        {"no stored time", track(0, "Alpha", "", "s2", 0, "x"), R"(00:00,"Alpha","","s2",0,"x")"},
+        {"three-digit minutes", track(6000, "Alpha", "m1", "s2", -3, "x"), R"(100:00,"Alpha","m1","s2",-3,"x")"},
+        {"fraction code", {5, "Alpha", "m1", "s2", Currency::fromRaw(15000), "x"}, R"(00:05,"Alpha","m1","s2",1.5,"x")"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(formatTrackLine(c.record), c.line) << c.name;
+}
+
+TEST(WriteTrackList, WritesRecordsAndKeptLinesInPlace)
+{
+    ListStore store;
+    store.encoding = ListEncoding::ShiftJis;
+    store.addRecord(track(95, "星海の記憶", "fmgen", "1", 18, "はじまりの朝"));
+    store.addRecord(track(0, "Alpha", "m1", "s2", 31, "Second"));
+    store.keptLines = {{0, "first kept"}, {1, "middle \x90"}, {2, "last kept"}};
+    EXPECT_EQ(writeTrackList(store), "first kept\r\n"
+                                     "01:35,\"" + kSjisGame + "\",\"fmgen\",\"1\",18,\"" + kSjisMusic + "\"\r\n"
+                                     "middle \x90\r\n"
+                                     "00:00,\"Alpha\",\"m1\",\"s2\",31,\"Second\"\r\n"
+                                     "last kept\r\n");
+}
+
+TEST(WriteTrackList, CharacterWithoutShiftJisFormBecomesQuestionMark)
+{
+    ListStore store;
+    store.addRecord(track(1, "星海\xF0\x9F\x8E\xB5", "m1", "s2", 1, "x"));
+    EXPECT_EQ(writeTrackList(store), "00:01,\"\x90\xAF\x8A\x43?\",\"m1\",\"s2\",1,\"x\"\r\n");
+}
+
+TEST(WriteTrackList, ListInTheWritersLayoutComesBackByteForByte)
+{
+    const std::string sjisBody = "01:35,\"" + kSjisGame + "\",\"fmgen\",\"1\",18,\"" + kSjisMusic + "\"\r\n"
+                                 "broken line kept\r\n"
+                                 "00:00,\"" + kSjisSoft + "\",\"\x81\x60\",\"1\",1.25,\"\x1A\"\"\"\r\n"
+                                 "99:59,\"Alpha\",\"m1\",\"s2\",-7,\"Last\"\r\n";
+    const std::string utf8Body = "01:35,\"星海の記憶\",\"fmgen\",\"1\",18,\"はじまりの朝\"\r\n"
+                                 "broken line kept\r\n"
+                                 "00:00,\"ソフト表①\",\"～\",\"1\",1.25,\"x\"\r\n";
+    const struct
+    {
+        const char *name;
+        std::string bytes;
+    } cases[] = {
+        {"Shift-JIS", sjisBody},
+        {"UTF-8", utf8Body},
+        {"UTF-8 with byte-order mark", "\xEF\xBB\xBF" + utf8Body},
+        {"kept line first and last", "kept first\r\n" + utf8Body + "kept last\r\n"},
+    };
+    for (const auto &c : cases) {
+        const ReadResult result = read(c.bytes);
+        EXPECT_EQ(writeTrackList(result.store), c.bytes) << c.name;
+    }
+}
+
+TEST(WriteTrackList, SaveThenReadGivesTheSameRecords)
+{
+    const std::string handWritten = "; hand-written\r\n"
+                                    "  03:05 , \"" + kSjisGame + "\",\"fmgen\", \"1\" ,0x1F,\"" + kSjisMusic + "\",extra\n"
+                                    "3:05,Alpha,\"m1\",\"s2\",1.50,\"a,b\"\r"
+                                    "100:00,\"say \"\"hi\"\"\",\"m1\",\"s2\",-2,\"\"\r\n"
+                                    "ab:cd,\"" + kSjisSoft + "\",\"m1\",\"s2\",0x0,\"x\"";
+    const ReadResult first = read(handWritten);
+    ASSERT_EQ(first.store.lngMusicCount, 4);
+    EXPECT_EQ(first.store.booListChanged, VbTrue);
+    EXPECT_EQ(first.store.typMusicList[0].curCode, *Currency::fromWhole(31));
+
+    const std::string saved = writeTrackList(first.store);
+    const ReadResult second = read(saved);
+    EXPECT_TRUE(second.problems.empty());
+    EXPECT_EQ(second.store.encoding, ListEncoding::ShiftJis);
+    EXPECT_EQ(second.store.typMusicList, first.store.typMusicList);
+    EXPECT_EQ(second.store.booListChanged, VbFalse); // codes are written in decimal
+    EXPECT_EQ(writeTrackList(second.store), saved);
+}
+
+TEST(WriteTrackList, TimesOfOneHundredMinutesReadBackAsNoStoredTime)
+{
+    ListStore store;
+    store.addRecord(track(6000, "Alpha", "m1", "s2", 1, "x"));
+    const ReadResult result = read(writeTrackList(store));
+    ASSERT_EQ(result.store.lngMusicCount, 1);
+    EXPECT_EQ(result.store.typMusicList[0].lngPlayTime, 0);
+}
+
+TEST(WriteTrackList, QuoteTrapLineIsWrittenBackUnchanged)
+{
+    const std::string trap = "01:35,\"" + kSjisGame + "\" x,\"m1\",\"s2\",18,\"Opening\"";
+    const std::string file = trap + "\r\n" + "01:00,\"Alpha\",\"m1\",\"s2\",1,\"One\"\r\n";
+    const ReadResult result = read(file);
+    EXPECT_EQ(result.problems, (std::vector<ListProblem>{{1, Severity::Error, "quotation marks would not survive a save"}}));
+    EXPECT_EQ(writeTrackList(result.store), file);
+}
+
+} // unnamed
