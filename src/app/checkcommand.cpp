@@ -1,0 +1,140 @@
+#include "app/checkcommand.h"
+
+#include "app/config.h"
+#include "tracklist/listfile.h"
+#include "tracklist/textcodec.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+static constexpr int kExitOk = 0;
+static constexpr int kExitProblems = 1;
+static constexpr int kExitUsage = 2;
+
+static constexpr const char kUsage[] =
+    "Usage: tunelark [--check [FILE] | --help | --version]\n"
+    "\n"
+    "Without options, opens the jukebox window, which plays the tracks of tl.lst\n"
+    "with the settings of tl.ini, both in the current directory.\n"
+    "\n"
+    "Options:\n"
+    "  --check [FILE]  read the track list FILE (default tl.lst) as start-up does,\n"
+    "                  print its lines as a save would write them, and report each\n"
+    "                  problem on standard error as FILE:LINE: reason; tl.ini in\n"
+    "                  the current directory is checked too when it is there\n"
+    "  --help          show this help and exit\n"
+    "  --version       show the version and exit\n"
+    "\n"
+    "Exit status: 0 no problem (warnings allowed), 1 problems found,\n"
+    "2 usage error or list file missing or unreadable.\n";
+
+static int usageError(std::ostream &err, const std::string &message)
+{
+    err << "tunelark: " << message << "\nTry 'tunelark --help' for more information.\n";
+    return kExitUsage;
+}
+
+// Empty on success, otherwise the system's reason.
+static std::string readWholeFile(const std::string &path, std::string &bytes)
+{
+    std::FILE *stream = std::fopen(path.c_str(), "rb");
+    if (!stream)
+        return std::strerror(errno);
+    char buffer[65536];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+        bytes.append(buffer, count);
+    // A directory opens on POSIX systems and fails only on reading.
+    const int readError = std::ferror(stream) ? errno : 0;
+    std::fclose(stream);
+    return readError ? std::strerror(readError) : std::string();
+}
+
+// A line kept for its bad bytes still shows what can be read, with
+// replacement characters for the rest.
+static std::string displayLine(const std::string &rawBytes, ListEncoding encoding)
+{
+    if (std::optional<std::string> text = decodeListText(rawBytes, encoding))
+        return *text;
+    // The line end goes along so that a lead byte at the end of the line is
+    // decoded as a bad byte instead of waiting for its second byte.
+    const QByteArray bytes = QByteArray(rawBytes.data(), static_cast<qsizetype>(rawBytes.size())) + '\n';
+    QStringDecoder decoder(encoding == ListEncoding::ShiftJis ? "CP932" : "UTF-8");
+    QString text = decoder.decode(bytes);
+    text.chop(1);
+    // The Shift-JIS decoder marks a bad byte with the control character SUB.
+    text.replace(QChar(0x1A), QChar::ReplacementCharacter);
+    return text.toStdString();
+}
+
+static int runCheck(const std::string &fileName, std::ostream &out, std::ostream &err,
+                    const std::string &currentDirectory)
+{
+    bool hasProblem = false;
+    std::error_code ignored;
+    if (std::filesystem::exists(std::filesystem::path(currentDirectory) / "tl.ini", ignored)) {
+        Settings settings;
+        if (const std::optional<ConfigError> error = CommonReadConfig(currentDirectory, settings)) {
+            err << error->message << '\n';
+            hasProblem = true;
+        }
+    }
+
+    std::string bytes;
+    const std::string path = (std::filesystem::path(currentDirectory) / fileName).string();
+    if (const std::string reason = readWholeFile(path, bytes); !reason.empty()) {
+        err << fileName << ": cannot be read: " << reason << '\n';
+        return kExitUsage;
+    }
+
+    ListStore store;
+    const std::vector<ListProblem> problems = readTrackList(bytes, store);
+    std::size_t kept = 0;
+    for (std::int32_t index = 0; index <= store.lngMusicCount; ++index) {
+        for (; kept < store.keptLines.size() && store.keptLines[kept].beforeRecord <= index; ++kept)
+            out << displayLine(store.keptLines[kept].rawBytes, store.encoding) << '\n';
+        if (index < store.lngMusicCount)
+            out << formatTrackLine(store.typMusicList[static_cast<std::size_t>(index)]) << '\n';
+    }
+    for (const ListProblem &problem : problems) {
+        const bool isWarning = problem.severity == ListProblem::Severity::Warning;
+        err << fileName << ':' << problem.lineNumber << ": " << (isWarning ? "warning: " : "") << problem.reason
+            << '\n';
+        hasProblem = hasProblem || !isWarning;
+    }
+    return hasProblem ? kExitProblems : kExitOk;
+}
+
+int runCommandLine(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
+                   const std::string &currentDirectory)
+{
+    bool check = false;
+    std::vector<std::string> files;
+    for (const std::string &arg : args) {
+        if (arg == "--help") {
+            out << kUsage;
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            out << "tunelark " TUNELARK_VERSION "\n";
+            return kExitOk;
+        }
+        if (arg == "--check")
+            check = true;
+        else if (arg.size() > 1 && arg.front() == '-')
+            return usageError(err, "unknown option '" + arg + "'");
+        else
+            files.push_back(arg);
+    }
+    if (!check)
+        return usageError(err, files.empty() ? "no option given" : "unexpected argument '" + files.front() + "'");
+    if (files.size() > 1)
+        return usageError(err, "--check takes at most one FILE");
+    return runCheck(files.empty() ? std::string("tl.lst") : files.front(), out, err, currentDirectory);
+}
