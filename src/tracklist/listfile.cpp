@@ -4,7 +4,9 @@
 #include "tracklist/splitfields.h"
 #include "tracklist/textcodec.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -29,17 +31,23 @@ std::string_view trimSpaces(std::string_view text)
 std::vector<std::string_view> splitLines(std::string_view bytes)
 {
     std::vector<std::string_view> lines;
+    // memchr for each of the two characters, each search run again only once
+    // passed, is several times faster than looking at every byte here.
+    const auto next = [bytes](char c, std::size_t from) {
+        const void *found = std::memchr(bytes.data() + from, c, bytes.size() - from);
+        return found ? static_cast<std::size_t>(static_cast<const char *>(found) - bytes.data()) : bytes.size();
+    };
+    std::size_t nextCr = next('\r', 0);
+    std::size_t nextLf = next('\n', 0);
     std::size_t start = 0;
     while (start < bytes.size()) {
-        const std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(bytes.substr(start));
-            break;
-        }
+        if (nextCr < start)
+            nextCr = next('\r', start);
+        if (nextLf < start)
+            nextLf = next('\n', start);
+        const std::size_t end = std::min(nextCr, nextLf);
         lines.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-        if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
-            ++start;
+        start = end + (end == nextCr && nextLf == end + 1 ? 2 : 1);
     }
     return lines;
 }
@@ -123,15 +131,15 @@ struct ParsedLine
     std::string warning;
 };
 
-// One track line, already without its surrounding spaces.
-ParsedLine parseTrackLine(std::string_view line)
+// One track line, already without its surrounding spaces. `fields` is only
+// room to work in, handed from line to line to spare allocations.
+ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &fields)
 {
     ParsedLine parsed;
     if (countFields(line) <= kLastField) {
         parsed.error = "fewer than six fields";
         return parsed;
     }
-    std::vector<std::string> fields;
     CommonSplitFields(line, kLastField, fields);
 
     const struct
@@ -194,11 +202,73 @@ bool holdsQuotationMark(const MusicInfo &record)
 // that holds one can read back as something else after a save.
 bool survivesSave(const MusicInfo &record)
 {
-    const ParsedLine again = parseTrackLine(formatTrackLine(record));
+    std::vector<std::string> fields;
+    const ParsedLine again = parseTrackLine(formatTrackLine(record), fields);
     return again.error.empty() && again.record.strGameTitle == record.strGameTitle
         && again.record.strMajor == record.strMajor && again.record.strSub == record.strSub
         && again.record.strMusicTitle == record.strMusicTitle;
 }
+
+// How much text goes through the codec in one run: its set-up costs about
+// as much as a line, and a run of the whole file would double the memory.
+constexpr std::size_t kCodecRunBytes = 64 * 1024;
+
+// Decodes the lines of a file a block at a time. The decoded lines of a
+// block match its raw lines one to one, since CR and LF never occur inside a
+// multi-byte character. A block with a broken line is decoded line by line.
+class LineDecoder
+{
+public:
+    LineDecoder(std::string_view fileBytes, const std::vector<std::string_view> &rawLines, ListEncoding encoding)
+        : m_fileBytes(fileBytes), m_rawLines(rawLines), m_encoding(encoding)
+    {
+    }
+
+    // Lines are asked for in increasing order; the text stays valid until
+    // the next call. nullopt when the line's bytes cannot be decoded.
+    std::optional<std::string_view> line(std::size_t index)
+    {
+        if (index >= m_blockEnd)
+            decodeBlockFrom(index);
+        if (!m_blockLines.empty())
+            return m_blockLines[index - m_blockBegin];
+        std::optional<std::string> text = decodeListText(m_rawLines[index], m_encoding);
+        if (!text)
+            return std::nullopt;
+        m_lineText = std::move(*text);
+        return m_lineText;
+    }
+
+private:
+    void decodeBlockFrom(std::size_t index)
+    {
+        m_blockBegin = index;
+        const char *begin = m_rawLines[index].data();
+        const char *fileEnd = m_fileBytes.data() + m_fileBytes.size();
+        m_blockEnd = index + 1;
+        while (m_blockEnd < m_rawLines.size()
+               && static_cast<std::size_t>(m_rawLines[m_blockEnd].data() - begin) < kCodecRunBytes)
+            ++m_blockEnd;
+        // The block takes the line ends of its lines with it.
+        const char *end = m_blockEnd < m_rawLines.size() ? m_rawLines[m_blockEnd].data() : fileEnd;
+        m_blockLines.clear();
+        if (std::optional<std::string> text = decodeListText(std::string_view(begin, end - begin), m_encoding)) {
+            m_blockText = std::move(*text);
+            m_blockLines = splitLines(m_blockText);
+            if (m_blockLines.size() != m_blockEnd - m_blockBegin)
+                m_blockLines.clear();
+        }
+    }
+
+    std::string_view m_fileBytes;
+    const std::vector<std::string_view> &m_rawLines;
+    ListEncoding m_encoding;
+    std::size_t m_blockBegin = 0;
+    std::size_t m_blockEnd = 0;
+    std::string m_blockText;
+    std::vector<std::string_view> m_blockLines; // empty while decoding line by line
+    std::string m_lineText;
+};
 
 // Records are encoded in runs rather than line by line: the codec costs
 // much more to set up than to run.
@@ -231,17 +301,13 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &st
     if (store.encoding == ListEncoding::Utf8WithBom)
         fileBytes.remove_prefix(kByteOrderMark.size());
 
-    // Decoding the whole file at once is far cheaper than line by line. Its
-    // lines match the raw lines one to one, since CR and LF never occur
-    // inside a multi-byte character. When some line cannot be decoded, each
-    // line is decoded by itself instead.
     const std::vector<std::string_view> rawLines = splitLines(fileBytes);
-    const std::optional<std::string> wholeText = decodeListText(fileBytes, store.encoding);
-    std::vector<std::string_view> textLines;
-    if (wholeText)
-        textLines = splitLines(*wholeText);
+    LineDecoder decoder(fileBytes, rawLines, store.encoding);
+    // Every line may be a record; reserving spares the copies of growing.
+    store.typMusicList.reserve(store.typMusicList.size() + rawLines.size());
 
     std::vector<ListProblem> problems;
+    std::vector<std::string> fields;
     const auto keep = [&](std::size_t lineIndex, std::string reason) {
         problems.push_back({static_cast<int>(lineIndex) + 1, ListProblem::Severity::Error, std::move(reason)});
         store.keptLines.push_back({store.lngMusicCount, std::string(rawLines[lineIndex])});
@@ -254,17 +320,14 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &st
         if (rawTrimmed.empty() || rawTrimmed.front() == ';')
             continue;
 
-        std::optional<std::string> ownText;
-        if (!wholeText) {
-            ownText = decodeListText(rawLines[i], store.encoding);
-            if (!ownText) {
-                keep(i, "bytes are not valid Shift-JIS");
-                continue;
-            }
+        const std::optional<std::string_view> decoded = decoder.line(i);
+        if (!decoded) {
+            keep(i, "bytes are not valid Shift-JIS");
+            continue;
         }
-        const std::string_view text = trimSpaces(wholeText ? textLines[i] : std::string_view(*ownText));
+        const std::string_view text = trimSpaces(*decoded);
 
-        ParsedLine parsed = parseTrackLine(text);
+        ParsedLine parsed = parseTrackLine(text, fields);
         if (parsed.error.empty() && holdsQuotationMark(parsed.record) && !survivesSave(parsed.record))
             parsed.error = "quotation marks would not survive a save";
         if (!parsed.error.empty()) {
@@ -317,6 +380,10 @@ std::string writeTrackList(const ListStore &store)
         writeKeptLines(i);
         pending += formatTrackLine(store.typMusicList[static_cast<std::size_t>(i)]);
         pending += kLineEnd;
+        if (pending.size() >= kCodecRunBytes) {
+            appendEncoded(out, pending, store.encoding);
+            pending.clear();
+        }
     }
     writeKeptLines(std::numeric_limits<std::int32_t>::max());
     appendEncoded(out, pending, store.encoding);

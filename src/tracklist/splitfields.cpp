@@ -4,7 +4,11 @@
 
 void CommonSplitFields(std::string_view line, std::int16_t lastIndex, std::vector<std::string> &fields)
 {
-    fields.assign(lastIndex < 0 ? 0 : static_cast<std::size_t>(lastIndex) + 1, std::string());
+    // Cleared rather than replaced, so that a caller that hands the same
+    // vector from line to line keeps the strings' memory.
+    fields.resize(lastIndex < 0 ? 0 : static_cast<std::size_t>(lastIndex) + 1);
+    for (std::string &field : fields)
+        field.clear();
     if (fields.empty())
         return;
 

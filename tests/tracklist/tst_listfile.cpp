@@ -241,6 +241,27 @@ TEST(ReadTrackList, KeepsALineWithBrokenShiftJis)
     EXPECT_EQ(result.store.typMusicList[0].strGameTitle, "ソフト表①");
 }
 
+TEST(ReadTrackList, LongListIsReadAndWrittenAcrossCodecRuns)
+{
+    // Some 200 KB: the codec works on blocks of lines, and a broken line
+    // in the middle must cost only that line.
+    std::string file;
+    for (int i = 0; i < 4000; ++i) {
+        if (i == 2500)
+            file += "01:00,\"\x90\",\"m1\",\"s2\",1,\"broken\"\r\n";
+        file += "01:00,\"" + kSjisGame + "\",\"fmgen\",\"" + std::to_string(i) + "\"," + std::to_string(i) + ",\""
+            + kSjisMusic + "\"\r\n";
+    }
+    const ReadResult result = read(file);
+    ASSERT_EQ(result.store.lngMusicCount, 4000);
+    EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2501, Severity::Error, "bytes are not valid Shift-JIS"}}));
+    for (int i = 0; i < 4000; i += 1999) {
+        EXPECT_EQ(result.store.typMusicList[i].strSub, std::to_string(i));
+        EXPECT_EQ(result.store.typMusicList[i].strMusicTitle, "はじまりの朝");
+    }
+    EXPECT_EQ(writeTrackList(result.store), file);
+}
+
 TEST(TextCodec, ControlCodesMapToThemselvesInShiftJis)
 {
     // Bytes 1A, 1C and 7F next to Japanese text, where the codec is used.
