@@ -1,0 +1,60 @@
+#pragma once
+
+#include "tracklist/musicinfo.h"
+
+#include <QWidget>
+
+class FlexGrid;
+class QCheckBox;
+class QCloseEvent;
+class QLabel;
+class QPushButton;
+class QTimer;
+struct ListStore;
+
+// The one window: value labels, check boxes, buttons, the playlist grid and
+// the one-second timer, at fixed positions given in twips.
+class FormMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FormMain(ListStore &store, QWidget *parent = nullptr);
+
+    QLabel *Label1;
+    QLabel *LblGameTitle;
+    QLabel *Label2;
+    QLabel *LblMusicTitle;
+    QLabel *Label3;
+    QLabel *LblPlayTime;
+    QCheckBox *ChkShufflePlay;
+    QCheckBox *ChkLoop;
+    QPushButton *CmdNext;
+    QPushButton *CmdGetTime;
+    FlexGrid *GridPlayList;
+    QTimer *Timer2;
+
+    // Width of the text in the window's font, in twips.
+    float textWidthTwips(const QString &text) const;
+
+    // Rebuilds the grid when booListRefresh is VbTrue, scrolls the track's row
+    // to the top when booTopMove is VbTrue, selects that row and shows the window.
+    void FormMainRefreshPlayList(qint32 lngForcusLoc, VbBool booListRefresh, VbBool booTopMove);
+    // Writes one track's row: number, titles, and its shade.
+    void FormMainRefreshPlayListRow(qint32 lngForcusLoc);
+
+signals:
+    // Emitted from the close event; a receiver may ignore() it to keep the window.
+    void closing(QCloseEvent *event);
+
+protected:
+    bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void rebuildPlayList();
+    QRect twipsRect(int left, int top, int width, int height) const;
+
+    ListStore &m_store;
+};
