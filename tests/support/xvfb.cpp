@@ -56,8 +56,11 @@ std::string XvfbServer::start(WindowManager windowManager)
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return "cannot make a pipe";
     // Xvfb picks a free display itself and writes its number to the pipe.
-    std::string error = m_server.start({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
-                                       "/dev/null", pipeEnds[1]);
+    // Without -noreset it resets whenever its last client leaves, and a
+    // program connecting during the reset is turned away.
+    std::string error = m_server.start(
+        {"Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"}, "/dev/null",
+        pipeEnds[1]);
     close(pipeEnds[1]);
     std::string number;
     const auto deadline = std::chrono::steady_clock::now() + 10s;
