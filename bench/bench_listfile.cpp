@@ -32,7 +32,7 @@ std::string makeFile()
         MusicInfo record;
         record.lngPlayTime = i % 3 == 0 ? 0 : 60 + i % 240;
         record.strGameTitle = std::string(kGameWords[game % 8]) + kGameEndings[game / 8 % 8] + ' ' + std::to_string(game);
-        record.strMajor = "fmgen";
+        record.strMajor = "lkfm";
         record.strSub = std::to_string(game);
         record.curCode = *Currency::fromWhole(i % kTracksPerGame);
         record.strMusicTitle = std::string(kMusicWords[i % 8]) + ' ' + std::to_string(i % kTracksPerGame + 1);

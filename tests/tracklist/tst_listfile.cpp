@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -207,8 +209,8 @@ TEST(ReadTrackList, AcceptsEveryLineEnd)
 
 TEST(ReadTrackList, DetectsTheEncoding)
 {
-    const std::string utf8Line = "03:05,\"星海の記憶\",\"fmgen\",\"1\",18,\"はじまりの朝\"\r\n";
-    const std::string sjisLine = "03:05,\"" + kSjisGame + "\",\"fmgen\",\"1\",18,\"" + kSjisMusic + "\"\r\n";
+    const std::string utf8Line = "03:05,\"星海の記憶\",\"lkfm\",\"1\",18,\"はじまりの朝\"\r\n";
+    const std::string sjisLine = "03:05,\"" + kSjisGame + "\",\"lkfm\",\"1\",18,\"" + kSjisMusic + "\"\r\n";
     const struct
     {
         const char *name;
@@ -225,7 +227,7 @@ TEST(ReadTrackList, DetectsTheEncoding)
         EXPECT_EQ(result.store.encoding, c.encoding) << c.name;
         EXPECT_TRUE(result.problems.empty()) << c.name;
         ASSERT_EQ(result.store.lngMusicCount, 1) << c.name;
-        EXPECT_EQ(result.store.typMusicList[0], track(185, "星海の記憶", "fmgen", "1", 18, "はじまりの朝")) << c.name;
+        EXPECT_EQ(result.store.typMusicList[0], track(185, "星海の記憶", "lkfm", "1", 18, "はじまりの朝")) << c.name;
     }
 }
 
@@ -249,7 +251,7 @@ TEST(ReadTrackList, LongListIsReadAndWrittenAcrossCodecRuns)
     for (int i = 0; i < 4000; ++i) {
         if (i == 2500)
             file += "01:00,\"\x90\",\"m1\",\"s2\",1,\"broken\"\r\n";
-        file += "01:00,\"" + kSjisGame + "\",\"fmgen\",\"" + std::to_string(i) + "\"," + std::to_string(i) + ",\""
+        file += "01:00,\"" + kSjisGame + "\",\"lkfm\",\"" + std::to_string(i) + "\"," + std::to_string(i) + ",\""
             + kSjisMusic + "\"\r\n";
     }
     const ReadResult result = read(file);
@@ -291,11 +293,11 @@ TEST(WriteTrackList, WritesRecordsAndKeptLinesInPlace)
 {
     ListStore store;
     store.encoding = ListEncoding::ShiftJis;
-    store.addRecord(track(95, "星海の記憶", "fmgen", "1", 18, "はじまりの朝"));
+    store.addRecord(track(95, "星海の記憶", "lkfm", "1", 18, "はじまりの朝"));
     store.addRecord(track(0, "Alpha", "m1", "s2", 31, "Second"));
     store.keptLines = {{0, "first kept"}, {1, "middle \x90"}, {2, "last kept"}};
     EXPECT_EQ(writeTrackList(store), "first kept\r\n"
-                                     "01:35,\"" + kSjisGame + "\",\"fmgen\",\"1\",18,\"" + kSjisMusic + "\"\r\n"
+                                     "01:35,\"" + kSjisGame + "\",\"lkfm\",\"1\",18,\"" + kSjisMusic + "\"\r\n"
                                      "middle \x90\r\n"
                                      "00:00,\"Alpha\",\"m1\",\"s2\",31,\"Second\"\r\n"
                                      "last kept\r\n");
@@ -310,11 +312,11 @@ TEST(WriteTrackList, CharacterWithoutShiftJisFormBecomesQuestionMark)
 
 TEST(WriteTrackList, ListInTheWritersLayoutComesBackByteForByte)
 {
-    const std::string sjisBody = "01:35,\"" + kSjisGame + "\",\"fmgen\",\"1\",18,\"" + kSjisMusic + "\"\r\n"
+    const std::string sjisBody = "01:35,\"" + kSjisGame + "\",\"lkfm\",\"1\",18,\"" + kSjisMusic + "\"\r\n"
                                  "broken line kept\r\n"
                                  "00:00,\"" + kSjisSoft + "\",\"\x81\x60\",\"1\",1.25,\"\x1A\"\"\"\r\n"
                                  "99:59,\"Alpha\",\"m1\",\"s2\",-7,\"Last\"\r\n";
-    const std::string utf8Body = "01:35,\"星海の記憶\",\"fmgen\",\"1\",18,\"はじまりの朝\"\r\n"
+    const std::string utf8Body = "01:35,\"星海の記憶\",\"lkfm\",\"1\",18,\"はじまりの朝\"\r\n"
                                  "broken line kept\r\n"
                                  "00:00,\"ソフト表①\",\"～\",\"1\",1.25,\"x\"\r\n";
     const struct
@@ -336,7 +338,7 @@ TEST(WriteTrackList, ListInTheWritersLayoutComesBackByteForByte)
 TEST(WriteTrackList, SaveThenReadGivesTheSameRecords)
 {
     const std::string handWritten = "; hand-written\r\n"
-                                    "  03:05 , \"" + kSjisGame + "\",\"fmgen\", \"1\" ,0x1F,\"" + kSjisMusic + "\",extra\n"
+                                    "  03:05 , \"" + kSjisGame + "\",\"lkfm\", \"1\" ,0x1F,\"" + kSjisMusic + "\",extra\n"
                                     "3:05,Alpha,\"m1\",\"s2\",1.50,\"a,b\"\r"
                                     "100:00,\"say \"\"hi\"\"\",\"m1\",\"s2\",-2,\"\"\r\n"
                                     "ab:cd,\"" + kSjisSoft + "\",\"m1\",\"s2\",0x0,\"x\"";
@@ -370,6 +372,18 @@ TEST(WriteTrackList, QuoteTrapLineIsWrittenBackUnchanged)
     const ReadResult result = read(file);
     EXPECT_EQ(result.problems, (std::vector<ListProblem>{{1, Severity::Error, "quotation marks would not survive a save"}}));
     EXPECT_EQ(writeTrackList(result.store), file);
+}
+
+TEST(DemoList, LoadsWithoutProblems)
+{
+    std::ifstream file(TUNELARK_DEMO_DIR "/tl.lst", std::ios::binary);
+    ASSERT_TRUE(file.is_open());
+    const ReadResult result = read(std::string(std::istreambuf_iterator<char>(file), {}));
+    EXPECT_EQ(result.store.encoding, ListEncoding::ShiftJis);
+    EXPECT_TRUE(result.problems.empty());
+    EXPECT_EQ(result.store.lngMusicCount, 20);
+    EXPECT_EQ(result.store.booListChanged, VbTrue); // it has hexadecimal codes
+    EXPECT_EQ(result.store.typMusicList[3].strMusicTitle, "ボス戦 ～嵐の前～");
 }
 
 } // unnamed
