@@ -31,6 +31,8 @@ std::string_view trimSpaces(std::string_view text)
 std::vector<std::string_view> splitLines(std::string_view bytes)
 {
     std::vector<std::string_view> lines;
+    if (bytes.empty())
+        return lines;
     // memchr for each of the two characters, each search run again only once
     // passed, is several times faster than looking at every byte here.
     const auto next = [bytes](char c, std::size_t from) {
@@ -136,11 +138,12 @@ struct ParsedLine
 ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &fields)
 {
     ParsedLine parsed;
-    if (countFields(line) <= kLastField) {
+    CommonSplitFields(line, kLastField, fields);
+    // A last field with text was reached; only an empty one needs a count.
+    if (fields[kLastField].empty() && countFields(line) <= kLastField) {
         parsed.error = "fewer than six fields";
         return parsed;
     }
-    CommonSplitFields(line, kLastField, fields);
 
     const struct
     {

@@ -161,15 +161,6 @@ TEST(ReadTrackList, ReportsAndKeepsMalformedLines)
     }
 }
 
-TEST(ReadTrackList, QuotationMarksThatSurviveASaveAreRead)
-{
-    // Balanced marks come back in the same place after a save.
-    const ReadResult result = read(R"(01:35,"say ""hi""","m1","s2",18,"Opening")");
-    EXPECT_TRUE(result.problems.empty());
-    ASSERT_EQ(result.store.lngMusicCount, 1);
-    EXPECT_EQ(result.store.typMusicList[0].strGameTitle, R"(say ""hi"")");
-}
-
 TEST(ReadTrackList, DoubtfulPlayTimeIsLoadedWithAWarning)
 {
     const ReadResult result = read("01:00,\"Alpha\",\"m1\",\"s2\",18,\"Opening\"\r\n"
@@ -354,15 +345,6 @@ TEST(WriteTrackList, SaveThenReadGivesTheSameRecords)
     EXPECT_EQ(second.store.typMusicList, first.store.typMusicList);
     EXPECT_EQ(second.store.booListChanged, VbFalse); // codes are written in decimal
     EXPECT_EQ(writeTrackList(second.store), saved);
-}
-
-TEST(WriteTrackList, TimesOfOneHundredMinutesReadBackAsNoStoredTime)
-{
-    ListStore store;
-    store.addRecord(track(6000, "Alpha", "m1", "s2", 1, "x"));
-    const ReadResult result = read(writeTrackList(store));
-    ASSERT_EQ(result.store.lngMusicCount, 1);
-    EXPECT_EQ(result.store.typMusicList[0].lngPlayTime, 0);
 }
 
 TEST(WriteTrackList, QuoteTrapLineIsWrittenBackUnchanged)
