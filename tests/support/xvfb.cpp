@@ -80,7 +80,7 @@ std::string XvfbServer::start(WindowManager windowManager)
         m_server.stop();
         return error;
     }
-    m_display = ":" + number.substr(0, number.find('\n'));
+    m_display = ':' + number.substr(0, number.find('\n'));
     m_displayEnv = std::make_unique<ScopedEnv>("DISPLAY", m_display);
 
     if (windowManager == WindowManager::Openbox) {
