@@ -1,8 +1,44 @@
 #include "app/checkcommand.h"
+#include "app/common.h"
+#include "app/lifecycle.h"
+#include "emulator/platform_posix.h"
+#include "ui/formmain.h"
+#include "ui/playbackcontroller.h"
+#include "ui/qtdialogs.h"
+
+#include <QApplication>
 
 #include <filesystem>
 #include <iostream>
 #include <string_view>
+
+namespace {
+
+int runPlayer(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const std::string currentDirectory = std::filesystem::current_path().string();
+
+    Common common;
+    PosixPlatform platform;
+    FormMain form(common.list);
+    QtDialogs dialogs(&form);
+    const EventPumps pumps{
+        [] { QCoreApplication::processEvents(QEventLoop::AllEvents); },
+        // User input waits until the pause is over; painting goes on.
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); },
+    };
+    ProgramLifecycle lifecycle(common, platform, dialogs, pumps, currentDirectory);
+    PlaybackController controller(form, common, lifecycle);
+
+    if (!controller.load())
+        return 1;
+    if (!form.isVisible())
+        return 0; // closed while the first track was being started
+    return app.exec();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -12,5 +48,5 @@ int main(int argc, char *argv[])
         return runCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
                               std::filesystem::current_path().string());
     }
-    return 0; // PLACEHOLDER: the window's entry point, filled in next by the lead.
+    return runPlayer(argc, argv);
 }

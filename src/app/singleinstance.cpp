@@ -1,7 +1,6 @@
 #include "app/singleinstance.h"
 
 #include <QDir>
-#include <QStandardPaths>
 #include <QString>
 
 #include <unistd.h>
@@ -12,7 +11,7 @@ namespace {
 // sessions of one user each get their own player.
 QString lockFilePath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty())
         folder = QDir::tempPath() + QStringLiteral("/tunelark-") + QString::number(getuid());
     QDir().mkpath(folder);
