@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <iostream>
+
 namespace {
 
 QWidget *visibleParent(QWidget *parent)
@@ -13,15 +15,24 @@ QWidget *visibleParent(QWidget *parent)
     return parent && parent->isVisible() ? parent : nullptr;
 }
 
+// A message also goes to standard error, so a run started from a terminal or
+// a script keeps a record of what the user was told.
+void echoToTerminal(const std::string &text)
+{
+    std::cerr << "tunelark: " << text << std::endl;
+}
+
 } // namespace
 
 void QtDialogs::showExclamation(const std::string &text)
 {
+    echoToTerminal(text);
     QMessageBox::warning(visibleParent(m_parent), QStringLiteral("Tunelark"), QString::fromStdString(text));
 }
 
 bool QtDialogs::askYesNo(const std::string &text)
 {
+    echoToTerminal(text);
     return QMessageBox::question(visibleParent(m_parent), QStringLiteral("Tunelark"), QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
