@@ -1,0 +1,264 @@
+// Start-up and shut-down against a fake emulator, in a folder of their own.
+
+#include "../emulator/fakeplatform.h"
+#include "app/common.h"
+#include "app/lifecycle.h"
+#include "app/savefile.h"
+#include "scopedenv.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+const std::string kIni = "[config]\nDefaultPlayTime=120\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
+const std::string kList = "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
+
+class ScriptedDialogs : public UserDialogs
+{
+public:
+    void showExclamation(const std::string &text) override { shown.push_back(text); }
+    bool askYesNo(const std::string &text) override
+    {
+        asked.push_back(text);
+        return answerYes;
+    }
+    std::vector<std::string> shown;
+    std::vector<std::string> asked;
+    bool answerYes = false;
+};
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeFile(const std::string &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// One run of the program's start and end, on a fake emulator.
+struct ProgramRun
+{
+    explicit ProgramRun(const std::string &folder) : lifecycle(common, platform, dialogs, platform.pumps(), folder) {}
+
+    FakePlatform platform;
+    ScriptedDialogs dialogs;
+    Common common;
+    ProgramLifecycle lifecycle;
+};
+
+class LifecycleTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        writeFile(m_dir.file("tl.ini"), kIni);
+        writeFile(m_dir.file("tl.lst"), kList);
+    }
+
+    std::unique_ptr<ProgramRun> newRun() { return std::make_unique<ProgramRun>(m_dir.path()); }
+
+    TempDir m_dir;
+    ScopedEnv m_runtimeDir{"XDG_RUNTIME_DIR", m_dir.path()}; // a private instance lock
+};
+
+TEST_F(LifecycleTest, StartLoadsTheListAndBringsUpTheEmulator)
+{
+    auto run = newRun();
+    ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+    EXPECT_TRUE(run->dialogs.shown.empty());
+    EXPECT_EQ(run->common.list.lngMusicCount, 2);
+    EXPECT_EQ(run->common.settings.lngDefaultPlayTime, 120);
+    EXPECT_EQ(run->common.list.booListChanged, VbTrue) << "a hexadecimal code marks the list changed";
+    EXPECT_EQ(run->platform.clientOrders(), std::vector<std::string>{"hootclient override"});
+}
+
+TEST_F(LifecycleTest, StartStopsWithOneMessage)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void(const TempDir &, ProgramRun &)> arrange;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"missing list", [](const TempDir &dir, ProgramRun &) { std::filesystem::remove(dir.file("tl.lst")); },
+         "曲リストファイルが見つかりません。"},
+        {"bad tl.ini is read before the list is looked for",
+         [](const TempDir &dir, ProgramRun &) {
+             std::filesystem::remove(dir.file("tl.lst"));
+             writeFile(dir.file("tl.ini"), "[config]\nDefaultPlayTime=abc\n");
+         },
+         "DefaultPlayTime"},
+        {"missing tl.ini", [](const TempDir &dir, ProgramRun &) { std::filesystem::remove(dir.file("tl.ini")); },
+         "tl.ini"},
+        {"list is a folder",
+         [](const TempDir &dir, ProgramRun &) {
+             std::filesystem::remove(dir.file("tl.lst"));
+             std::filesystem::create_directory(dir.file("tl.lst"));
+         },
+         "曲リストファイルが見つかりません。"},
+        {"emulator cannot be started",
+         [](const TempDir &, ProgramRun &run) { run.platform.failStarts("hoot.exe", "not found"); }, "hoot.exe"},
+        {"client cannot be started", [](const TempDir &, ProgramRun &run) { run.platform.failStarts("hootclient", "not found"); },
+         "hootclient"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        auto run = newRun();
+        c.arrange(m_dir, *run);
+        const std::string listBefore = readFile(m_dir.file("tl.lst"));
+        EXPECT_FALSE(run->lifecycle.CommonProgramStart());
+        ASSERT_EQ(run->dialogs.shown.size(), 1u);
+        EXPECT_NE(run->dialogs.shown[0].find(c.message), std::string::npos) << run->dialogs.shown[0];
+        EXPECT_EQ(readFile(m_dir.file("tl.lst")), listBefore);
+        // Nothing is left running: an emulator started here was ended again.
+        for (const std::string &call : run->platform.calls({"start"}))
+            if (call.starts_with("start [hoot.exe]") && call.find(':') == std::string::npos)
+                EXPECT_EQ(run->platform.calls({"terminate"}), std::vector<std::string>{"terminate [hoot.exe]"});
+        std::filesystem::remove_all(m_dir.file("tl.lst"));
+    }
+}
+
+TEST_F(LifecycleTest, SecondInstanceReadsNothing)
+{
+    auto first = newRun();
+    ASSERT_TRUE(first->lifecycle.CommonProgramStart());
+    std::filesystem::remove(m_dir.file("tl.ini")); // would fail a second reading
+
+    auto second = newRun();
+    EXPECT_FALSE(second->lifecycle.CommonProgramStart());
+    EXPECT_EQ(second->dialogs.shown, std::vector<std::string>{"既に起動されています。"});
+    EXPECT_TRUE(second->platform.calls().empty()) << "no emulator is looked for or started";
+    EXPECT_EQ(second->common.list.lngMusicCount, 0);
+}
+
+TEST_F(LifecycleTest, UnreadableLinesAreShownOnceAndKept)
+{
+    std::string list = "01:00,\"Alpha\",\"m\",\"s\",1,\"One\"\r\n";
+    for (int i = 0; i < 25; ++i)
+        list += "broken line\r\n";
+    writeFile(m_dir.file("tl.lst"), list);
+    auto run = newRun();
+    ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+    ASSERT_EQ(run->dialogs.shown.size(), 1u);
+    const std::string &message = run->dialogs.shown[0];
+    EXPECT_NE(message.find("2 行目"), std::string::npos);
+    EXPECT_NE(message.find("21 行目"), std::string::npos);
+    EXPECT_EQ(message.find("22 行目"), std::string::npos) << "only the first 20 are named";
+    EXPECT_NE(message.find("ほか 5 行"), std::string::npos);
+    EXPECT_EQ(run->common.list.lngMusicCount, 1);
+
+    run->common.list.storePlayTime(42);
+    run->dialogs.answerYes = true;
+    run->lifecycle.CommonProgramEnd();
+    EXPECT_EQ(readFile(m_dir.file("tl.lst")), "00:42" + list.substr(5)) << "broken lines stay in place";
+}
+
+TEST_F(LifecycleTest, EndAsksOnlyForAChangedListAndSavesOnYes)
+{
+    const std::string unchangedList = "01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n";
+    struct Case
+    {
+        const char *name;
+        std::string list;
+        bool storeTime;
+        bool answerYes;
+        bool expectQuestion;
+        std::string expectedList; // empty: the file is left as it was
+    };
+    const std::vector<Case> cases = {
+        {"unchanged list: no question", unchangedList, false, true, false, ""},
+        {"answer No keeps the file", kList, true, false, true, ""},
+        {"answer Yes rewrites without comments, codes in decimal", kList, true, true, true,
+         "00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+        {"hexadecimal code alone asks", kList, false, true, true,
+         "01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(m_dir.file("tl.lst"), c.list);
+        std::filesystem::remove(m_dir.file("tl.lst.bak"));
+        auto run = newRun();
+        ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+        if (c.storeTime)
+            run->common.list.storePlayTime(7);
+        run->dialogs.answerYes = c.answerYes;
+        run->lifecycle.CommonProgramEnd();
+
+        EXPECT_EQ(run->dialogs.asked.size(), c.expectQuestion ? 1u : 0u);
+        if (c.expectQuestion)
+            EXPECT_EQ(run->dialogs.asked[0], "演奏時間情報を記録しますか？");
+        EXPECT_EQ(readFile(m_dir.file("tl.lst")), c.expectedList.empty() ? c.list : c.expectedList);
+        if (!c.expectedList.empty())
+            EXPECT_EQ(readFile(m_dir.file("tl.lst.bak")), c.list) << "the old list is kept beside it";
+        EXPECT_TRUE(run->dialogs.shown.empty());
+    }
+}
+
+TEST_F(LifecycleTest, EmulatorIsEndedAfterTheSaveOnlyWhenStartedHere)
+{
+    for (const bool alreadyRunning : {false, true}) {
+        SCOPED_TRACE(alreadyRunning ? "found running" : "started here");
+        auto run = newRun();
+        if (alreadyRunning)
+            run->platform.windowPresentFromStart();
+        ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+        run->dialogs.answerYes = true;
+        run->lifecycle.CommonProgramEnd();
+        EXPECT_EQ(run->platform.calls({"terminate"}).size(), alreadyRunning ? 0u : 1u);
+    }
+}
+
+TEST_F(LifecycleTest, FailedSaveLeavesTheListIntact)
+{
+    auto run = newRun();
+    ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+    // The backup cannot be written (root ignores read-only folders; a folder
+    // in its place stops it for everyone).
+    std::filesystem::create_directory(m_dir.file("tl.lst.bak"));
+    run->common.list.storePlayTime(99);
+    run->dialogs.answerYes = true;
+    run->lifecycle.CommonProgramEnd();
+    EXPECT_EQ(readFile(m_dir.file("tl.lst")), kList);
+    ASSERT_EQ(run->dialogs.shown.size(), 1u);
+    EXPECT_NE(run->dialogs.shown[0].find("tl.lst は元のままです"), std::string::npos);
+    EXPECT_EQ(run->platform.calls({"terminate"}).size(), 1u) << "the emulator is still stopped";
+}
+
+TEST_F(LifecycleTest, SaveThroughALinkKeepsTheLink)
+{
+    std::filesystem::create_directory(m_dir.file("lists"));
+    writeFile(m_dir.file("lists/real.lst"), kList);
+    std::filesystem::remove(m_dir.file("tl.lst"));
+    std::filesystem::create_symlink("lists/real.lst", m_dir.file("tl.lst"));
+
+    const auto failed = saveFileAtomically(QString::fromStdString(m_dir.file("tl.lst")), QByteArray("new\r\n"));
+    ASSERT_FALSE(failed.has_value()) << failed->toStdString();
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir.file("tl.lst")));
+    EXPECT_EQ(readFile(m_dir.file("lists/real.lst")), "new\r\n");
+    EXPECT_EQ(readFile(m_dir.file("tl.lst.bak")), kList);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
