@@ -1,0 +1,104 @@
+// Start-up to a shown window: settings read, the list file loaded, the
+// emulator attached, the grid filled and the window shown, for 1,000 and
+// 100,000 tracks of a Shift-JIS list. The emulator's side is a platform on
+// which the window is open and every client run ends at once (the cost of real
+// client runs is bench_emulator's); the configured pauses are 0.
+#include "app/common.h"
+#include "app/lifecycle.h"
+#include "tracklist/listfile.h"
+#include "ui/formmain.h"
+#include "ui/playbackcontroller.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+
+namespace {
+
+class InstantEmulator : public Platform
+{
+public:
+    WindowSearch findWindow(std::string_view) override { return WindowSearch::Found; }
+    StartResult startProgram(std::string_view, ShowStyle) override { return {++m_lastPid, {}}; }
+    WaitResult waitForExit(ProcessId, std::chrono::milliseconds, const EventPump &) override { return {}; }
+    bool hasExited(ProcessId) override { return true; }
+    void terminate(ProcessId) override {}
+    void pause(std::chrono::milliseconds, const EventPump &) override {}
+    std::chrono::milliseconds now() override { return {}; }
+
+private:
+    ProcessId m_lastPid = 100;
+};
+
+void writeList(const std::string &folder, int count)
+{
+    ListStore store;
+    for (int i = 0; i < count; ++i) {
+        MusicInfo record;
+        record.lngPlayTime = i % 3 == 0 ? 0 : 60 + i % 240;
+        record.strGameTitle = "星海の記憶 第" + std::to_string(i / 25) + "章";
+        record.strMajor = "lkfm";
+        record.strSub = std::to_string(i / 25);
+        record.curCode = *Currency::fromWhole(i % 25);
+        record.strMusicTitle = "はじまりの朝 ～" + std::to_string(i) + "～";
+        store.addRecord(std::move(record));
+    }
+    std::ofstream(folder + "/tl.lst", std::ios::binary) << writeTrackList(store);
+    std::ofstream(folder + "/tl.ini") << "[config]\nDefaultPlayTime=180\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
+}
+
+void BM_StartupToShownWindow(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.path().toStdString();
+    writeList(path, static_cast<int>(state.range(0)));
+    qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
+    for (auto _ : state) {
+        Common common;
+        InstantEmulator platform;
+        FormMain form(common.list);
+        struct : UserDialogs {
+            void showExclamation(const std::string &) override {}
+            bool askYesNo(const std::string &) override { return false; }
+        } dialogs;
+        ProgramLifecycle lifecycle(common, platform, dialogs, {[] {}, [] {}}, path);
+        PlaybackController controller(form, common, lifecycle);
+        if (!controller.load() || !form.isVisible())
+            state.SkipWithError("start-up did not show the window");
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        form.Timer2->stop();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_StartupToShownWindow)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    return 0;
+}
