@@ -157,13 +157,18 @@ std::optional<EmulatorError> EmulatorControl::CommonWaitProcess(ProcessId pid, c
         return EmulatorError{"hootclient が " + secondsText(m_limits.clientRun)
                              + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"};
     }
+    if (result.exitCode == 0)
+        return std::nullopt;
     // A failing run is noted, not retried: one lost order must not stop
     // playback, and the next track change sends fresh orders anyway.
-    if (result.exitCode != 0) {
-        ++m_state.failedClientRuns;
-        m_state.lastClientExitCode = result.exitCode;
-        std::cerr << "hootclient exited with code " << result.exitCode << ": " << commandLine << '\n';
-    }
+    ++m_state.failedClientRuns;
+    m_state.lastClientExitCode = result.exitCode;
+    std::cerr << "hootclient exited with code " << result.exitCode << ": " << commandLine << '\n';
+    // Unless the emulator itself is gone: then every order fails, and the user
+    // has to hear about it.
+    if (m_platform.findWindow(kHootWindowTitle) != WindowSearch::Found)
+        return EmulatorError{"hoot のウィンドウが見つかりません。エミュレータが終了したようです。\n（命令: " + commandLine
+                             + "）"};
     return std::nullopt;
 }
 

@@ -37,6 +37,8 @@ public:
     // (1: the first look finds it); 0 never opens it. The default is 1.
     void windowAfterLooks(int n) { m_looksToWindow = n; }
     void noDisplay() { m_noDisplay = true; }
+    // The emulator goes away by itself (killed, crashed): its window is gone.
+    void emulatorVanishes() { m_windowOpen = false; m_looksToWindow = 0; }
     // The next `times` starts of the emulator end before opening their window.
     void emulatorDiesBeforeWindow(int times = INT_MAX) { m_deathsLeft = times; }
     // The next `times` starts of `program` (the command line's first word) fail.

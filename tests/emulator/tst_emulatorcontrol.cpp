@@ -374,3 +374,23 @@ TEST(EmulatorControl, FailingClientIsNotedAndPlaybackGoesOn)
     EXPECT_EQ(rig.platform.clientOrders().back(), "hootclient code 18");
     EXPECT_EQ(rig.control.state().strLastTitle, "Foo");
 }
+
+TEST(EmulatorControl, FailingClientWithTheEmulatorGoneIsReported)
+{
+    Rig rig;
+    rig.platform.windowPresentFromStart();
+    ASSERT_FALSE(rig.control.CommonHootStart().has_value());
+    ListStore store;
+    store.addRecord(track("Foo", "abc", "1", 18));
+    rig.platform.emulatorVanishes();
+    rig.platform.exitCode("hootclient title=\"Foo\" major=\"abc\" sub=\"1\"", 3);
+
+    testing::internal::CaptureStderr();
+    const auto error = rig.control.CommonPlayMusic(store, 0);
+    testing::internal::GetCapturedStderr();
+
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->message.find("hoot のウィンドウが見つかりません"), std::string::npos) << error->message;
+    EXPECT_EQ(rig.platform.clientOrders().back(), "hootclient title=\"Foo\" major=\"abc\" sub=\"1\"")
+        << "no further order once the emulator is gone";
+}
