@@ -16,6 +16,8 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::int16_t kLastField = 5;
+// "; 文字コード Shift-JIS" in Shift-JIS: bytes that are no UTF-8.
+constexpr std::string_view kShiftJisComment = "; \x95\xB6\x8E\x9A\x83\x52\x81\x5B\x83\x68 Shift-JIS";
 
 // Only U+0020: tabs and full-width spaces are part of the text.
 std::string_view trimSpaces(std::string_view text)
@@ -390,5 +392,15 @@ std::string writeTrackList(const ListStore &store)
     }
     writeKeptLines(std::numeric_limits<std::int32_t>::max());
     appendEncoded(out, pending, store.encoding);
+    // The encoding is told from the whole file, and the comments and blank
+    // lines that decided it are not written back. Shift-JIS text can be valid
+    // UTF-8 as well (half-width katakana pairs such as C3 A9), and a kept line
+    // can begin with the byte-order mark's bytes: either would read back
+    // differently without a line in front.
+    if (store.encoding == ListEncoding::ShiftJis && detectListEncoding(out) != ListEncoding::ShiftJis
+        && std::any_of(out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        out.insert(0, std::string(kShiftJisComment) + std::string(kLineEnd));
+    else if (store.encoding == ListEncoding::Utf8 && out.starts_with(kByteOrderMark))
+        out.insert(0, kLineEnd);
     return out;
 }

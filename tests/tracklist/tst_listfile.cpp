@@ -347,6 +347,28 @@ TEST(WriteTrackList, SaveThenReadGivesTheSameRecords)
     EXPECT_EQ(writeTrackList(second.store), saved);
 }
 
+TEST(WriteTrackList, SavedListReadsBackInTheSameEncoding)
+{
+    // The comment and the blank line that decided the encoding are not
+    // written back; the saved file must still read as the same list.
+    const struct
+    {
+        const char *name;
+        std::string bytes;
+    } cases[] = {
+        {"Shift-JIS katakana that is also valid UTF-8",
+         "; \x83\x5C\r\n01:00,\"\xC3\xA9\xC3\xA9\",\"m1\",\"s2\",1,\"\xC2\xA1x\"\r\n"},
+        {"kept line beginning with the byte-order mark's bytes", "\n\xEF\xBB\xBF" "01:35,\"Alpha\",\"m1\"\r\n"},
+    };
+    for (const auto &c : cases) {
+        const ReadResult first = read(c.bytes);
+        const ReadResult second = read(writeTrackList(first.store));
+        EXPECT_EQ(second.store.encoding, first.store.encoding) << c.name;
+        EXPECT_EQ(second.store.typMusicList, first.store.typMusicList) << c.name;
+        EXPECT_EQ(second.store.keptLines, first.store.keptLines) << c.name;
+    }
+}
+
 TEST(WriteTrackList, QuoteTrapLineIsWrittenBackUnchanged)
 {
     const std::string trap = "01:35,\"" + kSjisGame + "\" x,\"m1\",\"s2\",18,\"Opening\"";
