@@ -1,6 +1,5 @@
 #include "app/inifile.h"
 
-#include <cstdio>
 #include <unordered_set>
 
 static constexpr std::size_t kMaxValueLength = 255; // the reader's buffer of 256 less its terminating zero
@@ -89,24 +88,6 @@ IniFile IniFile::fromBytes(std::string_view bytes)
                                        Value{deliveredValue(trimBlanks(line.substr(equals + 1))), lineNumber}});
     }
     return file;
-}
-
-std::optional<IniFile> IniFile::load(const std::string &path)
-{
-    std::FILE *stream = std::fopen(path.c_str(), "rb");
-    if (!stream)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        bytes.append(buffer, count);
-    // A directory opens on POSIX systems but fails on the first read.
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    if (failed)
-        return std::nullopt;
-    return fromBytes(bytes);
 }
 
 std::optional<IniFile::Value> IniFile::value(std::string_view section, std::string_view key) const

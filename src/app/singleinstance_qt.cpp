@@ -1,6 +1,7 @@
 #include "app/singleinstance.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QString>
 
 #include <unistd.h>
@@ -22,16 +23,21 @@ QString lockFilePath()
 
 } // namespace
 
-SingleInstance::SingleInstance() : m_lock(std::make_unique<QLockFile>(lockFilePath()))
+struct SingleInstance::Hold
+{
+    QLockFile lock{lockFilePath()};
+};
+
+SingleInstance::SingleInstance() : m_hold(std::make_unique<Hold>())
 {
     // Never stale by age: a long-running player keeps its lock. A lock whose
     // owner process is gone is taken over at once.
-    m_lock->setStaleLockTime(0);
+    m_hold->lock.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::acquire()
 {
-    return m_lock->tryLock(0);
+    return m_hold->lock.tryLock(0);
 }

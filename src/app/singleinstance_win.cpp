@@ -1,0 +1,37 @@
+#include "app/singleinstance.h"
+
+#include <windows.h>
+
+// "Local\" scopes the name to the logon session, as the lock file is scoped
+// to the X display on Linux. The system drops the mutex with the last handle,
+// so a crashed run leaves nothing behind.
+static constexpr const wchar_t *kMutexName = L"Local\\Tunelark.SingleInstance";
+
+struct SingleInstance::Hold
+{
+    HANDLE mutex = nullptr;
+
+    ~Hold()
+    {
+        if (mutex)
+            CloseHandle(mutex);
+    }
+};
+
+SingleInstance::SingleInstance() : m_hold(std::make_unique<Hold>()) {}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::acquire()
+{
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kMutexName);
+    if (!mutex)
+        return false; // as when the lock file cannot be made: no start
+    // Opening one that exists means another instance made it.
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return false;
+    }
+    m_hold->mutex = mutex;
+    return true;
+}

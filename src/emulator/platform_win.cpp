@@ -1,0 +1,236 @@
+#include "emulator/platform_win.h"
+
+#include "emulator/systemplatform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+using std::chrono::milliseconds;
+
+// Waits wake up at least this often to run the window's events, as on Linux;
+// window messages arriving in between wake them at once.
+static constexpr milliseconds kPumpSlice{10};
+
+static std::wstring toWide(std::string_view utf8)
+{
+    if (utf8.empty())
+        return {};
+    const int length = static_cast<int>(utf8.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+static std::string systemMessage(DWORD error)
+{
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    std::string message;
+    if (length > 0) {
+        std::wstring wide(text, length);
+        while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L'.'))
+            wide.pop_back();
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                             nullptr, nullptr);
+        message.resize(static_cast<std::size_t>(size));
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), message.data(), size, nullptr,
+                            nullptr);
+    }
+    LocalFree(text);
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
+
+// Whole milliseconds for a Win32 timeout, below INFINITE.
+static DWORD timeoutOf(milliseconds duration)
+{
+    return static_cast<DWORD>(std::clamp<long long>(duration.count(), 0, INFINITE - 1));
+}
+
+// Sleeps until the handle (if any) is signalled, a message arrives for this
+// thread, or the timeout passes. Messages that woke it are then marked as
+// seen: the configured pauses leave user input queued, and a message left
+// there would otherwise wake every later wait at once, which would spin.
+static DWORD sleepUntilHandleOrMessage(HANDLE *handle, DWORD timeout)
+{
+    const DWORD count = handle ? 1 : 0;
+    const DWORD woke = MsgWaitForMultipleObjects(count, handle, FALSE, timeout, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0 + count)
+        GetQueueStatus(QS_ALLINPUT);
+    return woke;
+}
+
+WinPlatform::WinPlatform() = default;
+
+WinPlatform::~WinPlatform()
+{
+    // Programs still running stay running: the emulator control decides what to end.
+    for (const auto &[pid, handle] : m_handles)
+        CloseHandle(handle);
+}
+
+WindowSearch WinPlatform::findWindow(std::string_view titleUtf8)
+{
+    return FindWindowW(nullptr, toWide(titleUtf8).c_str()) ? WindowSearch::Found : WindowSearch::NotFound;
+}
+
+// The command line goes to CreateProcessW whole, so the program receives it
+// exactly as built; the system finds the program by the first word, adding
+// ".exe" and searching the usual folders and PATH.
+StartResult WinPlatform::startProgram(std::string_view commandLine, ShowStyle style)
+{
+    if (commandLine.find_first_not_of(" \t") == std::string_view::npos)
+        return {0, "empty command line"};
+    std::wstring line = toWide(commandLine); // CreateProcessW may write into it
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(style);
+    // A console client would otherwise flash a console window for each order.
+    const DWORD flags = style == ShowStyle::Hidden ? CREATE_NO_WINDOW : 0;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &process)) {
+        const DWORD error = GetLastError();
+        switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return {0, "not found"};
+        case ERROR_ACCESS_DENIED:
+            return {0, "not executable"};
+        default:
+            return {0, systemMessage(error)};
+        }
+    }
+    CloseHandle(process.hThread);
+    const ProcessId pid = process.dwProcessId;
+    m_exitCodes.erase(pid); // a reused id belongs to the new process
+    if (const auto old = m_handles.find(pid); old != m_handles.end())
+        CloseHandle(old->second);
+    m_handles[pid] = process.hProcess;
+    return {pid, {}};
+}
+
+void *WinPlatform::handleOf(ProcessId pid, bool &owned)
+{
+    owned = false;
+    if (const auto known = m_handles.find(pid); known != m_handles.end())
+        return known->second;
+    if (pid <= 0 || pid > MAXDWORD)
+        return nullptr;
+    owned = true;
+    return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+}
+
+int WinPlatform::settle(ProcessId pid, void *handle, bool owned)
+{
+    DWORD code = 0;
+    if (!GetExitCodeProcess(handle, &code))
+        code = 0;
+    CloseHandle(handle);
+    if (!owned) {
+        m_handles.erase(pid);
+        m_exitCodes[pid] = static_cast<int>(code);
+    }
+    return static_cast<int>(code);
+}
+
+WaitResult WinPlatform::waitForExit(ProcessId pid, milliseconds limit, const EventPump &pump)
+{
+    if (const auto known = m_exitCodes.find(pid); known != m_exitCodes.end())
+        return {WaitResult::Outcome::Exited, known->second};
+    bool owned = false;
+    HANDLE handle = handleOf(pid, owned);
+    if (!handle)
+        return {WaitResult::Outcome::Exited, 0}; // gone already: nothing left to wait for
+
+    const milliseconds deadline = now() + limit;
+    for (;;) {
+        const milliseconds remaining = deadline - now();
+        DWORD woke = WAIT_TIMEOUT;
+        if (!pump) {
+            woke = WaitForSingleObject(handle, timeoutOf(std::max(remaining, milliseconds::zero())));
+        } else {
+            // Wakes when the process ends, when a message arrives for this
+            // thread, or after a slice; the thread sleeps in between.
+            woke = sleepUntilHandleOrMessage(&handle,
+                                             timeoutOf(std::clamp(remaining, milliseconds::zero(), kPumpSlice)));
+        }
+        if (woke == WAIT_OBJECT_0)
+            return {WaitResult::Outcome::Exited, settle(pid, handle, owned)};
+        if (woke == WAIT_FAILED) {
+            if (owned)
+                CloseHandle(handle);
+            return {WaitResult::Outcome::Exited, 0};
+        }
+        if (pump)
+            pump();
+        if (now() >= deadline) {
+            if (owned)
+                CloseHandle(handle);
+            return {WaitResult::Outcome::TimedOut, 0};
+        }
+    }
+}
+
+bool WinPlatform::hasExited(ProcessId pid)
+{
+    if (m_exitCodes.count(pid))
+        return true;
+    bool owned = false;
+    HANDLE handle = handleOf(pid, owned);
+    if (!handle)
+        return true;
+    if (WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) {
+        if (owned)
+            CloseHandle(handle);
+        return false;
+    }
+    settle(pid, handle, owned);
+    return true;
+}
+
+void WinPlatform::terminate(ProcessId pid)
+{
+    if (hasExited(pid))
+        return;
+    bool owned = false;
+    HANDLE handle = handleOf(pid, owned);
+    if (owned) {
+        // A process started elsewhere needs its own handle with the right to end it.
+        CloseHandle(handle);
+        handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                             static_cast<DWORD>(pid));
+        if (!handle)
+            return;
+    }
+    TerminateProcess(handle, 0);
+    // TerminateProcess only starts the ending; the wait makes sure it is gone.
+    WaitForSingleObject(handle, 5000);
+    settle(pid, handle, owned);
+}
+
+void WinPlatform::pause(milliseconds duration, const EventPump &pump)
+{
+    if (!pump) {
+        Sleep(timeoutOf(duration));
+        return;
+    }
+    const milliseconds deadline = now() + duration;
+    for (milliseconds remaining = duration; remaining > milliseconds::zero(); remaining = deadline - now()) {
+        sleepUntilHandleOrMessage(nullptr, timeoutOf(std::min(remaining, kPumpSlice)));
+        pump();
+    }
+}
+
+milliseconds WinPlatform::now()
+{
+    return milliseconds(static_cast<long long>(GetTickCount64()));
+}
+
+std::unique_ptr<Platform> makeSystemPlatform()
+{
+    return std::make_unique<WinPlatform>();
+}

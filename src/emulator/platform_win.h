@@ -1,0 +1,36 @@
+#pragma once
+
+#include "emulator/platform.h"
+
+#include <map>
+
+// The platform on Windows: FindWindowW for the lookup, CreateProcessW for the
+// programs, waits on process handles that also wake for window messages.
+// Handles of the programs it started are kept until they have ended (or until
+// the platform goes), so their exit codes can be read.
+class WinPlatform : public Platform
+{
+public:
+    WinPlatform();
+    ~WinPlatform() override;
+    WinPlatform(const WinPlatform &) = delete;
+    WinPlatform &operator=(const WinPlatform &) = delete;
+
+    WindowSearch findWindow(std::string_view titleUtf8) override;
+    StartResult startProgram(std::string_view commandLine, ShowStyle style) override;
+    WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump) override;
+    bool hasExited(ProcessId pid) override;
+    void terminate(ProcessId pid) override;
+    void pause(std::chrono::milliseconds duration, const EventPump &pump) override;
+    std::chrono::milliseconds now() override;
+
+private:
+    // A handle that can be waited on: the one kept since the start, or one
+    // opened for a process started elsewhere (owned by the caller then).
+    void *handleOf(ProcessId pid, bool &owned);
+    // Notes the exit code of an ended process and lets its handle go.
+    int settle(ProcessId pid, void *handle, bool owned);
+
+    std::map<ProcessId, void *> m_handles; // started and still running, as far as known
+    std::map<ProcessId, int> m_exitCodes;  // started and seen to end
+};
