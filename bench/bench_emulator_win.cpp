@@ -1,0 +1,122 @@
+// Cost of a track change through the emulator control on Windows with the
+// Win32 stand-ins, against bare client runs, and the processor time spent
+// while waiting for a slow client. The counterpart of bench_emulator on
+// Linux; prints figures and asserts nothing.
+
+#include "emulator/emulatorcontrol.h"
+#include "emulator/platform_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+static double medianMs(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+static void drainMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+}
+
+// One client run as plainly as it can be done: start and a blocking wait.
+static void bareClientRun()
+{
+    wchar_t line[] = L"hootclient code 1";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+static double cpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto ticks = [](const FILETIME &t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 1e7;
+}
+
+int main()
+{
+    SetEnvironmentVariableW(L"HOOT_STANDIN_JOURNAL", nullptr);
+    WinPlatform platform;
+    const StartResult emulator = platform.startProgram("hoot.exe", ShowStyle::MinimizedWithFocus);
+    const auto deadline = Clock::now() + 30s;
+    while (emulator.ok() && platform.findWindow(kHootWindowTitle) != WindowSearch::Found && Clock::now() < deadline)
+        platform.pause(20ms, {});
+    if (platform.findWindow(kHootWindowTitle) != WindowSearch::Found) {
+        std::fprintf(stderr, "the stand-in emulator did not come up\n");
+        return 1;
+    }
+
+    {
+        Settings settings; // both pauses 0
+        EmulatorControl control(platform, settings, {drainMessages, drainMessages});
+        if (control.CommonHootStart()) {
+            std::fprintf(stderr, "CommonHootStart failed\n");
+            return 1;
+        }
+        // Two games in turn: every change sends a selection and a play order.
+        ListStore store;
+        for (const char *title : {"Game A", "Game B"}) {
+            MusicInfo record;
+            record.strGameTitle = title;
+            record.strMajor = "major";
+            record.strSub = "1";
+            record.curCode = Currency::fromWhole(1).value();
+            store.addRecord(record);
+        }
+        constexpr int kRounds = 40;
+        std::vector<double> changes;
+        std::vector<double> bare;
+        for (int round = 0; round < kRounds; ++round) {
+            auto began = Clock::now();
+            control.CommonPlayMusic(store, round % 2);
+            changes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
+            began = Clock::now();
+            bareClientRun();
+            bareClientRun();
+            bare.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
+        }
+        std::printf("Windows: track change (selection + play), median of %d: %.3f ms\n", kRounds, medianMs(changes));
+        std::printf("Windows: two bare start-and-wait client runs, median:   %.3f ms\n", medianMs(bare));
+    }
+
+    {
+        SetEnvironmentVariableW(L"HOOT_STANDIN_DELAY_MS", L"2000");
+        int pumped = 0;
+        const auto began = Clock::now();
+        const double cpuBefore = cpuSeconds();
+        const StartResult start = platform.startProgram("hootclient code 1", ShowStyle::Hidden);
+        const WaitResult result = platform.waitForExit(start.pid, 10s, [&] {
+            drainMessages();
+            ++pumped;
+        });
+        const double cpu = cpuSeconds() - cpuBefore;
+        const double wall = std::chrono::duration<double>(Clock::now() - began).count();
+        std::printf("Windows: waiting %.2f s for a slow client (%s, pump ran %d times): %.3f s of processor time, "
+                    "%.2f%% of one core\n",
+                    wall, result.outcome == WaitResult::Outcome::Exited ? "ended" : "timed out", pumped, cpu,
+                    100.0 * cpu / wall);
+        SetEnvironmentVariableW(L"HOOT_STANDIN_DELAY_MS", nullptr);
+    }
+    platform.terminate(emulator.pid);
+    return 0;
+}

@@ -1,0 +1,24 @@
+# The build without Qt, for the Windows cross build: the track list, the
+# configuration, the emulator control with the Win32 platform layer, the
+# single-instance rule, the Win32 stand-ins, and the tests of these.
+# Programs and tests land in one folder, where the system finds the stand-ins
+# next to the program that starts them.
+set(CMAKE_AUTOMOC OFF)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/bin")
+
+add_subdirectory(src/tracklist)
+add_subdirectory(src/app)
+add_subdirectory(src/emulator)
+add_subdirectory(standins/win)
+
+if(TUNELARK_BUILD_BENCH)
+    # Run by scripts/windows.sh --bench; prints figures and asserts nothing.
+    add_executable(bench_emulator_win bench/bench_emulator_win.cpp)
+    target_link_libraries(bench_emulator_win PRIVATE tunelark_options tunelark_emulator tunelark_platform)
+    add_dependencies(bench_emulator_win standin_hoot standin_hootclient)
+endif()
+
+if(TUNELARK_BUILD_TESTS)
+    enable_testing()
+    include(tests/qtfree.cmake)
+endif()

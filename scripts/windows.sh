@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Cross-builds the parts without Qt for Windows (preset "windows") and runs
+# their tests under Wine inside a private X server. Installs the compiler,
+# Wine and Xvfb when they are missing. Ends with "N passed, N failed" (test
+# cases); the exit status is non-zero when anything failed.
+#
+#   scripts/windows.sh            build and test
+#   scripts/windows.sh --bench    also time a track change under Wine and natively
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD=${TUNELARK_WINDOWS_BUILD:-build/windows}
+TESTS=(tst_commandline tst_emulatorcontrol tst_tracklist tst_config tst_platform_win)
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+TEST_LIMIT=300 # seconds for one test program
+
+missing=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64)
+[ -x "$WINE" ] || missing+=(wine64)
+command -v Xvfb >/dev/null || missing+=(xvfb)
+[ -d /usr/src/googletest ] || missing+=(googletest)
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    "${as_root[@]}" apt-get update -q &&
+        DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+        { echo "could not install ${missing[*]}"; exit 2; }
+fi
+
+cmake --preset windows -B "$BUILD" >/dev/null || exit 2
+cmake --build "$BUILD" -j2 || exit 2
+BIN="$BUILD/bin"
+
+# A private X server on the first free display number.
+display=""
+for n in $(seq 70 130); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "no free X display number"; exit 2; }
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export WINEPREFIX="$PWD/$BUILD/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=":$display"
+cleanup() {
+    timeout 20 "$WINESERVER" -k 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$display" ] && break
+    sleep 0.1
+done
+[ -e "/tmp/.X11-unix/X$display" ] || { echo "Xvfb did not start"; exit 2; }
+
+# The first use creates the prefix (seconds); later runs find it ready.
+started=$(date +%s%N)
+timeout 180 "$WINE" wineboot -i >/dev/null 2>&1 || { echo "wineboot failed"; exit 2; }
+echo "Wine prefix ready in $((($(date +%s%N) - started) / 1000000)) ms ($WINEPREFIX)"
+
+passed=0
+failed=0
+for test in "${TESTS[@]}"; do
+    log="$BUILD/$test.log"
+    timeout "$TEST_LIMIT" "$WINE" "$BIN/$test.exe" --gtest_color=no >"$log" 2>&1
+    status=$?
+    ok=$(grep -c '^\[       OK \]' "$log")
+    bad=$(grep -cE '^\[  FAILED  \] .*\([0-9]+ ms\)$' "$log")
+    # A crash or a hang counts as one more failure.
+    if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; fi
+    passed=$((passed + ok))
+    failed=$((failed + bad))
+    if [ "$status" -eq 0 ]; then
+        echo "ok   $test ($ok)"
+    else
+        echo "FAIL $test (exit $status, $bad failed; log: $log)"
+        grep -E '^\[  FAILED  \]|Failure|error' "$log" | head -20
+    fi
+done
+
+if [ "${1:-}" = "--bench" ]; then
+    timeout 300 "$WINE" "$BIN/bench_emulator_win.exe"
+    native=build/windows-bench-linux
+    if cmake --preset release -B "$native" >/dev/null && cmake --build "$native" -j2 --target bench_emulator >/dev/null; then
+        timeout 300 "$native/bench/bench_emulator"
+    fi
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

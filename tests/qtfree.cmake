@@ -1,0 +1,37 @@
+# Tests of the build without Qt (cmake/QtFreeBuild.cmake), run under Wine when
+# cross-built for Windows.
+
+# Debian's GoogleTest libraries are built for Linux: build it from its sources
+# with the same compiler.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(TUNELARK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources (Debian package googletest)")
+add_subdirectory(${TUNELARK_GOOGLETEST_SOURCE} "${PROJECT_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+
+function(tunelark_add_qtfree_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE tunelark_options GTest::gtest GTest::gtest_main ${T_LIBS})
+    add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+set(dir "${CMAKE_CURRENT_LIST_DIR}")
+
+tunelark_add_qtfree_test(tst_commandline SOURCES "${dir}/platform/tst_commandline.cpp" LIBS tunelark_platform)
+tunelark_add_qtfree_test(tst_emulatorcontrol
+    SOURCES "${dir}/emulator/tst_emulatorcontrol.cpp" "${dir}/emulator/fakeplatform.h"
+    LIBS tunelark_emulator)
+tunelark_add_qtfree_test(tst_tracklist
+    SOURCES "${dir}/tracklist/tst_conversions.cpp" "${dir}/tracklist/tst_listfile.cpp"
+    LIBS tunelark_tracklist)
+target_compile_definitions(tst_tracklist PRIVATE TUNELARK_DEMO_DIR="${PROJECT_SOURCE_DIR}/demo")
+
+# The configuration tests make their folders with POSIX mkdtemp, which the
+# Windows C runtime lacks; a small stand-in for it is included ahead.
+tunelark_add_qtfree_test(tst_config SOURCES "${dir}/app/tst_config.cpp" LIBS tunelark_config)
+target_compile_options(tst_config PRIVATE -include "${dir}/platform/mkdtemp_win.h")
+
+tunelark_add_qtfree_test(tst_platform_win SOURCES "${dir}/platform/tst_platform_win.cpp"
+    LIBS tunelark_emulator tunelark_platform tunelark_instance)
+# The tests start the stand-ins, which sit next to them.
+add_dependencies(tst_platform_win standin_hoot standin_hootclient)
