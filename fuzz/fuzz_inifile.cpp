@@ -1,0 +1,262 @@
+// Any bytes as tl.ini: lookups behave as the Windows profile reader does,
+// the tl.ini value rules hold, and textToInt32 agrees with an exact reading
+// on digit strings, both on the values and on the raw input.
+#include "fuzzcheck.h"
+#include "app/config.h"
+#include "app/inifile.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Adds one to a string of decimal digits.
+std::string incremented(std::string digits)
+{
+    for (std::size_t i = digits.size(); i > 0; --i) {
+        if (digits[i - 1] != '9') {
+            ++digits[i - 1];
+            return digits;
+        }
+        digits[i - 1] = '0';
+    }
+    return '1' + digits;
+}
+
+// a <= b for digit strings without leading zeros.
+bool notGreater(const std::string &a, const std::string &b)
+{
+    return a.size() != b.size() ? a.size() < b.size() : a <= b;
+}
+
+// The settings' number rules read on digit strings, with no machine integer
+// that could overflow: blanks, a sign, digits, "." and a fraction rounded
+// half to even, and the signed 32-bit range checked by comparing digits.
+std::optional<std::int32_t> referenceInt32(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::string whole;
+    std::size_t pos = 0;
+    for (; pos < text.size() && isDigit(text[pos]); ++pos)
+        whole += text[pos];
+    std::string fraction;
+    if (pos < text.size() && text[pos] == '.') {
+        for (++pos; pos < text.size() && isDigit(text[pos]); ++pos)
+            fraction += text[pos];
+    }
+    if (pos != text.size() || (whole.empty() && fraction.empty()))
+        return std::nullopt;
+
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    if (whole.empty())
+        whole = "0";
+    if (!fraction.empty()) {
+        const bool aboveHalf
+            = fraction[0] > '5' || (fraction[0] == '5' && fraction.find_first_not_of('0', 1) != std::string::npos);
+        const bool exactlyHalf = fraction[0] == '5' && !aboveHalf;
+        const bool odd = (whole.back() - '0') % 2 == 1;
+        if (aboveHalf || (exactlyHalf && odd))
+            whole = incremented(whole);
+    }
+    if (!notGreater(whole, negative ? "2147483648" : "2147483647"))
+        return std::nullopt;
+    const long long magnitude = std::stoll(whole);
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+void checkInt32(std::string_view text)
+{
+    const std::optional<std::int32_t> actual = textToInt32(text);
+    const std::optional<std::int32_t> expected = referenceInt32(text);
+    fuzzCheck(actual == expected, "textToInt32 differs from the exact reading", [&] {
+        return std::string(fuzzShow(std::string(text)) + " gives " + (actual ? std::to_string(*actual) : "nothing")
+                           + ", expected " + (expected ? std::to_string(*expected) : "nothing"));
+    });
+}
+
+// The tl.ini value rules, step by step: spaces trimmed, everything from the
+// first ";" cut and spaces trimmed again, then every TAB removed.
+std::string referenceValueRules(std::string value)
+{
+    const auto trimSpaces = [](std::string &text) {
+        text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+        text.erase(text.find_last_not_of(' ') + 1);
+    };
+    trimSpaces(value);
+    if (const std::size_t semicolon = value.find(';'); semicolon != std::string::npos) {
+        value.erase(semicolon);
+        trimSpaces(value);
+    }
+    std::erase(value, '\t');
+    return value;
+}
+
+std::string lowerCase(std::string text)
+{
+    for (char &c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+// The text of a 1-based line, counted as the reader counts lines.
+std::string_view lineAt(std::string_view bytes, int lineNumber)
+{
+    std::size_t start = 0;
+    for (int line = 1; start <= bytes.size(); ++line) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        if (line == lineNumber)
+            return bytes.substr(start, end - start);
+        if (end == bytes.size())
+            break;
+        start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    }
+    return {};
+}
+
+void checkValue(const IniFile &file, std::string_view bytes, const std::string &section, const std::string &key)
+{
+    const std::optional<IniFile::Value> found = file.value(section, key);
+    const std::string upperSection = [&] {
+        std::string text = section;
+        for (char &c : text) {
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        }
+        return text;
+    }();
+    const std::optional<IniFile::Value> again = file.value(upperSection, lowerCase(key));
+    fuzzCheck(found.has_value() == again.has_value() && (!found || found->text == again->text),
+              "lookup depends on letter case", [&] { return section + "/" + key; });
+    if (!found)
+        return;
+    fuzzCheck(found->text.size() <= 255, "value longer than 255 bytes");
+    fuzzCheck(found->text.find_first_of("\r\n") == std::string::npos, "value runs over a line end");
+    fuzzCheck(lineAt(bytes, found->lineNumber).find('=') != std::string_view::npos,
+              "value's line is no key line", [&] { return std::to_string(found->lineNumber); });
+    checkInt32(found->text);
+    const std::string ruled = referenceValueRules(found->text);
+    fuzzCheck(ruled.find_first_of("\t;") == std::string::npos, "value rules leave a TAB or a comment");
+    checkInt32(ruled);
+}
+
+// A private directory for tl.ini, in memory where possible: CommonReadConfig
+// and CommonGetIniString read the file itself. Removed again at exit.
+class ScratchDirectory
+{
+public:
+    ScratchDirectory()
+    {
+        std::string pattern
+            = access("/dev/shm", W_OK) == 0 ? "/dev/shm/fuzz_inifile_XXXXXX" : "/tmp/fuzz_inifile_XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        m_path = pattern;
+    }
+    ~ScratchDirectory()
+    {
+        std::remove((m_path + "/tl.ini").c_str());
+        rmdir(m_path.c_str());
+    }
+    const std::string &path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+void checkConfig(std::string_view bytes, const IniFile &file)
+{
+    static const ScratchDirectory scratch;
+    const std::string &directory = scratch.path();
+    const std::string iniPath = directory + "/tl.ini";
+    std::FILE *stream = std::fopen(iniPath.c_str(), "wb");
+    if (!stream)
+        std::abort();
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::fclose(stream);
+
+    Settings settings;
+    const std::optional<ConfigError> error = CommonReadConfig(directory, settings);
+    bool allRead = true;
+    std::int32_t values[3] = {};
+    const char *keys[] = {"DefaultPlayTime", "HootInitWaitTime", "DriverInitWaitTime"};
+    for (int i = 0; i < 3; ++i) {
+        const std::string text = CommonGetIniString(settings, directory, "config", keys[i], VbFalse);
+        const std::optional<IniFile::Value> found = file.value("config", keys[i]);
+        fuzzCheck(text == (found ? referenceValueRules(found->text) : std::string()),
+                  "CommonGetIniString differs from the value rules", [&] { return fuzzShow(text); });
+        const std::optional<std::int32_t> number = textToInt32(text);
+        if (!number) {
+            allRead = false;
+            break;
+        }
+        values[i] = i == 0 ? *number : std::max(0, *number);
+
+        const std::string path = CommonGetIniString(settings, "C:\\work", "config", keys[i], VbTrue);
+        fuzzCheck(path.empty() || (path.size() >= 2 && path[1] == ':'), "path value not made absolute",
+                  [&] { return fuzzShow(path); });
+    }
+    fuzzCheck(error.has_value() != allRead, "CommonReadConfig disagrees with the values it reads",
+              [&] { return error ? error->message : std::string("no error"); });
+    if (!error) {
+        fuzzCheck(settings.lngDefaultPlayTime == values[0] && settings.lngHootInitWaitTime == values[1]
+                      && settings.lngDriverInitWaitTime == values[2],
+                  "settings differ from their values");
+    } else {
+        fuzzCheck(!error->message.empty() && !error->messageJa.empty(), "error without a message");
+    }
+}
+
+} // unnamed
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    checkInt32(bytes);
+
+    const IniFile file = IniFile::fromBytes(bytes);
+    for (const char *key : {"DefaultPlayTime", "HootInitWaitTime", "DriverInitWaitTime"})
+        checkValue(file, bytes, "config", key);
+    // Names taken from the input itself reach sections and keys that the
+    // fixed names never would.
+    const std::size_t open = bytes.find('[');
+    const std::size_t close = bytes.find(']', open == std::string_view::npos ? 0 : open);
+    const std::size_t equals = bytes.find('=', close == std::string_view::npos ? 0 : close);
+    if (open != std::string_view::npos && close != std::string_view::npos && equals != std::string_view::npos) {
+        const std::size_t keyStart = bytes.find_last_of("\r\n", equals);
+        const std::size_t from = keyStart == std::string_view::npos ? 0 : keyStart + 1;
+        checkValue(file, bytes, std::string(bytes.substr(open + 1, close - open - 1)),
+                   std::string(bytes.substr(from, equals - from)));
+    }
+    checkConfig(bytes, file);
+    return 0;
+}
