@@ -2,6 +2,8 @@
 
 #include "tracklist/liststore.h"
 #include "ui/flexgrid.h"
+#include "ui/textwidthmodel.h"
+#include "ui/widesttext.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -10,9 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 namespace {
@@ -28,132 +28,6 @@ qint32 roundHalfEven(double value)
 {
     return static_cast<qint32>(std::nearbyint(value)); // default mode: ties to even
 }
-
-// Characters whose width alone bounds their width inside a text, apart from
-// kerning and ligatures between neighbours: no combining marks, joiners,
-// surrogates, variation selectors or scripts that shape by context.
-bool isSimpleChar(char16_t c)
-{
-    return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c < 0x300 && c != 0xAD)
-        || (c >= 0x370 && c < 0x483) || (c >= 0x2010 && c <= 0x2027)
-        || (c >= 0x2030 && c <= 0x205E) || (c >= 0x2100 && c < 0x2C00)
-        || (c >= 0x2E80 && c < 0x2FE0)
-        || (c >= 0x3000 && c < 0xA000 && !(c >= 0x302A && c <= 0x302F) && c != 0x3099 && c != 0x309A)
-        || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFF00 && c < 0xFFF0);
-}
-
-// Upper bounds of text widths from the advances of single characters, each
-// measured once.
-class CharAdvances
-{
-public:
-    CharAdvances(const QFont &font, double twipsPerPixel)
-        : m_metrics(font)
-        , m_advance(0x10000, -1.0f)
-        // Kerning and ligatures between two neighbours change a width by far
-        // less than a tenth of a line (a third of a pixel at most, measured
-        // over every pair of ASCII, kana and common kanji).
-        , m_pairMargin(0.1 * m_metrics.height())
-        , m_twipsPerPixel(twipsPerPixel)
-    {
-    }
-
-    double upperBoundTwips(const QString &text)
-    {
-        double pixels = 0.0;
-        for (QChar qc : text) {
-            const char16_t c = qc.unicode();
-            if (!isSimpleChar(c))
-                return std::numeric_limits<double>::infinity();
-            float &advance = m_advance[c];
-            if (advance < 0.0f)
-                advance = static_cast<float>(widestAdvance(qc));
-            pixels += advance;
-        }
-        if (text.size() > 1)
-            pixels += m_pairMargin * static_cast<double>(text.size() - 1);
-        return (pixels + 1e-3) * m_twipsPerPixel;
-    }
-
-private:
-    // Punctuation and spaces next to Japanese text are drawn in that text's
-    // fallback font, where they are often wider than in the window's font.
-    double widestAdvance(QChar c) const
-    {
-        const QString alone(c);
-        double widest = m_metrics.horizontalAdvance(alone);
-        if (c.script() != QChar::Script_Common)
-            return widest;
-        for (const QString &context : {QStringLiteral("ア"), QStringLiteral("漢")}) {
-            const double contextWidth = m_metrics.horizontalAdvance(context);
-            widest = std::max({widest, m_metrics.horizontalAdvance(context + alone) - contextWidth,
-                               m_metrics.horizontalAdvance(alone + context) - contextWidth});
-        }
-        return widest;
-    }
-
-    QFontMetricsF m_metrics;
-    std::vector<float> m_advance; // pixels, negative until measured
-    double m_pairMargin;
-    double m_twipsPerPixel;
-};
-
-// The kept width of one column. Measuring every cell of a long list takes
-// over a second, so a text is measured exactly only when its bound could beat
-// the widest text measured so far; the result is the one that measuring every
-// cell in order gives, since that comes to the widest width, rounded.
-class WidestText
-{
-public:
-    WidestText(const FormMain &form, CharAdvances &advances)
-        : m_form(form)
-        , m_advances(advances)
-    {
-    }
-
-    void add(const QString &text)
-    {
-        const double bound = m_advances.upperBoundTwips(text);
-        if (bound <= m_widest)
-            return;
-        // A new largest bound is measured at once, so the floor rises early
-        // and few texts wait as candidates.
-        if (bound > m_largestBound) {
-            m_largestBound = bound;
-            measure(text);
-            return;
-        }
-        m_candidates.push_back({bound, text});
-    }
-
-    qint32 keptWidth()
-    {
-        std::sort(m_candidates.begin(), m_candidates.end(),
-                  [](const Candidate &a, const Candidate &b) { return a.bound > b.bound; });
-        for (const Candidate &candidate : m_candidates) {
-            if (candidate.bound <= m_widest)
-                break;
-            measure(candidate.text);
-        }
-        m_candidates.clear();
-        return m_widest > 0.0f ? roundHalfEven(m_widest) : 0;
-    }
-
-private:
-    struct Candidate
-    {
-        double bound;
-        QString text;
-    };
-
-    void measure(const QString &text) { m_widest = std::max(m_widest, m_form.textWidthTwips(text)); }
-
-    const FormMain &m_form;
-    CharAdvances &m_advances;
-    float m_widest = 0.0f;
-    double m_largestBound = -1.0;
-    std::vector<Candidate> m_candidates;
-};
 
 } // namespace
 
@@ -245,8 +119,9 @@ void FormMain::FormMainRefreshPlayList(qint32 lngForcusLoc, VbBool booListRefres
 
 void FormMain::rebuildPlayList()
 {
-    CharAdvances advances(font(), kTwipsPerInch / logicalDpiX());
-    std::vector<WidestText> widths(3, WidestText(*this, advances));
+    TextWidthModel model(font());
+    const auto measure = [this](const QString &text) { return textWidthTwips(text); };
+    std::vector<WidestText> widths(3, WidestText(model, kTwipsPerInch / logicalDpiX(), measure));
 
     GridPlayList->setRow(0);
     const QString headers[] = {QStringLiteral("NO"), QStringLiteral("GAME TITLE"),
