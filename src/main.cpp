@@ -1,7 +1,7 @@
 #include "app/checkcommand.h"
 #include "app/common.h"
 #include "app/lifecycle.h"
-#include "emulator/platform_posix.h"
+#include "emulator/systemplatform.h"
 #include "ui/formmain.h"
 #include "ui/playbackcontroller.h"
 #include "ui/qtdialogs.h"
@@ -20,7 +20,7 @@ int runPlayer(int argc, char *argv[])
     const std::string currentDirectory = std::filesystem::current_path().string();
 
     Common common;
-    PosixPlatform platform;
+    const auto platform = makeSystemPlatform();
     FormMain form(common.list);
     QtDialogs dialogs(&form);
     const EventPumps pumps{
@@ -28,7 +28,7 @@ int runPlayer(int argc, char *argv[])
         // User input waits until the pause is over; painting goes on.
         [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); },
     };
-    ProgramLifecycle lifecycle(common, platform, dialogs, pumps, currentDirectory);
+    ProgramLifecycle lifecycle(common, *platform, dialogs, pumps, currentDirectory);
     PlaybackController controller(form, common, lifecycle);
 
     if (!controller.load())

@@ -72,6 +72,9 @@ public:
         line.insert(line.end(), arguments.begin(), arguments.end());
         const std::string text = joinWindowsCommandLine(line);
         m_orders->addItem(QString::fromStdString(text));
+        // The window shows the recent orders only, so long runs stay cheap.
+        while (m_orders->count() > 100)
+            delete m_orders->takeItem(0);
         m_orders->scrollToBottom();
         std::printf("%s\n", text.c_str());
         std::fflush(stdout);
