@@ -117,7 +117,9 @@ std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding e
     if (isAscii(bytes))
         return std::string(bytes);
 
-    QStringDecoder decoder(kShiftJisName);
+    // Stateless: a lead byte without its second byte at the end is an error,
+    // not a character silently dropped.
+    QStringDecoder decoder(kShiftJisName, QStringConverter::Flag::Stateless);
     if (!decoder.isValid())
         return std::nullopt;
     QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));

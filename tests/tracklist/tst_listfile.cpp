@@ -234,6 +234,16 @@ TEST(ReadTrackList, KeepsALineWithBrokenShiftJis)
     EXPECT_EQ(result.store.typMusicList[0].strGameTitle, "ソフト表①");
 }
 
+TEST(ReadTrackList, KeepsALastLineEndingInALeadByte)
+{
+    // The file ends in the first byte of a two-byte character: that byte must
+    // not vanish silently, or a save would lose it.
+    const std::string broken = "01:00,\"" + kSjisSoft + "\",\"m1\",\"s2\",1,\"One\"\x82";
+    const ReadResult result = read("01:00,\"" + kSjisSoft + "\",\"m1\",\"s2\",1,\"One\"\r\n" + broken);
+    EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, "bytes are not valid Shift-JIS"}}));
+    EXPECT_EQ(result.store.keptLines, (std::vector<KeptLine>{{1, broken}}));
+}
+
 TEST(ReadTrackList, LongListIsReadAndWrittenAcrossCodecRuns)
 {
     // Some 200 KB: the codec works on blocks of lines, and a broken line
