@@ -1,0 +1,276 @@
+// Faults a user can run into, with the real platform layer and the stand-ins:
+// each one ends with a clear message within its time limit, never a hang, and
+// the list on disk is never damaged.
+
+#include "app/common.h"
+#include "app/lifecycle.h"
+#include "app/savefile.h"
+#include "app/singleinstance.h"
+#include "emulator/platform_posix.h"
+#include "journal.h"
+#include "scopedenv.h"
+#include "ui/formmain.h"
+#include "ui/playbackcontroller.h"
+#include "xvfb.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const EmulatorLimits kShortLimits{3s, 2s, 20ms};
+
+struct RecordingDialogs : UserDialogs
+{
+    void showExclamation(const std::string &text) override { shown.push_back(text); }
+    bool askYesNo(const std::string &) override { return answerYes; }
+    std::vector<std::string> shown;
+    bool answerYes = true;
+};
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeScript(const std::string &path, const std::string &body)
+{
+    std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
+class FaultTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (const std::string missing = XvfbServer::missingTool(WindowManager::None); !missing.empty())
+            GTEST_SKIP() << missing;
+        ASSERT_EQ(m_xvfb.start(WindowManager::None), "");
+        std::ofstream(m_dir.file("tl.ini")) << "[config]\nDefaultPlayTime=180\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
+        std::ofstream(m_dir.file("tl.lst"), std::ios::binary) << kList;
+        std::filesystem::create_directory(m_bin);
+    }
+
+    // Only the named programs on PATH: the stand-ins by their names, or
+    // scripts standing in for broken ones.
+    void pathWith(const std::vector<std::string> &standins)
+    {
+        for (const std::string &name : standins)
+            std::filesystem::create_symlink(std::string(std::getenv("TUNELARK_STANDIN_DIR")) + "/" + name,
+                                            m_bin + "/" + name);
+        m_path.reset(); // the old PATH comes back before it is replaced
+        m_path = std::make_unique<ScopedEnv>("PATH", m_bin + ":/usr/bin:/bin");
+    }
+
+    // Start-up with short time limits; the message it showed, if any, and how long it took.
+    std::pair<std::string, qint64> startUp()
+    {
+        m_lifecycle = std::make_unique<ProgramLifecycle>(m_common, m_platform, m_dialogs, EventPumps{[] {}, [] {}},
+                                                         m_dir.path(), kShortLimits);
+        QElapsedTimer clock;
+        clock.start();
+        const bool started = m_lifecycle->CommonProgramStart();
+        const qint64 elapsed = clock.elapsed();
+        EXPECT_EQ(started, m_dialogs.shown.empty());
+        return {m_dialogs.shown.empty() ? std::string() : m_dialogs.shown.front(), elapsed};
+    }
+
+    static constexpr const char *kList = "01:00,\"Alpha\",\"m\",\"s\",1,\"One\"\r\n01:00,\"Beta\",\"m\",\"s\",2,\"Two\"\r\n";
+
+    TempDir m_dir;
+    std::string m_bin = m_dir.file("bin");
+    ScopedEnv m_runtimeDir{"XDG_RUNTIME_DIR", m_dir.path()};
+    ScopedEnv m_journal{"HOOT_STANDIN_JOURNAL", m_dir.file("journal.jsonl")};
+    std::unique_ptr<ScopedEnv> m_path;
+    XvfbServer m_xvfb;
+    PosixPlatform m_platform; // closes its X connection before the server goes
+    RecordingDialogs m_dialogs;
+    Common m_common;
+    std::unique_ptr<ProgramLifecycle> m_lifecycle;
+};
+
+TEST_F(FaultTest, StartUpFailuresGiveTheirMessageInTime)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<std::string> standins;
+        std::function<void(const std::string &bin)> arrange;
+        std::string message;
+        qint64 limitMs;
+    };
+    const std::vector<Case> cases = {
+        {"hoot.exe missing", {"hootclient"}, {}, "hoot.exe を起動できません（not found）", 1000},
+        {"hootclient missing", {"hoot.exe"}, {}, "hootclient を起動できません（not found）", 3000},
+        {"window never appears", {"hootclient"},
+         [](const std::string &bin) { writeScript(bin + "/hoot.exe", "exec sleep 100"); },
+         "hoot.exe のウィンドウが 3 秒以内に現れませんでした", 4500},
+        {"emulator ends before its window, twice", {"hootclient"},
+         [](const std::string &bin) { writeScript(bin + "/hoot.exe", "exit 1"); }, "hoot.exe がウィンドウを開く前に終了しました",
+         1500},
+        {"client hangs", {"hoot.exe", "hootclient"},
+         [](const std::string &) { setenv("HOOT_STANDIN_HANG", "1", 1); }, "hootclient が 2 秒以内に終了しなかったため", 5000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(m_bin);
+        std::filesystem::create_directory(m_bin);
+        m_dialogs.shown.clear();
+        pathWith(c.standins);
+        if (c.arrange)
+            c.arrange(m_bin);
+        const auto [message, elapsed] = startUp();
+        unsetenv("HOOT_STANDIN_HANG");
+        EXPECT_NE(message.find(c.message), std::string::npos) << message;
+        EXPECT_LT(elapsed, c.limitMs);
+        EXPECT_EQ(m_platform.findWindow(kHootWindowTitle), WindowSearch::NotFound) << "nothing is left running";
+        EXPECT_EQ(readFile(m_dir.file("tl.lst")), kList);
+        m_lifecycle.reset();
+    }
+}
+
+TEST_F(FaultTest, FailingClientDoesNotStopStartUp)
+{
+    pathWith({"hoot.exe", "hootclient"});
+    ScopedEnv failing("HOOT_STANDIN_EXIT", "5");
+    const auto [message, elapsed] = startUp();
+    EXPECT_EQ(message, "");
+    m_lifecycle->CommonProgramEnd();
+}
+
+TEST_F(FaultTest, EmulatorGoneWhilePlayingIsToldOnceAndTheListStaysSafe)
+{
+    pathWith({"hoot.exe", "hootclient"});
+    FormMain form(m_common.list);
+    m_lifecycle = std::make_unique<ProgramLifecycle>(m_common, m_platform, m_dialogs, EventPumps{[] {}, [] {}},
+                                                     m_dir.path(), kShortLimits);
+    PlaybackController controller(form, m_common, *m_lifecycle);
+    ASSERT_TRUE(controller.load());
+    const ProcessId emulator = m_lifecycle->emulator().state().lngHootProcess;
+    ASSERT_GT(emulator, 0);
+
+    kill(static_cast<pid_t>(emulator), SIGKILL);
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 3; ++i)
+        form.CmdGetTime->click();
+    EXPECT_LT(clock.elapsed(), 3000) << "no order waits for an emulator that is gone";
+    ASSERT_EQ(m_dialogs.shown.size(), 1u) << "told once";
+    EXPECT_NE(m_dialogs.shown[0].find("hoot のウィンドウが見つかりません"), std::string::npos) << m_dialogs.shown[0];
+
+    form.close();
+    EXPECT_NE(readFile(m_dir.file("tl.lst")), kList) << "the stored times were saved";
+    EXPECT_EQ(readFile(m_dir.file("tl.lst.bak")), kList);
+}
+
+// Runs body in a child process and returns its exit status.
+int inChild(const std::function<int()> &body)
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(body());
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+TEST(SaveFaults, FullDiskLeavesTheListAsItWas)
+{
+    TempDir dir;
+    const std::string path = dir.file("tl.lst");
+    const std::string old(20000, 'o');
+    std::ofstream(path, std::ios::binary) << old;
+    // A file size limit on the saving process stands in for a full disk.
+    const int status = inChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{30000, 30000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const auto failed = saveFileAtomically(QString::fromStdString(path), QByteArray(50000, 'n'));
+        return failed ? 3 : 0;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3) << "the save reports the failure";
+    EXPECT_EQ(readFile(path), old);
+}
+
+TEST(SaveFaults, KilledInTheMiddleLeavesOldOrNewNeverAMix)
+{
+    TempDir dir;
+    const std::string path = dir.file("tl.lst");
+    const std::string old(4 << 20, 'o');
+    const QByteArray fresh(4 << 20, 'n');
+    for (int round = 0; round < 12; ++round) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << old;
+        const pid_t child = fork();
+        if (child == 0) {
+            saveFileAtomically(QString::fromStdString(path), fresh);
+            _exit(0);
+        }
+        usleep(static_cast<useconds_t>(2000 * round));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        const std::string now = readFile(path);
+        EXPECT_TRUE(now == old || now == fresh.toStdString()) << "round " << round << ": " << now.size() << " bytes";
+    }
+}
+
+TEST(SingleInstanceFaults, LockOfAKilledRunDoesNotBlockTheNextStart)
+{
+    TempDir dir;
+    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", dir.path());
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        SingleInstance first;
+        const char answer = first.acquire() ? 'y' : 'n';
+        (void)!write(ready[1], &answer, 1);
+        pause();
+        _exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(read(ready[0], &answer, 1), 1);
+    EXPECT_EQ(answer, 'y');
+    {
+        SingleInstance second;
+        EXPECT_FALSE(second.acquire()) << "refused while the first one runs";
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    SingleInstance next;
+    EXPECT_TRUE(next.acquire()) << "the killed run's lock is taken over";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Widgets draw offscreen; the environment is left alone so the stand-in
+    // emulator opens its window on the test's X server.
+    std::vector<char *> arguments(argv, argv + argc);
+    char platformOption[] = "-platform";
+    char offscreen[] = "offscreen";
+    arguments.insert(arguments.begin() + 1, {platformOption, offscreen});
+    int qtArgc = static_cast<int>(arguments.size());
+    QApplication app(qtArgc, arguments.data());
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
