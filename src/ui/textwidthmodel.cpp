@@ -82,8 +82,10 @@ double TextWidthModel::pixels(QStringView text)
 // last character on.
 double TextWidthModel::runPixels(QStringView run, quint8 script, qsizetype headLength)
 {
+    // The space keeps the anchor's own letter out of ligatures and kerning
+    // with the characters measured after it.
     if (script != kCommon && m_anchor[script].isEmpty())
-        m_anchor[script] = run[headLength - 1];
+        m_anchor[script] = run[headLength - 1] + QLatin1Char(' ');
     double width = headPixels(run.first(headLength));
     for (qsizetype i = headLength; i < run.size(); ++i) {
         const char16_t previous = run[i - 1].unicode();

@@ -2,9 +2,11 @@
 
 #include "tracklist/liststore.h"
 #include "ui/flexgrid.h"
+#include "ui/textwidthmodel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -204,6 +206,7 @@ TEST(FormMain, ColumnWidthsEqualMeasuringEveryCell)
         "漢字、漢字。", "e\u0301e\u0301e\u0301e\u0301", "😀😀😀", "a\tb\tc", "مرحبا بالعالم", "नमस्ते दुनिया",
         "ｱｲｳｴｵｶｷｸｹｺ", "ＡＢＣＤＥＦ", "東方紅魔郷　～ the Embodiment of Scarlet Devil", "iiiiiiiiiiiiiiii",
         "MMMMMMM", "...........", "　　　　", "", " ", "ゲ", "ー～ー～", "1111111111", "Ⅰ①㈱纊",
+        "LTLTLT", "fftfft", "AflAfl", "あ 1 1 1", "1あ", "「Main」", "第12章 AV", "ｱ1ｱ1", "To～1～",
     };
     std::mt19937 random(7);
     ListStore store;
@@ -224,6 +227,76 @@ TEST(FormMain, ColumnWidthsEqualMeasuringEveryCell)
         FormMain one(single);
         one.FormMainRefreshPlayList(0, VbTrue, VbFalse);
         EXPECT_EQ(gridWidths(one), naiveWidths(one, single)) << text;
+    }
+}
+
+TEST(FormMain, UniqueTitlesOfOneLengthGiveTheWidthOfMeasuringEveryCell)
+{
+    struct Case
+    {
+        const char *name;
+        std::string pattern; // "#" becomes the track number
+    };
+    const Case cases[] = {
+        {"kana, wave dashes and digits", "はじまりの朝 ～#～"},
+        {"kerned Latin pairs", "To LT AV #"},
+        {"digits after kana, in the Japanese font", "あ#"},
+        {"ligatures and kerning together", "Afl fft #."},
+        {"full-width digits after ASCII", "Track ＃#"},
+    };
+    for (const Case &c : cases) {
+        ListStore store;
+        for (int i = 0; i < 400; ++i) {
+            std::string title = c.pattern;
+            title.replace(title.find('#'), 1, std::to_string(i * 37 % 1000));
+            store.addRecord(track(0, title, title + title));
+        }
+        FormMain form(store);
+        form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+        EXPECT_EQ(gridWidths(form), naiveWidths(form, store)) << c.name;
+    }
+}
+
+// "… fi." is 1522.5 twips wide and rounds to even, 1522; "… f.f" is a quarter
+// twip wider and rounds to 1523, so it alone widens the column.
+TEST(FormMain, ATitleAQuarterTwipWiderWidensItsColumn)
+{
+    const std::string narrower = "MUSIC TITLE 1 fi.";
+    const std::string wider = "MUSIC TITLE 1 f.f";
+    ListStore store = storeOf({track(0, narrower, "b"), track(0, wider, "d")});
+    FormMain form(store);
+    ASSERT_EQ(std::nearbyint(form.textWidthTwips(QString::fromStdString(narrower))), 1522.0);
+    ASSERT_EQ(std::nearbyint(form.textWidthTwips(QString::fromStdString(wider))), 1523.0);
+    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+    EXPECT_EQ(gridWidths(form), naiveWidths(form, store));
+}
+
+// The model may give up on a text, but never predicts it narrower than it is.
+TEST(TextWidthModel, PredictsTheShapedWidthOrGivesUp)
+{
+    const QFont font = QWidget().font();
+    const QFontMetricsF metrics(font);
+    TextWidthModel model(font);
+    auto check = [&](const QString &text) {
+        const double predicted = model.pixels(text);
+        if (!std::isinf(predicted)) {
+            EXPECT_EQ(predicted, metrics.horizontalAdvance(text)) << text.toStdString();
+        }
+    };
+    const char *const named[] = {
+        "AV", "fft", "Afl", "ffi", "To LT", "あ 1", "1あ", "漢 1", "アー1", "「旅立ち」", "Ａ1", "ｱﾞ1", "α β", "e\u0301",
+    };
+    for (const char *text : named)
+        check(QString::fromUtf8(text));
+
+    const QString alphabet = QStringLiteral(
+        " !\"'(),-./0123479:;?AFLPTVWYafiklortvwy~ÀéßαЖ–…あいがっアイガーヴｱｲﾞ漢字朝、。・「」（）～　！１Ａ①");
+    std::mt19937 random(11);
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        for (unsigned length = 1 + random() % 10; length > 0; --length)
+            text += alphabet[static_cast<qsizetype>(random() % alphabet.size())];
+        check(text);
     }
 }
 
