@@ -21,6 +21,22 @@ bool isSimpleChar(char16_t c)
         || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFF00 && c < 0xFFF0);
 }
 
+// Each character's script, or kNotModelled; the same for every model, so built once.
+const std::vector<quint8> &scriptTable()
+{
+    static const std::vector<quint8> table = [] {
+        std::vector<quint8> scripts(0x10000, kNotModelled);
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            const QChar::Script script = QChar::script(c);
+            // Unassigned characters and marks that inherit a script stay outside.
+            if (isSimpleChar(static_cast<char16_t>(c)) && script >= QChar::Script_Common)
+                scripts[c] = static_cast<quint8>(script);
+        }
+        return scripts;
+    }();
+    return table;
+}
+
 quint64 pairKey(quint8 script, char16_t first, char16_t second)
 {
     return (quint64{script} << 32) | (quint64{first} << 16) | second;
@@ -30,18 +46,12 @@ quint64 pairKey(quint8 script, char16_t first, char16_t second)
 
 TextWidthModel::TextWidthModel(const QFont &font)
     : m_metrics(font)
-    , m_script(0x10000, kNotModelled)
+    , m_script(scriptTable())
     , m_anchor(QChar::ScriptCount)
     , m_anchorWidth(QChar::ScriptCount, std::numeric_limits<double>::quiet_NaN())
     , m_alone(0x10000, std::numeric_limits<float>::quiet_NaN())
     , m_after(QChar::ScriptCount)
 {
-    for (char32_t c = 0; c < 0x10000; ++c) {
-        const QChar::Script script = QChar::script(c);
-        // Unassigned characters and marks that inherit a script stay outside.
-        if (isSimpleChar(static_cast<char16_t>(c)) && script >= QChar::Script_Common)
-            m_script[c] = static_cast<quint8>(script);
-    }
 }
 
 double TextWidthModel::pixels(QStringView text)

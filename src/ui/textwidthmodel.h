@@ -35,7 +35,7 @@ private:
     double measure(const QString &text) const { return m_metrics.horizontalAdvance(text); }
 
     QFontMetricsF m_metrics;
-    std::vector<quint8> m_script;             // per character; kNotModelled outside the model
+    const std::vector<quint8> &m_script;      // per character; kNotModelled outside the model
     std::vector<QString> m_anchor;            // per script: the character its run measurements start with
     std::vector<double> m_anchorWidth;        // per script: the anchor's width; NaN until measured
     std::vector<float> m_alone;               // per character: its width alone; NaN until measured
