@@ -206,6 +206,8 @@ StartResult PosixPlatform::startProgram(std::string_view commandLine, ShowStyle)
     posix_spawn_file_actions_destroy(&actions);
     switch (error) {
     case 0:
+        // The system may hand out the pid of a child reaped long ago again.
+        m_exitCodes.erase(pid);
         return {pid, {}};
     case ENOENT:
         return {0, "not found"};
@@ -241,6 +243,16 @@ std::optional<int> PosixPlatform::reap(ProcessId pid)
 }
 
 WaitResult PosixPlatform::waitForExit(ProcessId pid, milliseconds limit, const EventPump &pump)
+{
+    const WaitResult result = waitUntilEnded(pid, limit, pump);
+    // Nobody asks about a waited-for client again: forgetting it keeps a long
+    // session from collecting one entry per order.
+    if (result.outcome == WaitResult::Outcome::Exited)
+        m_exitCodes.erase(pid);
+    return result;
+}
+
+WaitResult PosixPlatform::waitUntilEnded(ProcessId pid, milliseconds limit, const EventPump &pump)
 {
     const milliseconds deadline = now() + limit;
     // Readable once the process has ended, so the wait wakes at its end.
@@ -279,10 +291,12 @@ void PosixPlatform::terminate(ProcessId pid)
     if (pid <= 0 || hasExited(pid))
         return;
     kill(static_cast<pid_t>(pid), SIGTERM);
-    if (waitForExit(pid, milliseconds(2000), {}).outcome == WaitResult::Outcome::Exited)
+    // Its code stays known, so a later question about it never reaches a
+    // process that has since been given the same pid.
+    if (waitUntilEnded(pid, milliseconds(2000), {}).outcome == WaitResult::Outcome::Exited)
         return;
     kill(static_cast<pid_t>(pid), SIGKILL);
-    waitForExit(pid, milliseconds(5000), {});
+    waitUntilEnded(pid, milliseconds(5000), {});
 }
 
 void PosixPlatform::pause(milliseconds duration, const EventPump &pump)

@@ -28,6 +28,8 @@ public:
 private:
     struct X11Connection;
 
+    // waitForExit without forgetting the process afterwards.
+    WaitResult waitUntilEnded(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump);
     // The exit code once the process has ended (reaping it), nothing while it runs.
     std::optional<int> reap(ProcessId pid);
 
