@@ -23,8 +23,6 @@ using namespace std::chrono_literals;
 using Order = std::vector<std::string>;
 using Orders = std::vector<Order>;
 
-namespace {
-
 // Generous for a loaded two-core machine; every wait ends as soon as what it
 // waits for is there.
 constexpr auto kLimit = 15s;
@@ -39,7 +37,7 @@ constexpr int kCmdNextX = (120 + 975 / 2) / 15;
 constexpr int kCmdGetTimeX = (1320 + 975 / 2) / 15;
 // Grid rows, the header row included, are 240 twips high from the grid's top.
 constexpr int kGridTextX = 180 / 15 + 80;
-std::string gridRowY(int row)
+static std::string gridRowY(int row)
 {
     return std::to_string(2400 / 15 + 16 * row + 8);
 }
@@ -53,7 +51,7 @@ const Orders kStartRuns = {{"override"}, kSelectStarSea, {"code", "1"}};
 
 // Two games of two tracks each, none with a stored time; thirdCode "0x10"
 // marks the list changed as it loads.
-std::string trackList(const std::string &thirdCode = "16")
+static std::string trackList(const std::string &thirdCode = "16")
 {
     return ";two games\r\n"
            ",\""
@@ -62,13 +60,13 @@ std::string trackList(const std::string &thirdCode = "16")
         + ",\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n";
 }
 
-std::string settings(const std::string &defaultPlayTime = "600")
+static std::string settings(const std::string &defaultPlayTime = "600")
 {
     return "[config]\r\nDefaultPlayTime=" + defaultPlayTime + "\r\nHootInitWaitTime=0\r\nDriverInitWaitTime=0\r\n";
 }
 
 template <typename Check>
-bool waitUntil(Check check, std::chrono::milliseconds limit = kLimit)
+static bool waitUntil(Check check, std::chrono::milliseconds limit = kLimit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!check()) {
@@ -79,7 +77,7 @@ bool waitUntil(Check check, std::chrono::milliseconds limit = kLimit)
     return true;
 }
 
-std::string readFile(const std::string &path)
+static std::string readFile(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream bytes;
@@ -87,7 +85,7 @@ std::string readFile(const std::string &path)
     return bytes.str();
 }
 
-std::vector<std::string> words(const std::string &text)
+static std::vector<std::string> words(const std::string &text)
 {
     std::istringstream in(text);
     std::vector<std::string> out;
@@ -97,14 +95,14 @@ std::vector<std::string> words(const std::string &text)
 }
 
 // A zombie has ended too; only its parent has not looked yet.
-bool processGone(const std::string &pid)
+static bool processGone(const std::string &pid)
 {
     const std::string stat = readFile("/proc/" + pid + "/stat");
     const std::size_t end = stat.rfind(") ");
     return end == std::string::npos || stat.at(end + 2) == 'Z';
 }
 
-std::string parentOf(const std::string &pid)
+static std::string parentOf(const std::string &pid)
 {
     const std::string stat = readFile("/proc/" + pid + "/stat");
     const std::size_t end = stat.rfind(") ");
@@ -112,7 +110,7 @@ std::string parentOf(const std::string &pid)
 }
 
 // Milliseconds since the epoch at which each client run began.
-std::vector<long long> journalTimes(const std::string &path)
+static std::vector<long long> journalTimes(const std::string &path)
 {
     std::vector<long long> times;
     std::ifstream file(path);
@@ -120,8 +118,6 @@ std::vector<long long> journalTimes(const std::string &path)
         times.push_back(std::stoll(line.substr(line.rfind("\"ms\":") + 5)));
     return times;
 }
-
-} // namespace
 
 class PlayerE2e : public ::testing::Test
 {
@@ -166,11 +162,14 @@ protected:
         ASSERT_EQ(app.start({"env", "-C", m_dir.path(), TUNELARK_BINARY}, m_dir.file(logName)), "");
     }
 
+    // A box already answered may still be listed for a moment.
     void waitForMainWindow()
     {
         ASSERT_TRUE(waitUntil([&] {
-            const auto windows = visibleTunelarkWindows();
-            m_window = windows.empty() ? std::string() : windows.front();
+            for (const std::string &window : visibleTunelarkWindows()) {
+                if (!m_answered.count(window))
+                    m_window = window;
+            }
             return !m_window.empty();
         })) << "no window; output:\n" << read("tunelark.log");
     }
@@ -225,11 +224,27 @@ protected:
         xdotool({"windowactivate", "--sync", box, "key", "--clearmodifiers", key});
     }
 
-    // Closes the window with alt+F4 and answers the save question if one is
-    // expected; the player must then end.
+    // alt+F4 on the window, pressed once more when the player neither ends
+    // nor asks within a few seconds: on a starved machine the chord went
+    // unanswered about once in a few hundred closes.
+    void requestClose()
+    {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            xdotool({"windowactivate", "--sync", m_window, "key", "--clearmodifiers", "alt+F4"});
+            const auto reacted = [&] {
+                const auto shown = messages();
+                return !m_app.running() || std::find(shown.begin(), shown.end(), kSaveQuestion) != shown.end();
+            };
+            if (waitUntil(reacted, 5s))
+                return;
+        }
+    }
+
+    // Closes the window and answers the save question if one is expected; the
+    // player must then end.
     void closeApp(const std::string &answer = {})
     {
-        xdotool({"windowactivate", "--sync", m_window, "key", "--clearmodifiers", "alt+F4"});
+        requestClose();
         if (!answer.empty()) {
             ASSERT_TRUE(waitForMessage(kSaveQuestion)) << read("tunelark.log");
             ASSERT_NO_FATAL_FAILURE(answerBox(answer));
@@ -253,7 +268,8 @@ protected:
 
     TempDir m_dir;
     ScopedEnv m_journalEnv{"HOOT_STANDIN_JOURNAL", m_dir.file("journal.jsonl")};
-    ScopedEnv m_path{"PATH", std::string(TUNELARK_STANDIN_BIN) + ":" + std::getenv("PATH")};
+    ScopedEnv m_path{"PATH",
+                     std::string(TUNELARK_STANDIN_BIN) + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "")};
     ScopedEnv m_platform{"QT_QPA_PLATFORM", "xcb"};
     XvfbServer m_xvfb;
     ChildProcess m_app; // ends before the display does
@@ -377,7 +393,7 @@ TEST_F(PlayerE2e, StoredTimeIsWrittenOnYesWithABackupOfTheOldList)
     // first track was ordered.
     const auto started = std::chrono::system_clock::time_point(
         std::chrono::milliseconds(journalTimes(m_dir.file("journal.jsonl")).back()));
-    std::this_thread::sleep_until(started + 2600ms);
+    std::this_thread::sleep_until(started + 2800ms);
     clickAt(kCmdGetTimeX, kButtonsY);
     Orders expected = kStartRuns;
     expected.push_back({"code", "2"});
@@ -388,11 +404,12 @@ TEST_F(PlayerE2e, StoredTimeIsWrittenOnYesWithABackupOfTheOldList)
     const std::string saved = read("tl.lst");
     ASSERT_GT(saved.size(), 6u);
     const int seconds = saved[3] == '0' ? saved[4] - '0' : -1;
-    EXPECT_TRUE(saved.rfind("00:0", 0) == 0 && seconds >= 2 && seconds <= 6) << saved;
+    EXPECT_TRUE(saved.rfind("00:0", 0) == 0 && seconds >= 2 && seconds <= 7) << saved;
     // The comment line goes; every track is written with its time, in Shift-JIS.
-    EXPECT_EQ(saved.substr(5), ",\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",1,\"Morning\"\r\n00:00,\"" + kStarSeaSjis
-                                   + "\",\"lkfm\",\"1\",2,\"Harbour\"\r\n00:00,\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n"
-                                     "00:00,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n");
+    EXPECT_EQ(saved.substr(5), ",\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",1,\"Morning\"\r\n"
+                                   "00:00,\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",2,\"Harbour\"\r\n"
+                                   "00:00,\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n"
+                                   "00:00,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n");
 }
 
 TEST_F(PlayerE2e, NoLeavesAChangedListAsItWas)
@@ -505,7 +522,7 @@ TEST_F(PlayerE2e, FailedSaveIsReportedAndLeavesTheList)
     std::filesystem::create_directory(m_dir.file("tl.lst.bak"));
     ASSERT_NO_FATAL_FAILURE(startPlaying());
 
-    xdotool({"windowactivate", "--sync", m_window, "key", "--clearmodifiers", "alt+F4"});
+    requestClose();
     ASSERT_TRUE(waitForMessage(kSaveQuestion));
     ASSERT_NO_FATAL_FAILURE(answerBox("y"));
     ASSERT_TRUE(waitUntil([&] { return messages().size() == 2; })) << read("tunelark.log");
