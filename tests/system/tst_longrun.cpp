@@ -91,7 +91,8 @@ TEST(LongRun, TenThousandTrackChangesKeepMemoryAndDescriptorsFlat)
     std::cout << "after " << kWarmUp << " changes: " << memoryAfterWarmUp << " kB resident, "
               << descriptorsAfterWarmUp << " descriptors; after " << kChanges << ": growth " << memoryGrowth
               << " kB, " << descriptorGrowth << " descriptors\n";
-    EXPECT_LT(memoryGrowth, 1024);
+    // One forgotten entry per order came to some 700 kB here; now it is flat.
+    EXPECT_LT(memoryGrowth, 256);
     EXPECT_EQ(descriptorGrowth, 0);
     EXPECT_TRUE(dialogs.shown.empty());
 
