@@ -6,11 +6,13 @@
 #include "app/common.h"
 #include "app/lifecycle.h"
 #include "tracklist/listfile.h"
+#include "ui/flexgrid.h"
 #include "ui/formmain.h"
 #include "ui/playbackcontroller.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -87,6 +89,55 @@ BENCHMARK(BM_StartupToShownWindow)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
+
+// A whole session on a 100,000-track list: start-up to the shown window, an
+// automatic change (the tick past the play time), a double-click near the end
+// of the list, and the save at exit. Each phase is a counter, in milliseconds.
+void BM_LargeListSession(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.path().toStdString();
+    writeList(path, static_cast<int>(state.range(0)));
+    qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
+    const std::string listBytes = [&] {
+        std::ifstream in(path + "/tl.lst", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    for (auto _ : state) {
+        std::ofstream(path + "/tl.lst", std::ios::binary | std::ios::trunc) << listBytes;
+        QElapsedTimer clock;
+        clock.start();
+        Common common;
+        InstantEmulator platform;
+        FormMain form(common.list);
+        struct : UserDialogs {
+            void showExclamation(const std::string &) override {}
+            bool askYesNo(const std::string &) override { return true; }
+        } dialogs;
+        ProgramLifecycle lifecycle(common, platform, dialogs, {[] {}, [] {}}, path);
+        PlaybackController controller(form, common, lifecycle);
+        if (!controller.load())
+            state.SkipWithError("start-up failed");
+        QCoreApplication::processEvents();
+        state.counters["startup_ms"] = clock.restart();
+
+        while (common.list.lngPlayLoc == 0)
+            controller.onTimer2Tick();
+        QCoreApplication::processEvents();
+        state.counters["auto_change_ms"] = clock.restart();
+
+        form.GridPlayList->setRow(common.list.lngMusicCount - 5);
+        emit form.GridPlayList->dblClick();
+        QCoreApplication::processEvents();
+        state.counters["double_click_ms"] = clock.restart();
+
+        controller.onCmdGetTimeClick();
+        clock.restart();
+        form.close();
+        state.counters["save_ms"] = clock.restart();
+    }
+}
+BENCHMARK(BM_LargeListSession)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
 
 } // namespace
 
