@@ -260,17 +260,3 @@ TEST(SingleInstanceFaults, LockOfAKilledRunDoesNotBlockTheNextStart)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    // Widgets draw offscreen; the environment is left alone so the stand-in
-    // emulator opens its window on the test's X server.
-    std::vector<char *> arguments(argv, argv + argc);
-    char platformOption[] = "-platform";
-    char offscreen[] = "offscreen";
-    arguments.insert(arguments.begin() + 1, {platformOption, offscreen});
-    int qtArgc = static_cast<int>(arguments.size());
-    QApplication app(qtArgc, arguments.data());
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -106,17 +106,3 @@ TEST(LongRun, TenThousandTrackChangesKeepMemoryAndDescriptorsFlat)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    // The widgets draw offscreen; the environment stays as it is, so the
-    // stand-in emulator started from here opens its window on the X server.
-    std::vector<char *> arguments(argv, argv + argc);
-    char platformOption[] = "-platform";
-    char offscreen[] = "offscreen";
-    arguments.insert(arguments.begin() + 1, {platformOption, offscreen});
-    int qtArgc = static_cast<int>(arguments.size());
-    QApplication app(qtArgc, arguments.data());
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
