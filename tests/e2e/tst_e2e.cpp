@@ -224,13 +224,12 @@ protected:
         xdotool({"windowactivate", "--sync", box, "key", "--clearmodifiers", key});
     }
 
-    // alt+F4 on the window, pressed once more when the player neither ends
-    // nor asks within a few seconds: on a starved machine the chord went
-    // unanswered about once in a few hundred closes.
+    // What the window's close button does; asked once more when the player
+    // neither ends nor asks within a few seconds.
     void requestClose()
     {
         for (int attempt = 0; attempt < 2; ++attempt) {
-            xdotool({"windowactivate", "--sync", m_window, "key", "--clearmodifiers", "alt+F4"});
+            ASSERT_TRUE(requestWindowClose(std::stoul(m_window)));
             const auto reacted = [&] {
                 const auto shown = messages();
                 return !m_app.running() || std::find(shown.begin(), shown.end(), kSaveQuestion) != shown.end();

@@ -40,3 +40,8 @@ private:
     std::unique_ptr<ScopedEnv> m_displayEnv;
     std::string m_display;
 };
+
+// Asks a top-level window to close, as its close button does: the window
+// manager's WM_DELETE_WINDOW message, sent straight to the window, so no
+// keyboard focus is needed. False when there is no display.
+bool requestWindowClose(unsigned long window);
