@@ -301,6 +301,7 @@ TEST(PlaybackController, EmptyListSendsOnlyTheOverride)
     rig.load({});
     EXPECT_EQ(rig.platform.clientOrders(), std::vector<std::string>{"hootclient override"});
     EXPECT_FALSE(rig.form->Timer2->isActive());
+    EXPECT_TRUE(rig.form->isVisible()) << "the window opens all the same";
     EXPECT_EQ(rig.form->GridPlayList->rows(), 1);
     rig.form->CmdNext->click();
     rig.form->CmdGetTime->click();
