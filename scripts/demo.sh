@@ -36,7 +36,17 @@ trap cleanup EXIT
 "$build/src/tunelark" >"$run/tunelark.log" 2>&1 &
 app_pid=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tunelark$' | head -n 1) || true
-sleep 10
+# Play a little as a user would: the next track, then a double-click on the
+# eighth row (positions inside the window, in pixels at 96 DPI).
+if [ -n "$window" ]; then
+    sleep 3
+    xdotool windowactivate --sync "$window" mousemove --window "$window" 40 133 click 1 || true
+    sleep 3
+    xdotool mousemove --window "$window" 100 280 click --repeat 2 --delay 80 1 || true
+    sleep 4
+else
+    sleep 10
+fi
 import -window root "$run/screenshot.png"
 
 # Close the window as a user would, and answer No to the save question.
