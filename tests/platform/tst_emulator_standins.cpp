@@ -113,33 +113,6 @@ TEST_F(EmulatorStandinTest, ClientGetsTheArgumentsThatWindowsWouldGiveIt)
     EXPECT_EQ(m_emulator.printedOrders().size(), expected.size()) << "every order reached the emulator";
 }
 
-TEST_F(EmulatorStandinTest, MissingClientIsReported)
-{
-    startEmulatorByHand();
-    ScopedEnv emptyPath("PATH", m_dir.path());
-    EmulatorControl emulator = control();
-    const std::optional<EmulatorError> error = emulator.CommonHootStart();
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->message.find("hootclient"), std::string::npos) << error->message;
-    EXPECT_NE(error->message.find("not found"), std::string::npos) << error->message;
-}
-
-TEST_F(EmulatorStandinTest, HangingClientHitsTheTimeLimit)
-{
-    startEmulatorByHand();
-    ListStore store;
-    store.addRecord(track("", "", "", 5));
-    EmulatorControl emulator = control({10s, 300ms, 20ms});
-    ASSERT_EQ(emulator.CommonHootStart(), std::nullopt);
-
-    ScopedEnv hang("HOOT_STANDIN_HANG", "1");
-    const auto began = m_platform.now();
-    const std::optional<EmulatorError> error = emulator.CommonPlayMusic(store, 0);
-    EXPECT_TRUE(error);
-    EXPECT_LT(m_platform.now() - began, 3s);
-    EXPECT_EQ(journal(), (Runs{{"override"}, {"code", "5"}}));
-}
-
 TEST_F(EmulatorStandinTest, FailingClientDoesNotStopTheOrders)
 {
     startEmulatorByHand();

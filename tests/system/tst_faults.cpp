@@ -147,15 +147,6 @@ TEST_F(FaultTest, StartUpFailuresGiveTheirMessageInTime)
     }
 }
 
-TEST_F(FaultTest, FailingClientDoesNotStopStartUp)
-{
-    pathWith({"hoot.exe", "hootclient"});
-    ScopedEnv failing("HOOT_STANDIN_EXIT", "5");
-    const auto [message, elapsed] = startUp();
-    EXPECT_EQ(message, "");
-    m_lifecycle->CommonProgramEnd();
-}
-
 TEST_F(FaultTest, EmulatorGoneWhilePlayingIsToldOnceAndTheListStaysSafe)
 {
     pathWith({"hoot.exe", "hootclient"});
