@@ -1,4 +1,4 @@
-#include "tracklist/textcodec.h"
+#include "tracklist/shiftjis.h"
 
 #include <windows.h>
 
@@ -9,17 +9,6 @@
 static constexpr UINT kShiftJisCodePage = 932;
 
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-bool isAscii(std::string_view bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
 
 // MB_ERR_INVALID_CHARS makes the conversion fail on any byte sequence the code
 // page does not define (for UTF-8 also overlong forms and surrogates) instead
@@ -57,44 +46,18 @@ std::optional<std::string> fromWide(const std::wstring &wide, UINT codePage)
     return bytes;
 }
 
-bool isValidUtf8(std::string_view bytes)
-{
-    return isAscii(bytes) || toWide(bytes, CP_UTF8).has_value();
-}
-
 } // unnamed
 
-ListEncoding detectListEncoding(std::string_view fileBytes)
+std::optional<std::string> shiftJisToUtf8(std::string_view bytes)
 {
-    if (!isValidUtf8(fileBytes))
-        return ListEncoding::ShiftJis;
-    return fileBytes.starts_with(kByteOrderMark) ? ListEncoding::Utf8WithBom : ListEncoding::Utf8;
-}
-
-// The byte-order mark belongs to the file, not to its texts: the reader and
-// the writer handle it, so both UTF-8 forms convert texts the same way.
-std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding)
-{
-    if (encoding != ListEncoding::ShiftJis) {
-        if (!isValidUtf8(bytes))
-            return std::nullopt;
-        return std::string(bytes);
-    }
-    // ASCII bytes are the same characters in code page 932.
-    if (isAscii(bytes))
-        return std::string(bytes);
     const std::optional<std::wstring> wide = toWide(bytes, kShiftJisCodePage);
     if (!wide)
         return std::nullopt;
     return fromWide(*wide, CP_UTF8);
 }
 
-std::optional<std::string> encodeListText(std::string_view utf8, ListEncoding encoding)
+std::optional<std::string> utf8ToShiftJis(std::string_view utf8)
 {
-    if (!isValidUtf8(utf8))
-        return std::nullopt;
-    if (encoding != ListEncoding::ShiftJis || isAscii(utf8))
-        return std::string(utf8);
     const std::optional<std::wstring> wide = toWide(utf8, CP_UTF8);
     if (!wide)
         return std::nullopt;

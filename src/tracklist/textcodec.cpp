@@ -1,8 +1,6 @@
 #include "tracklist/textcodec.h"
 
-#include <QString>
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "tracklist/shiftjis.h"
 
 #include <cstddef>
 
@@ -65,36 +63,6 @@ bool isAscii(std::string_view bytes)
     return true;
 }
 
-// Code page 932 as Windows has it; ICU knows it under this name.
-constexpr char kShiftJisName[] = "CP932";
-
-// ICU's table for code page 932 swaps three control codes (bytes 1A, 1C and
-// 7F come out as U+001C, U+007F and U+001A); Windows maps them to themselves,
-// as the ASCII shortcut here does.
-void undoControlSwap(QString &text)
-{
-    for (QChar &c : text) {
-        switch (c.unicode()) {
-        case 0x1C: c = QChar(0x1A); break;
-        case 0x7F: c = QChar(0x1C); break;
-        case 0x1A: c = QChar(0x7F); break;
-        default: break;
-        }
-    }
-}
-
-void applyControlSwap(QString &text)
-{
-    for (QChar &c : text) {
-        switch (c.unicode()) {
-        case 0x1A: c = QChar(0x1C); break;
-        case 0x1C: c = QChar(0x7F); break;
-        case 0x7F: c = QChar(0x1A); break;
-        default: break;
-        }
-    }
-}
-
 } // unnamed
 
 ListEncoding detectListEncoding(std::string_view fileBytes)
@@ -116,18 +84,7 @@ std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding e
     // ASCII bytes are the same characters in code page 932.
     if (isAscii(bytes))
         return std::string(bytes);
-
-    // Stateless: a lead byte without its second byte at the end is an error,
-    // not a character silently dropped.
-    QStringDecoder decoder(kShiftJisName, QStringConverter::Flag::Stateless);
-    if (!decoder.isValid())
-        return std::nullopt;
-    QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (decoder.hasError())
-        return std::nullopt;
-    undoControlSwap(text);
-    const QByteArray utf8 = text.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    return shiftJisToUtf8(bytes);
 }
 
 std::optional<std::string> encodeListText(std::string_view utf8, ListEncoding encoding)
@@ -136,14 +93,5 @@ std::optional<std::string> encodeListText(std::string_view utf8, ListEncoding en
         return std::nullopt;
     if (encoding != ListEncoding::ShiftJis || isAscii(utf8))
         return std::string(utf8);
-
-    QStringEncoder encoder(kShiftJisName);
-    if (!encoder.isValid())
-        return std::nullopt;
-    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    applyControlSwap(text);
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return utf8ToShiftJis(utf8);
 }
