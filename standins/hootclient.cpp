@@ -11,6 +11,7 @@
 //                         a client that fails and leaves the emulator as it was
 // Exit codes: 0 order handed over, 3 no emulator listening, 4 no answer.
 
+#include "jsonstring.h"
 #include "socketpath.h"
 
 #include <fcntl.h>
@@ -26,24 +27,6 @@
 #include <cstring>
 #include <string>
 #include <thread>
-
-static std::string jsonString(const char *text)
-{
-    std::string out = "\"";
-    for (const unsigned char c : std::string(text)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + '"';
-}
 
 static void appendToJournal(const char *path, int argc, char **argv)
 {

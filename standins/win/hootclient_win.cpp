@@ -13,6 +13,7 @@
 //   HOOT_STANDIN_EXIT=N   end with code N without handing the order over
 // Exit codes: 0 order handed over, 3 no emulator window, 4 no answer.
 
+#include "../jsonstring.h"
 #include "order.h"
 
 #include "emulator/emulatorcontrol.h"
@@ -48,24 +49,6 @@ static std::optional<std::wstring> environmentValue(const wchar_t *name)
     std::wstring value(needed, L'\0');
     value.resize(GetEnvironmentVariableW(name, value.data(), needed));
     return value;
-}
-
-static std::string jsonString(const std::string &text)
-{
-    std::string out = "\"";
-    for (const unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + '"';
 }
 
 static void appendToJournal(const std::wstring &path, const std::vector<std::string> &arguments)
