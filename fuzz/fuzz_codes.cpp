@@ -78,28 +78,10 @@ bool isDigit(char c)
 // a fraction, rounded to four places with halves to even.
 std::optional<Currency> referenceDecimal(std::string_view text)
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    std::string whole;
-    std::size_t pos = 0;
-    for (; pos < text.size() && isDigit(text[pos]); ++pos)
-        whole += text[pos];
-    std::string fraction;
-    if (pos < text.size() && text[pos] == '.') {
-        for (++pos; pos < text.size() && isDigit(text[pos]); ++pos)
-            fraction += text[pos];
-    }
-    if (pos != text.size() || (whole.empty() && fraction.empty()))
+    const std::optional<DecimalParts> parts = splitDecimal(text);
+    if (!parts)
         return std::nullopt;
-
-    whole.erase(0, whole.find_first_not_of('0') == std::string::npos ? whole.size() : whole.find_first_not_of('0'));
+    const auto &[negative, whole, fraction] = *parts;
     if (whole.size() > 20) // far beyond the range, and beyond 128 bits' comfort
         return std::nullopt;
     Wide magnitude = 0;

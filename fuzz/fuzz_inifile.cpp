@@ -18,16 +18,6 @@
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // Adds one to a string of decimal digits.
 std::string incremented(std::string digits)
 {
@@ -52,28 +42,12 @@ bool notGreater(const std::string &a, const std::string &b)
 // half to even, and the signed 32-bit range checked by comparing digits.
 std::optional<std::int32_t> referenceInt32(std::string_view text)
 {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    std::string whole;
-    std::size_t pos = 0;
-    for (; pos < text.size() && isDigit(text[pos]); ++pos)
-        whole += text[pos];
-    std::string fraction;
-    if (pos < text.size() && text[pos] == '.') {
-        for (++pos; pos < text.size() && isDigit(text[pos]); ++pos)
-            fraction += text[pos];
-    }
-    if (pos != text.size() || (whole.empty() && fraction.empty()))
+    const std::optional<DecimalParts> parts = splitDecimal(text);
+    if (!parts)
         return std::nullopt;
-
-    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    const bool negative = parts->negative;
+    std::string whole = parts->whole;
+    const std::string &fraction = parts->fraction;
     if (whole.empty())
         whole = "0";
     if (!fraction.empty()) {
