@@ -11,16 +11,7 @@ packages=(
     xvfb xauth x11-utils xdotool openbox imagemagick
     fonts-ipafont-gothic
 )
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh "${packages[@]}"
 
 preset="${1:-debug}"
 cmake --preset "$preset" >/dev/null

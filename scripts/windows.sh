@@ -15,19 +15,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 TEST_LIMIT=300 # seconds for one test program
 
-missing=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64)
-[ -x "$WINE" ] || missing+=(wine64)
-command -v Xvfb >/dev/null || missing+=(xvfb)
-[ -d /usr/src/googletest ] || missing+=(googletest)
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "installing: ${missing[*]}"
-    as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    "${as_root[@]}" apt-get update -q &&
-        DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" ||
-        { echo "could not install ${missing[*]}"; exit 2; }
-fi
+bash scripts/install-packages.sh g++-mingw-w64-x86-64 wine64 xvfb googletest || { echo "could not install the Windows tools"; exit 2; }
 
 cmake --preset windows -B "$BUILD" >/dev/null || exit 2
 cmake --build "$BUILD" -j2 || exit 2

@@ -1,5 +1,7 @@
 #include "app/checkcommand.h"
 
+#include "tempdir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,31 +11,6 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-
-// A fresh directory, removed again even when an assertion fails.
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "tst_checkcommand_XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const std::string &path() const { return m_path; }
-    void write(const std::string &name, const std::string &bytes) const
-    {
-        fs::create_directories((fs::path(m_path) / name).parent_path());
-        std::ofstream(fs::path(m_path) / name, std::ios::binary) << bytes;
-    }
-
-private:
-    std::string m_path;
-};
 
 static std::vector<std::string> lines(const std::string &text)
 {

@@ -1,6 +1,8 @@
 #include "app/config.h"
 #include "app/inifile.h"
 
+#include "tempdir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,30 +11,6 @@
 #include <limits>
 
 namespace fs = std::filesystem;
-
-// A fresh directory, removed again even when an assertion fails.
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "tst_config_XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const std::string &path() const { return m_path; }
-    void write(const std::string &name, const std::string &bytes) const
-    {
-        std::ofstream(fs::path(m_path) / name, std::ios::binary) << bytes;
-    }
-
-private:
-    std::string m_path;
-};
 
 struct IniCase
 {
