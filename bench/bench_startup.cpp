@@ -3,18 +3,16 @@
 // 100,000 tracks of a Shift-JIS list. The emulator's side is a platform on
 // which the window is open and every client run ends at once (the cost of real
 // client runs is bench_emulator's); the configured pauses are 0.
+#include "answeredwindow.h"
 #include "app/playerstate.h"
-#include "app/lifecycle.h"
+#include "player/lifecycle.h"
+#include "player/player.h"
 #include "tracklist/listfile.h"
-#include "ui/flexgrid.h"
-#include "ui/formmain.h"
-#include "ui/playbackcontroller.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -65,18 +63,19 @@ void BM_StartupToShownWindow(benchmark::State &state)
     for (auto _ : state) {
         PlayerState player;
         InstantEmulator platform;
-        FormMain form(player.list);
         struct : UserDialogs {
             void showExclamation(const std::string &) override {}
             bool askYesNo(const std::string &) override { return false; }
         } dialogs;
+        AnsweredWindow form(player.list, dialogs);
         ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
-        PlaybackController controller(form, player, lifecycle);
+        Player controller(form, player, lifecycle);
+        form.connectPlayer(controller);
         if (!controller.load() || !form.isVisible())
             state.SkipWithError("start-up did not show the window");
         QCoreApplication::processEvents();
         state.PauseTiming();
-        form.Timer2->stop();
+        form.stopTick();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -109,29 +108,29 @@ void BM_LargeListSession(benchmark::State &state)
         clock.start();
         PlayerState player;
         InstantEmulator platform;
-        FormMain form(player.list);
         struct : UserDialogs {
             void showExclamation(const std::string &) override {}
             bool askYesNo(const std::string &) override { return true; }
         } dialogs;
+        AnsweredWindow form(player.list, dialogs);
         ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
-        PlaybackController controller(form, player, lifecycle);
+        Player controller(form, player, lifecycle);
+        form.connectPlayer(controller);
         if (!controller.load())
             state.SkipWithError("start-up failed");
         QCoreApplication::processEvents();
         state.counters["startup_ms"] = clock.restart();
 
         while (player.list.current == 0)
-            controller.onTimer2Tick();
+            controller.tick();
         QCoreApplication::processEvents();
         state.counters["auto_change_ms"] = clock.restart();
 
-        form.GridPlayList->setRow(player.list.count() - 5);
-        emit form.GridPlayList->dblClick();
+        controller.activateRow(player.list.count() - 6);
         QCoreApplication::processEvents();
         state.counters["double_click_ms"] = clock.restart();
 
-        controller.onCmdGetTimeClick();
+        controller.storeTime();
         clock.restart();
         form.close();
         state.counters["save_ms"] = clock.restart();

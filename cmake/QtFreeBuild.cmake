@@ -1,5 +1,5 @@
 # The build without Qt, for the Windows cross build: the track list, the
-# configuration, the emulator control with the Win32 platform layer, the
+# configuration, the player, the emulator control with the Win32 platform layer, the
 # single-instance rule, the Win32 stand-ins, and the tests of these.
 # Programs and tests land in one folder, where the system finds the stand-ins
 # next to the program that starts them.
@@ -9,6 +9,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/bin")
 add_subdirectory(src/tracklist)
 add_subdirectory(src/app)
 add_subdirectory(src/emulator)
+add_subdirectory(src/player)
 add_subdirectory(standins/win)
 
 if(TUNELARK_BUILD_BENCH)

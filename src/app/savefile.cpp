@@ -23,9 +23,7 @@ std::optional<QString> writeAtomically(const QString &path, const QByteArray &co
     return std::nullopt;
 }
 
-} // namespace
-
-std::optional<QString> saveFileAtomically(const QString &path, const QByteArray &contents)
+std::optional<QString> saveWithBackup(const QString &path, const QByteArray &contents)
 {
     const QFileInfo info(path);
     const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
@@ -40,4 +38,15 @@ std::optional<QString> saveFileAtomically(const QString &path, const QByteArray 
             return failed;
     }
     return writeAtomically(target, contents);
+}
+
+} // namespace
+
+std::optional<std::string> saveFileAtomically(const std::string &path, std::string_view contents)
+{
+    const auto failed = saveWithBackup(QString::fromStdString(path),
+                                       QByteArray(contents.data(), static_cast<qsizetype>(contents.size())));
+    if (failed)
+        return failed->toStdString();
+    return std::nullopt;
 }

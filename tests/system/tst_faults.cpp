@@ -2,21 +2,19 @@
 // each one ends with a clear message within its time limit, never a hang, and
 // the list on disk is never damaged.
 
+#include "answeredwindow.h"
 #include "app/playerstate.h"
-#include "app/lifecycle.h"
 #include "app/savefile.h"
 #include "app/singleinstance.h"
 #include "emulator/platform_posix.h"
 #include "journal.h"
 #include "scopedenv.h"
-#include "ui/formmain.h"
-#include "ui/playbackcontroller.h"
+#include "player/lifecycle.h"
+#include "player/player.h"
 #include "xvfb.h"
 
 #include <QApplication>
-#include <QByteArray>
 #include <QElapsedTimer>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -150,11 +148,12 @@ TEST_F(FaultTest, StartUpFailuresGiveTheirMessageInTime)
 TEST_F(FaultTest, EmulatorGoneWhilePlayingIsToldOnceAndTheListStaysSafe)
 {
     pathWith({"hoot.exe", "hootclient"});
-    FormMain form(m_player.list);
+    AnsweredWindow window(m_player.list, m_dialogs);
     m_lifecycle = std::make_unique<ProgramLifecycle>(m_player, m_platform, m_dialogs, EventPumps{[] {}, [] {}},
                                                      m_dir.path(), kShortLimits);
-    PlaybackController controller(form, m_player, *m_lifecycle);
-    ASSERT_TRUE(controller.load());
+    Player player(window, m_player, *m_lifecycle);
+    window.connectPlayer(player);
+    ASSERT_TRUE(player.load());
     const ProcessId emulator = m_lifecycle->emulator().state().startedProcess;
     ASSERT_GT(emulator, 0);
 
@@ -162,12 +161,12 @@ TEST_F(FaultTest, EmulatorGoneWhilePlayingIsToldOnceAndTheListStaysSafe)
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 3; ++i)
-        form.CmdGetTime->click();
+        player.storeTime();
     EXPECT_LT(clock.elapsed(), 3000) << "no order waits for an emulator that is gone";
     ASSERT_EQ(m_dialogs.shown.size(), 1u) << "told once";
     EXPECT_NE(m_dialogs.shown[0].find("hoot のウィンドウが見つかりません"), std::string::npos) << m_dialogs.shown[0];
 
-    form.close();
+    window.close();
     EXPECT_NE(readFile(m_dir.file("tl.lst")), kList) << "the stored times were saved";
     EXPECT_EQ(readFile(m_dir.file("tl.lst.bak")), kList);
 }
@@ -194,7 +193,7 @@ TEST(SaveFaults, FullDiskLeavesTheListAsItWas)
         signal(SIGXFSZ, SIG_IGN);
         rlimit limit{30000, 30000};
         setrlimit(RLIMIT_FSIZE, &limit);
-        const auto failed = saveFileAtomically(QString::fromStdString(path), QByteArray(50000, 'n'));
+        const auto failed = saveFileAtomically(path, std::string(50000, 'n'));
         return failed ? 3 : 0;
     });
     ASSERT_TRUE(WIFEXITED(status));
@@ -207,19 +206,19 @@ TEST(SaveFaults, KilledInTheMiddleLeavesOldOrNewNeverAMix)
     TempDir dir;
     const std::string path = dir.file("tl.lst");
     const std::string old(4 << 20, 'o');
-    const QByteArray fresh(4 << 20, 'n');
+    const std::string fresh(4 << 20, 'n');
     for (int round = 0; round < 12; ++round) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << old;
         const pid_t child = fork();
         if (child == 0) {
-            saveFileAtomically(QString::fromStdString(path), fresh);
+            saveFileAtomically(path, fresh);
             _exit(0);
         }
         usleep(static_cast<useconds_t>(2000 * round));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         const std::string now = readFile(path);
-        EXPECT_TRUE(now == old || now == fresh.toStdString()) << "round " << round << ": " << now.size() << " bytes";
+        EXPECT_TRUE(now == old || now == fresh) << "round " << round << ": " << now.size() << " bytes";
     }
 }
 

@@ -3,18 +3,17 @@
 // and open descriptors do not grow and that every order reaches the client in
 // order.
 
+#include "answeredwindow.h"
 #include "app/playerstate.h"
-#include "app/lifecycle.h"
 #include "emulator/platform_posix.h"
 #include "journal.h"
 #include "scopedenv.h"
 #include "standinemulator.h"
-#include "ui/formmain.h"
-#include "ui/playbackcontroller.h"
+#include "player/lifecycle.h"
+#include "player/player.h"
 #include "xvfb.h"
 
 #include <QApplication>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -69,18 +68,19 @@ TEST(LongRun, TenThousandTrackChangesKeepMemoryAndDescriptorsFlat)
     PlayerState player;
     PosixPlatform platform;
     SilentDialogs dialogs;
-    FormMain form(player.list);
+    AnsweredWindow window(player.list, dialogs);
     ProgramLifecycle lifecycle(player, platform, dialogs,
                                {[] { QCoreApplication::processEvents(); },
                                 [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }},
                                dir.path());
-    PlaybackController controller(form, player, lifecycle);
+    Player controller(window, player, lifecycle);
+    window.connectPlayer(controller);
     ASSERT_TRUE(controller.load()) << (dialogs.shown.empty() ? "" : dialogs.shown.front());
 
     long memoryAfterWarmUp = 0;
     int descriptorsAfterWarmUp = 0;
     for (int change = 1; change <= kChanges; ++change) {
-        form.CmdNext->click();
+        controller.next();
         if (change == kWarmUp) {
             memoryAfterWarmUp = residentKilobytes();
             descriptorsAfterWarmUp = openDescriptors();
@@ -96,7 +96,7 @@ TEST(LongRun, TenThousandTrackChangesKeepMemoryAndDescriptorsFlat)
     EXPECT_EQ(descriptorGrowth, 0);
     EXPECT_TRUE(dialogs.shown.empty());
 
-    form.close();
+    window.close();
     const auto runs = readJournal(dir.file("journal.jsonl"));
     ASSERT_EQ(runs.size(), static_cast<std::size_t>(2 + 1 + kChanges)) << "override, selection, first play, changes";
     for (int change = 1; change <= kChanges; ++change) {

@@ -1,10 +1,11 @@
-#include "app/lifecycle.h"
+#include "player/lifecycle.h"
 
 #include "app/savefile.h"
 #include "tracklist/listfile.h"
 
-#include <QFileInfo>
-
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <utility>
 
 namespace {
@@ -40,9 +41,9 @@ ProgramLifecycle::ProgramLifecycle(PlayerState &player, Platform &platform, User
 {
 }
 
-QString ProgramLifecycle::listPath() const
+std::string ProgramLifecycle::listPath() const
 {
-    return QString::fromStdString(m_currentDirectory) + QStringLiteral("/tl.lst");
+    return m_currentDirectory + "/tl.lst";
 }
 
 bool ProgramLifecycle::start()
@@ -55,7 +56,8 @@ bool ProgramLifecycle::start()
         m_dialogs.showExclamation(error->messageJa);
         return false;
     }
-    if (!QFileInfo(listPath()).isFile()) {
+    std::error_code unused;
+    if (!std::filesystem::is_regular_file(listPath(), unused)) {
         m_dialogs.showExclamation("曲リストファイルが見つかりません。");
         return false;
     }
@@ -73,15 +75,18 @@ bool ProgramLifecycle::start()
 bool ProgramLifecycle::loadList()
 {
     m_player.list.modified = false;
-    m_listFile.setFileName(listPath());
-    QByteArray bytes;
-    if (m_listFile.open(QIODevice::ReadOnly))
-        bytes = m_listFile.readAll();
-    if (!m_listFile.isOpen() || m_listFile.error() != QFileDevice::NoError) {
-        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + m_listFile.errorString().toStdString());
+    m_listFile.reset(std::fopen(listPath().c_str(), "rb"));
+    std::string bytes;
+    if (m_listFile) {
+        char buffer[65536];
+        while (const std::size_t read = std::fread(buffer, 1, sizeof buffer, m_listFile.get()))
+            bytes.append(buffer, read);
+    }
+    if (!m_listFile || std::ferror(m_listFile.get())) {
+        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + std::string(std::strerror(errno)));
         return false;
     }
-    const auto problems = readTrackList(std::string_view(bytes.constData(), bytes.size()), m_player.list);
+    const auto problems = readTrackList(bytes, m_player.list);
     if (const std::string text = describeUnreadLines(problems); !text.empty())
         m_dialogs.showExclamation(text);
     return true;
@@ -89,7 +94,7 @@ bool ProgramLifecycle::loadList()
 
 void ProgramLifecycle::shutDown()
 {
-    m_listFile.close();
+    m_listFile.reset();
     if (m_player.list.modified && m_dialogs.askYesNo("演奏時間情報を記録しますか？"))
         saveList();
     m_emulator.release();
@@ -98,9 +103,6 @@ void ProgramLifecycle::shutDown()
 void ProgramLifecycle::saveList()
 {
     const std::string bytes = writeTrackList(m_player.list);
-    const auto failed = saveFileAtomically(listPath(), QByteArray::fromStdString(bytes));
-    if (failed) {
-        m_dialogs.showExclamation("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n"
-                                  + failed->toStdString());
-    }
+    if (const auto failed = saveFileAtomically(listPath(), bytes))
+        m_dialogs.showExclamation("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + *failed);
 }

@@ -1,10 +1,9 @@
 #include "app/checkcommand.h"
 #include "app/playerstate.h"
-#include "app/lifecycle.h"
 #include "emulator/systemplatform.h"
-#include "ui/formmain.h"
-#include "ui/playbackcontroller.h"
-#include "ui/qtdialogs.h"
+#include "player/lifecycle.h"
+#include "player/player.h"
+#include "qt/mainwindow.h"
 
 #include <QApplication>
 
@@ -19,21 +18,16 @@ int runPlayer(int argc, char *argv[])
     QApplication app(argc, argv);
     const std::string currentDirectory = std::filesystem::current_path().string();
 
-    PlayerState player;
+    PlayerState state;
     const auto platform = makeSystemPlatform();
-    FormMain form(player.list);
-    QtDialogs dialogs(&form);
-    const EventPumps pumps{
-        [] { QCoreApplication::processEvents(QEventLoop::AllEvents); },
-        // User input waits until the pause is over; painting goes on.
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); },
-    };
-    ProgramLifecycle lifecycle(player, *platform, dialogs, pumps, currentDirectory);
-    PlaybackController controller(form, player, lifecycle);
+    MainWindow window(state.list);
+    ProgramLifecycle lifecycle(state, *platform, window, eventPumpsOf(window), currentDirectory);
+    Player player(window, state, lifecycle);
+    window.connectPlayer(player);
 
-    if (!controller.load())
+    if (!player.load())
         return 1;
-    if (!form.isVisible())
+    if (!window.isVisible())
         return 0; // closed while the first track was being started
     return app.exec();
 }

@@ -1,4 +1,4 @@
-#include "ui/textwidthmodel.h"
+#include "qt/textwidthmodel.h"
 
 #include <cmath>
 #include <limits>

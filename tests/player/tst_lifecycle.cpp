@@ -2,13 +2,9 @@
 
 #include "../emulator/fakeplatform.h"
 #include "app/playerstate.h"
-#include "app/lifecycle.h"
 #include "app/savefile.h"
+#include "player/lifecycle.h"
 #include "scopedenv.h"
-
-#include <QByteArray>
-#include <QCoreApplication>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -247,18 +243,11 @@ TEST_F(LifecycleTest, SaveThroughALinkKeepsTheLink)
     std::filesystem::remove(m_dir.file("tl.lst"));
     std::filesystem::create_symlink("lists/real.lst", m_dir.file("tl.lst"));
 
-    const auto failed = saveFileAtomically(QString::fromStdString(m_dir.file("tl.lst")), QByteArray("new\r\n"));
-    ASSERT_FALSE(failed.has_value()) << failed->toStdString();
+    const auto failed = saveFileAtomically(m_dir.file("tl.lst"), "new\r\n");
+    ASSERT_FALSE(failed.has_value()) << *failed;
     EXPECT_TRUE(std::filesystem::is_symlink(m_dir.file("tl.lst")));
     EXPECT_EQ(readFile(m_dir.file("lists/real.lst")), "new\r\n");
     EXPECT_EQ(readFile(m_dir.file("tl.lst.bak")), kList);
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,12 +2,11 @@
 
 #include "app/playerstate.h"
 #include "app/singleinstance.h"
-#include "app/userdialogs.h"
 #include "emulator/emulator.h"
+#include "player/userdialogs.h"
 
-#include <QFile>
-#include <QString>
-
+#include <cstdio>
+#include <memory>
 #include <string>
 
 // The opening and closing of every run: one instance only, the settings, the
@@ -30,7 +29,7 @@ public:
 
     Emulator &emulator() { return m_emulator; }
     UserDialogs &dialogs() { return m_dialogs; }
-    QString listPath() const;
+    std::string listPath() const;
 
 private:
     bool loadList();
@@ -41,5 +40,6 @@ private:
     std::string m_currentDirectory;
     SingleInstance m_instance;
     Emulator m_emulator;
-    QFile m_listFile; // held open from loading until shut-down
+    // Held open from loading until shut-down.
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> m_listFile{nullptr, &std::fclose};
 };

@@ -1,4 +1,4 @@
-#include "ui/qtdialogs.h"
+#include "qt/qtdialogs.h"
 
 #include <QMessageBox>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/userdialogs.h"
+#include "player/userdialogs.h"
 
 class QWidget;
 

@@ -1,0 +1,84 @@
+#include "player/columnwidths.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+int roundHalfEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value)); // default mode: ties to even
+}
+
+// The kept width of one column: what measuring every text in order and keeping
+// the largest rounded width comes to.
+class WidestText
+{
+public:
+    explicit WidestText(TextMeasure &measure) : m_measure(measure) {}
+
+    void add(const std::string &text)
+    {
+        const float bound = m_measure.upperBoundTwips(text);
+        if (!couldWiden(bound))
+            return;
+        // A new largest bound is measured at once, so the kept width rises
+        // early and few texts wait as candidates.
+        if (bound > m_largestBound) {
+            m_largestBound = bound;
+            measure(text);
+            return;
+        }
+        m_candidates.push_back({bound, text});
+    }
+
+    int keptWidth()
+    {
+        std::sort(m_candidates.begin(), m_candidates.end(),
+                  [](const Candidate &a, const Candidate &b) { return a.bound > b.bound; });
+        for (const Candidate &candidate : m_candidates) {
+            if (!couldWiden(candidate.bound))
+                break;
+            measure(candidate.text);
+        }
+        m_candidates.clear();
+        return m_kept;
+    }
+
+private:
+    struct Candidate
+    {
+        float bound;
+        std::string text;
+    };
+
+    // Rounding is monotonic, so a text whose bound rounds to no more than the
+    // kept width cannot change it; at exactly half a twip above, it might.
+    bool couldWiden(float boundTwips) const { return boundTwips >= static_cast<float>(m_kept) + 0.5f; }
+
+    void measure(const std::string &text) { m_kept = std::max(m_kept, roundHalfEven(m_measure.widthTwips(text))); }
+
+    TextMeasure &m_measure;
+    int m_kept = 0;
+    float m_largestBound = -1.0f;
+    std::vector<Candidate> m_candidates;
+};
+
+} // namespace
+
+ColumnWidths columnWidthsTwips(const Playlist &playlist, TextMeasure &measure)
+{
+    std::vector<WidestText> widest(Playlist::kColumns, WidestText(measure));
+    for (int column = 0; column < Playlist::kColumns; ++column)
+        widest[column].add(Playlist::headerText(column));
+    for (int track = 0; track < playlist.trackCount(); ++track)
+        for (int column = 0; column < Playlist::kColumns; ++column)
+            widest[column].add(playlist.cellText(track, column));
+
+    ColumnWidths widths{};
+    for (int column = 0; column < Playlist::kColumns; ++column)
+        widths[column] = roundHalfEven(static_cast<double>(measure.widthTwips("A")) + widest[column].keptWidth());
+    return widths;
+}

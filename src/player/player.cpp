@@ -1,0 +1,213 @@
+#include "player/player.h"
+
+#include "player/columnwidths.h"
+#include "tracklist/conversions.h"
+
+#include <cmath>
+#include <iostream>
+
+Player::Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle)
+    : m_view(view)
+    , m_state(state)
+    , m_lifecycle(lifecycle)
+    , m_playlist(state.list)
+{
+}
+
+bool Player::load()
+{
+    if (!m_lifecycle.start())
+        return false;
+    TrackList &list = m_state.list;
+    if (!hasTracks()) {
+        // Nothing to play: the header row alone, and the timer stays off.
+        refreshPlayList(0, true, false);
+        return true;
+    }
+    m_changing = true;
+    list.current = m_view.shuffleChecked() ? randomIndex() : 0;
+    refreshPlayList(list.current, true, false);
+    playCurrentTrack();
+    refreshPlayList(list.current, false, true);
+    showTrackInfo(list.current);
+    m_changing = false;
+    m_view.startTick();
+    m_view.focusWindow();
+    finishInput();
+    return true;
+}
+
+void Player::tick()
+{
+    if (m_changing || !hasTracks())
+        return;
+    ++m_elapsed;
+    showPlayTime();
+    if (m_elapsed > m_playLimit && !m_view.loopChecked())
+        submit({Entry::Tick});
+}
+
+void Player::next()
+{
+    submit({Entry::Next});
+}
+
+void Player::storeTime()
+{
+    submit({Entry::StoreTime});
+}
+
+void Player::activateRow(int track)
+{
+    submit({Entry::Grid, track});
+}
+
+void Player::submit(Command command)
+{
+    if (!hasTracks() || m_closeRequested)
+        return;
+    if (m_changing) {
+        // We are inside a change's wait for the client: nesting a second
+        // change there would leave the emulator and the labels on different
+        // tracks.
+        m_queued.push_back(command);
+        return;
+    }
+    run(command);
+    finishInput();
+}
+
+void Player::finishInput()
+{
+    while (!m_queued.empty() && !m_closeRequested) {
+        const Command next = m_queued.front();
+        m_queued.pop_front();
+        run(next);
+    }
+    if (m_closeRequested)
+        m_view.close();
+}
+
+void Player::run(const Command &command)
+{
+    TrackList &list = m_state.list;
+    m_changing = true;
+    switch (command.entry) {
+    case Entry::Tick:
+    case Entry::Next:
+        m_view.stopTick();
+        nextTrackIndex();
+        changeTrack(false, true);
+        break;
+    case Entry::StoreTime:
+        m_view.stopTick();
+        list.storePlayTime(m_elapsed);
+        m_view.repaintRow(list.current);
+        nextTrackIndex();
+        changeTrack(false, true);
+        break;
+    case Entry::Grid:
+        if (command.track < 0 || command.track >= list.count())
+            break; // no track's row, such as the header row
+        m_view.setGridEnabled(false);
+        m_view.stopTick();
+        list.current = command.track;
+        changeTrack(false, false);
+        m_view.setGridEnabled(true);
+        m_view.focusGrid();
+        break;
+    }
+    m_changing = false;
+    m_view.startTick();
+}
+
+void Player::nextTrackIndex()
+{
+    TrackList &list = m_state.list;
+    if (m_view.shuffleChecked()) {
+        list.current = randomIndex();
+        return;
+    }
+    ++list.current;
+    if (list.current > list.count() - 1)
+        list.current = 0;
+}
+
+void Player::changeTrack(bool rebuild, bool moveToTop)
+{
+    const std::int32_t track = m_state.list.current;
+    playCurrentTrack();
+    refreshPlayList(track, rebuild, moveToTop);
+    showTrackInfo(track);
+}
+
+// Rebuilds the grid on request, scrolls the track's row to the top on
+// request, selects that row and shows the window.
+void Player::refreshPlayList(int track, bool rebuild, bool moveToTop)
+{
+    if (rebuild)
+        m_view.setTrackRows(m_playlist.trackCount(), columnWidthsTwips(m_playlist, m_view.textMeasure()));
+    // An empty list has no row to scroll to or select.
+    if (track >= 0 && track < m_playlist.trackCount()) {
+        if (moveToTop)
+            m_view.putRowOnTop(track);
+        m_view.selectRow(track);
+    }
+    m_view.showWindow();
+}
+
+void Player::playCurrentTrack()
+{
+    const auto error = m_lifecycle.emulator().play(m_state.list, m_state.list.current);
+    if (!error)
+        return;
+    // Once is enough: when the emulator is gone every later change fails too.
+    std::cerr << "tunelark: " << error->message << '\n';
+    if (!m_emulatorFailureShown) {
+        m_emulatorFailureShown = true;
+        m_view.showExclamation(error->message);
+    }
+}
+
+void Player::showTrackInfo(int track)
+{
+    const Track &record = m_state.list.tracks.at(static_cast<std::size_t>(track));
+    m_view.showTitles(record.gameTitle, record.musicTitle);
+    m_storedTime = record.playTime;
+    m_playLimit = record.playTime > 0 ? record.playTime : m_state.settings.defaultPlayTime;
+    m_elapsed = 0;
+    showPlayTime();
+}
+
+std::int32_t Player::randomIndex()
+{
+    const double product = static_cast<double>(m_state.nextRandom()) * m_state.list.count();
+    return static_cast<std::int32_t>(std::floor(product));
+}
+
+void Player::showPlayTime()
+{
+    m_view.showPlayTime(formatPlayTime(m_elapsed) + "/" + formatPlayTime(m_storedTime));
+}
+
+bool Player::requestClose()
+{
+    if (m_changing) {
+        // The running client run ends first (within its time limit); the
+        // window closes as soon as the change is over.
+        m_closeRequested = true;
+        m_queued.clear();
+        return false;
+    }
+    if (!m_ended) {
+        m_ended = true;
+        m_view.stopTick();
+        m_lifecycle.shutDown();
+    }
+    return true;
+}
+
+EventPumps eventPumpsOf(PlayerView &view)
+{
+    return {[&view] { view.pumpEvents(); }, [&view] { view.pumpPaintOnly(); }};
+}

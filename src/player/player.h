@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/playerstate.h"
+#include "emulator/emulator.h"
+#include "player/lifecycle.h"
+#include "player/playerview.h"
+#include "player/playlist.h"
+
+#include <cstdint>
+#include <deque>
+
+// The player's behaviour behind one window: plays the first track at load,
+// counts the seconds of the current track, moves on when its time has passed
+// (unless looping), and carries out the buttons and the grid's activation.
+// Input that arrives while a track change waits for the emulator's client is
+// queued and carried out in order once the change has ended.
+class Player
+{
+public:
+    Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle);
+
+    // The window's load event. False when the program must end now (start-up
+    // has told the user why).
+    bool load();
+
+    // The window's events.
+    void tick();
+    void next();
+    void storeTime();
+    void activateRow(int track); // double-click, Enter or Space on the track's row
+    // True when the window may close now; during a change the window closes
+    // once the change is over.
+    bool requestClose();
+
+    std::int32_t randomIndex();
+    bool isChanging() const { return m_changing; }
+
+private:
+    enum class Entry { Tick, Next, StoreTime, Grid };
+    struct Command
+    {
+        Entry entry;
+        int track = 0; // the grid's row when the user acted
+    };
+
+    bool hasTracks() const { return m_state.list.count() > 0; }
+    void submit(Command command);
+    void run(const Command &command);
+    void finishInput();
+    void nextTrackIndex();
+    void changeTrack(bool rebuild, bool moveToTop);
+    void refreshPlayList(int track, bool rebuild, bool moveToTop);
+    void playCurrentTrack();
+    void showTrackInfo(int track);
+    void showPlayTime();
+
+    PlayerView &m_view;
+    PlayerState &m_state;
+    ProgramLifecycle &m_lifecycle;
+    Playlist m_playlist;
+    std::int32_t m_elapsed = 0;
+    std::int32_t m_storedTime = 0;
+    std::int32_t m_playLimit = 0;
+    bool m_changing = false;
+    bool m_closeRequested = false;
+    bool m_ended = false;
+    bool m_emulatorFailureShown = false;
+    std::deque<Command> m_queued;
+};
+
+// The window's event pumps, for the waits of the emulator control.
+EventPumps eventPumpsOf(PlayerView &view);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "player/columnwidths.h"
+#include "player/textmeasure.h"
+#include "player/userdialogs.h"
+
+#include <string>
+
+// What the player needs from a window. Rows are track indices (0-based); the
+// header row is the window's business, and the grid's cells are read from the
+// player's Playlist when the window draws them. The window's message boxes
+// (UserDialogs) carry the title "Tunelark".
+class PlayerView : public UserDialogs
+{
+public:
+    virtual bool shuffleChecked() const = 0;
+    virtual bool loopChecked() const = 0;
+    virtual void showTitles(const std::string &gameTitle, const std::string &musicTitle) = 0;
+    virtual void showPlayTime(const std::string &text) = 0; // drawn before the call returns
+    virtual void startTick() = 0;                            // a fresh one-second interval
+    virtual void stopTick() = 0;
+    virtual void setGridEnabled(bool enabled) = 0;
+    virtual void focusGrid() = 0;
+    virtual void focusWindow() = 0;
+    // Rebuilds the grid with `count` track rows and the given column widths.
+    virtual void setTrackRows(int count, const ColumnWidths &widthsTwips) = 0;
+    // Draws the track's row again; its last cell becomes the current cell and
+    // the whole selection, as writing a row's cells one by one leaves them.
+    virtual void repaintRow(int track) = 0;
+    // Scrolls so that the track's row is the top row, as far as the rows below allow.
+    virtual void putRowOnTop(int track) = 0;
+    // Selects the track's whole row, its first cell current, without scrolling.
+    virtual void selectRow(int track) = 0;
+    virtual void showWindow() = 0; // visible and repainted before the call returns
+    virtual TextMeasure &textMeasure() = 0;
+    virtual void pumpEvents() = 0;    // every pending event (while a client runs)
+    virtual void pumpPaintOnly() = 0; // painting only (the configured pauses)
+    virtual void close() = 0;         // the window goes away, the program ends
+};

@@ -1,0 +1,37 @@
+#include "player/playlist.h"
+
+namespace {
+
+constexpr RgbColor kShadeStored = 0xFFFFFF;
+constexpr RgbColor kShadeNoTime = 0xDDDDDD;
+
+} // namespace
+
+const char *Playlist::headerText(int column)
+{
+    static constexpr const char *kHeaders[kColumns] = {"NO", "GAME TITLE", "MUSIC TITLE"};
+    return kHeaders[column];
+}
+
+std::string Playlist::cellText(int track, int column) const
+{
+    const Track &record = m_list.tracks[static_cast<std::size_t>(track)];
+    switch (column) {
+    case 0:
+        return std::to_string(track + 1);
+    case 1:
+        return record.gameTitle;
+    default:
+        return record.musicTitle;
+    }
+}
+
+CellAlignment Playlist::alignment(int column)
+{
+    return column == 0 ? CellAlignment::Right : CellAlignment::Left;
+}
+
+RgbColor Playlist::shade(int track) const
+{
+    return m_list.tracks[static_cast<std::size_t>(track)].playTime > 0 ? kShadeStored : kShadeNoTime;
+}

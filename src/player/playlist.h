@@ -1,0 +1,34 @@
+#pragma once
+
+#include "tracklist/tracklist.h"
+
+#include <cstdint>
+#include <string>
+
+// Both vertically centred.
+enum class CellAlignment { Left, Right };
+
+// An opaque colour as 0xRRGGBB.
+using RgbColor = std::uint32_t;
+
+// What the playlist grid shows: a header row, then one row per track (rows
+// are track indices) with its number, game title and music title, shaded by
+// whether the track has a stored play time. Cells are read from the list
+// itself, so a long list is held once.
+class Playlist
+{
+public:
+    static constexpr int kColumns = 3;
+    static constexpr RgbColor kTextColor = 0x000000;
+
+    explicit Playlist(const TrackList &list) : m_list(list) {}
+
+    int trackCount() const { return m_list.count(); }
+    static const char *headerText(int column);
+    std::string cellText(int track, int column) const;
+    static CellAlignment alignment(int column);
+    RgbColor shade(int track) const;
+
+private:
+    const TrackList &m_list;
+};

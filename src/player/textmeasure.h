@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Widths of texts as the window draws them in its own font, in twips. Texts
+// are UTF-8.
+class TextMeasure
+{
+public:
+    virtual ~TextMeasure() = default;
+
+    // The text's width.
+    virtual float widthTwips(const std::string &text) = 0;
+    // A cheap width never below widthTwips(text); infinity when the window
+    // cannot tell without measuring.
+    virtual float upperBoundTwips(const std::string &text) = 0;
+};

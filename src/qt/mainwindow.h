@@ -1,0 +1,78 @@
+#pragma once
+
+#include "player/playerview.h"
+#include "qt/qtdialogs.h"
+#include "qt/textmeasure_qt.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class Player;
+class PlaylistView;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+struct TrackList;
+
+// The one window: value labels, check boxes, buttons, the playlist grid and
+// the one-second timer, at fixed positions given in twips. It shows what the
+// player tells it and passes the user's input on to the player.
+class MainWindow : public QWidget, public PlayerView
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(const TrackList &list, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Timer ticks, clicks, grid activation and closing go to `player` from now on.
+    void connectPlayer(Player &player);
+
+    bool shuffleChecked() const override;
+    bool loopChecked() const override;
+    void showTitles(const std::string &gameTitle, const std::string &musicTitle) override;
+    void showPlayTime(const std::string &text) override;
+    void startTick() override;
+    void stopTick() override;
+    void setGridEnabled(bool enabled) override;
+    void focusGrid() override;
+    void focusWindow() override;
+    void setTrackRows(int count, const ColumnWidths &widthsTwips) override;
+    void repaintRow(int track) override;
+    void putRowOnTop(int track) override;
+    void selectRow(int track) override;
+    void showWindow() override;
+    TextMeasure &textMeasure() override;
+    void showExclamation(const std::string &text) override;
+    bool askYesNo(const std::string &text) override;
+    void pumpEvents() override;
+    void pumpPaintOnly() override;
+    void close() override;
+
+protected:
+    bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QRect twipsRect(int left, int top, int width, int height) const;
+
+    Playlist m_playlist;
+    QLabel *m_gameTitleCaption;
+    QLabel *m_gameTitle;
+    QLabel *m_musicTitleCaption;
+    QLabel *m_musicTitle;
+    QLabel *m_playTimeCaption;
+    QLabel *m_playTime;
+    QCheckBox *m_shuffle;
+    QCheckBox *m_loop;
+    QPushButton *m_next;
+    QPushButton *m_storeTime;
+    PlaylistView *m_grid;
+    QTimer *m_timer;
+    QtDialogs m_dialogs{this};
+    std::unique_ptr<QtTextMeasure> m_textMeasure;
+    Player *m_player = nullptr;
+};

@@ -1,0 +1,254 @@
+#include "qt/playlistview.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QProxyStyle>
+#include <QScrollBar>
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+constexpr int kRowHeightTwips = 240; // a 9 pt font's row
+constexpr int kDefaultColWidthTwips = 960;
+constexpr QRgb kGridLineColor = 0xFFC0C0C0;
+constexpr QRgb kOutsideColor = 0xFF808080;
+
+// The grid's own font. Debian has no font of that name; IPAPGothic has the
+// same metrics.
+QFont gridFont()
+{
+    const QString family = QStringLiteral("ＭＳ Ｐゴシック");
+    static const bool substituted = [&family] {
+        if (QFontDatabase::hasFamily(family))
+            return false;
+        QFont::insertSubstitution(family, QStringLiteral("IPAPGothic"));
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    QFont font(family, 9, QFont::Normal, false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+// Light grey lines between cells, whatever the application style draws.
+class GridLineStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_Table_GridLineColor)
+            return static_cast<int>(kGridLineColor);
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QColor toQColor(RgbColor rgb)
+{
+    return QColor::fromRgb(static_cast<QRgb>(rgb) | 0xFF000000u);
+}
+
+} // namespace
+
+PlaylistModel::PlaylistModel(const Playlist &playlist, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_playlist(playlist)
+{
+}
+
+void PlaylistModel::reset(int count)
+{
+    beginResetModel();
+    m_rows = count;
+    endResetModel();
+}
+
+void PlaylistModel::rowChanged(int track)
+{
+    emit dataChanged(index(track, 0), index(track, Playlist::kColumns - 1));
+}
+
+int PlaylistModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int PlaylistModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : Playlist::kColumns;
+}
+
+QVariant PlaylistModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromStdString(m_playlist.cellText(index.row(), index.column()));
+    case Qt::BackgroundRole:
+        return toQColor(m_playlist.shade(index.row()));
+    case Qt::ForegroundRole:
+        return toQColor(Playlist::kTextColor);
+    case Qt::TextAlignmentRole: {
+        const Qt::Alignment horizontal
+            = Playlist::alignment(index.column()) == CellAlignment::Right ? Qt::AlignRight : Qt::AlignLeft;
+        return QVariant::fromValue(horizontal | Qt::AlignVCenter);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant PlaylistModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= Playlist::kColumns || role != Qt::DisplayRole)
+        return {};
+    return QString::fromLatin1(Playlist::headerText(section));
+}
+
+PlaylistView::PlaylistView(const Playlist &playlist, QWidget *parent)
+    : QTableView(parent)
+    , m_model(new PlaylistModel(playlist, this))
+{
+    auto *style = new GridLineStyle;
+    style->setParent(this);
+    setStyle(style);
+    setFont(gridFont());
+
+    const QPalette system = QApplication::palette();
+    QPalette own = palette();
+    own.setColor(QPalette::Base, QColor::fromRgb(kOutsideColor));
+    // The current track's row is selected by code and must stay visible while
+    // another control has the focus or the grid is briefly disabled.
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        own.setColor(QPalette::Inactive, role, system.color(QPalette::Active, role));
+        own.setColor(QPalette::Disabled, role, system.color(QPalette::Active, role));
+    }
+    setPalette(own);
+
+    setModel(m_model);
+    setEditTriggers(NoEditTriggers);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setShowGrid(true);
+    setGridStyle(Qt::SolidLine);
+    setCornerButtonEnabled(false);
+
+    QHeaderView *vertical = verticalHeader();
+    vertical->hide();
+    vertical->setMinimumSectionSize(0);
+    vertical->setDefaultSectionSize(twipsToPixelsY(kRowHeightTwips));
+    vertical->setSectionResizeMode(QHeaderView::Fixed);
+
+    QHeaderView *header = horizontalHeader();
+    header->setMinimumSectionSize(0);
+    header->setFixedHeight(twipsToPixelsY(kRowHeightTwips));
+    header->setStretchLastSection(false);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setStyleSheet(QStringLiteral(
+        "QHeaderView { background-color: rgb(128, 128, 128); }"
+        "QHeaderView::section { background-color: palette(button); color: palette(button-text);"
+        " border: none; border-right: 1px solid black; border-bottom: 1px solid black;"
+        " padding: 0px 2px; }"));
+    for (int column = 0; column < Playlist::kColumns; ++column)
+        header->resizeSection(column, twipsToPixelsX(kDefaultColWidthTwips));
+}
+
+int PlaylistView::twipsToPixelsX(int twips) const
+{
+    return qRound(static_cast<double>(twips) * logicalDpiX() / kTwipsPerInch);
+}
+
+int PlaylistView::twipsToPixelsY(int twips) const
+{
+    return qRound(static_cast<double>(twips) * logicalDpiY() / kTwipsPerInch);
+}
+
+void PlaylistView::setTrackRows(int count, const ColumnWidths &widthsTwips)
+{
+    m_model->reset(count);
+    for (int column = 0; column < Playlist::kColumns; ++column)
+        horizontalHeader()->resizeSection(column, twipsToPixelsX(widthsTwips[column]));
+}
+
+void PlaylistView::repaintRow(int track)
+{
+    m_model->rowChanged(track);
+    const int last = Playlist::kColumns - 1;
+    selectCells(track, last, last, last);
+}
+
+void PlaylistView::putRowOnTop(int track)
+{
+    m_pendingTopRow = track;
+    if (isVisible())
+        applyTopRow();
+}
+
+void PlaylistView::selectRow(int track)
+{
+    selectCells(track, 0, Playlist::kColumns - 1, 0);
+}
+
+void PlaylistView::selectCells(int track, int firstColumn, int lastColumn, int currentColumn)
+{
+    // Selecting by code never scrolls: only putRowOnTop() moves the view.
+    m_selecting = true;
+    QItemSelectionModel *selection = selectionModel();
+    selection->setCurrentIndex(m_model->index(track, currentColumn), QItemSelectionModel::NoUpdate);
+    selection->select(QItemSelection(m_model->index(track, firstColumn), m_model->index(track, lastColumn)),
+                      QItemSelectionModel::ClearAndSelect);
+    m_selecting = false;
+}
+
+// The scroll range is known only once the view has been laid out.
+void PlaylistView::applyTopRow()
+{
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(m_pendingTopRow);
+    m_pendingTopRow = -1;
+}
+
+void PlaylistView::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!m_selecting)
+        QTableView::scrollTo(index, hint);
+}
+
+void PlaylistView::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    if (m_pendingTopRow >= 0)
+        applyTopRow();
+}
+
+// Typing a carriage return (Enter) or a space plays the current row; other
+// typed characters do nothing, and keys that type nothing (arrows, paging)
+// move as usual.
+void PlaylistView::keyPressEvent(QKeyEvent *event)
+{
+    const QString typed = event->text();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || typed.startsWith(QLatin1Char('\r'))
+        || typed.startsWith(QLatin1Char(' '))) {
+        emit activated(currentIndex().row());
+        return;
+    }
+    if (!typed.isEmpty())
+        return;
+    QTableView::keyPressEvent(event);
+}
+
+// A double-click outside the cells (the grey area) plays nothing.
+void PlaylistView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (indexAt(event->position().toPoint()).isValid())
+        emit activated(currentIndex().row());
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "player/columnwidths.h"
+#include "player/playlist.h"
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+// The grid's cells, read from the player's Playlist whenever the view draws
+// them. The header row is served as the horizontal header.
+class PlaylistModel : public QAbstractTableModel
+{
+public:
+    PlaylistModel(const Playlist &playlist, QObject *parent);
+
+    // The list has been filled anew with `count` tracks.
+    void reset(int count);
+    void rowChanged(int track);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    const Playlist &m_playlist;
+    int m_rows = 0;
+};
+
+// The playlist grid: a header row, one row per track, the current track's row
+// selected by code without scrolling; Enter, Space and a double-click on a
+// cell activate the current row.
+class PlaylistView : public QTableView
+{
+    Q_OBJECT
+
+public:
+    PlaylistView(const Playlist &playlist, QWidget *parent);
+
+    void setTrackRows(int count, const ColumnWidths &widthsTwips);
+    void repaintRow(int track);
+    void putRowOnTop(int track);
+    void selectRow(int track);
+
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
+signals:
+    void activated(int track);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void selectCells(int track, int firstColumn, int lastColumn, int currentColumn);
+    void applyTopRow();
+    int twipsToPixelsX(int twips) const;
+    int twipsToPixelsY(int twips) const;
+
+    PlaylistModel *m_model;
+    int m_pendingTopRow = -1; // -1: none
+    bool m_selecting = false;
+};

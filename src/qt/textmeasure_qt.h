@@ -1,0 +1,23 @@
+#pragma once
+
+#include "player/textmeasure.h"
+#include "qt/textwidthmodel.h"
+
+class QWidget;
+
+// Widths in a widget's font, in twips at the widget's resolution; the cached
+// width model gives the cheap upper bounds.
+class QtTextMeasure : public TextMeasure
+{
+public:
+    explicit QtTextMeasure(const QWidget &widget);
+
+    float widthTwips(const std::string &text) override;
+    float upperBoundTwips(const std::string &text) override;
+
+private:
+    QFontMetricsF m_metrics;
+    int m_dpi;
+    double m_twipsPerPixel;
+    TextWidthModel m_model;
+};
