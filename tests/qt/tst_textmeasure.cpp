@@ -1,0 +1,74 @@
+// The window's text measurement with real fonts: the cheap width model's
+// bound is never below the shaped width, so the widest-text rule keeps what
+// measuring every text would give.
+
+#include "player/columnwidths.h"
+#include "qt/textmeasure_qt.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+// Kerning pairs, ligatures, punctuation that borrows the Japanese font,
+// combining marks, surrogates, tabs, other scripts, near ties.
+const std::vector<std::string> kTricky = {
+    "AVAVAVAVAV", "WWWWWWWWW", "To To To", "ffi ffl fi", "'''''''''", "ア'ア'ア'ア'", "(ア)(ア)(ア)",
+    "漢字、漢字。", "e\u0301e\u0301e\u0301e\u0301", "😀😀😀", "a\tb\tc", "مرحبا بالعالم", "नमस्ते दुनिया",
+    "ｱｲｳｴｵｶｷｸｹｺ", "ＡＢＣＤＥＦ", "東方紅魔郷　～ the Embodiment of Scarlet Devil", "iiiiiiiiiiiiiiii",
+    "MMMMMMM", "...........", "　　　　", "", " ", "ゲ", "ー～ー～", "1111111111", "Ⅰ①㈱纊", "LTLTLT",
+    "fftfft", "AflAfl", "あ 1 1 1", "1あ", "「Main」", "第12章 AV", "ｱ1ｱ1", "To～1～", "MUSIC TITLE 1 fi.",
+    "MUSIC TITLE 1 f.f", "はじまりの朝 ～37～", "Track ＃12",
+};
+
+TEST(QtTextMeasure, BoundIsNeverBelowTheWidth)
+{
+    QWidget window;
+    QtTextMeasure measure(window);
+    const std::string alphabet = " !\"'(),-./0123479:;?AFLPTVWYafiklortvwy~ÀéßαЖ–…あいがっアイガーヴｱｲﾞ漢字朝、。・「」（）～　！１Ａ①";
+    const QString letters = QString::fromStdString(alphabet);
+    std::mt19937 random(11);
+    std::vector<std::string> texts = kTricky;
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        for (unsigned length = 1 + random() % 10; length > 0; --length)
+            text += letters[static_cast<qsizetype>(random() % letters.size())];
+        texts.push_back(text.toStdString());
+    }
+    for (const std::string &text : texts)
+        ASSERT_GE(measure.upperBoundTwips(text), measure.widthTwips(text)) << text;
+}
+
+TEST(QtTextMeasure, ColumnWidthsEqualMeasuringEveryText)
+{
+    std::mt19937 random(7);
+    TrackList list;
+    for (int i = 0; i < 600; ++i) {
+        Track track;
+        track.gameTitle = kTricky[random() % kTricky.size()] + (random() % 2 ? kTricky[random() % kTricky.size()] : "");
+        track.musicTitle = kTricky[random() % kTricky.size()];
+        list.addRecord(track);
+    }
+    const Playlist playlist(list);
+    QWidget window;
+    QtTextMeasure measure(window);
+    ColumnWidths expected{};
+    for (int column = 0; column < Playlist::kColumns; ++column) {
+        float kept = 0;
+        auto keep = [&](const std::string &text) {
+            if (const float width = measure.widthTwips(text); width > kept)
+                kept = static_cast<float>(std::nearbyint(width));
+        };
+        keep(Playlist::headerText(column));
+        for (int track = 0; track < playlist.trackCount(); ++track)
+            keep(playlist.cellText(track, column));
+        expected[column] = static_cast<int>(std::nearbyint(static_cast<double>(measure.widthTwips("A")) + kept));
+    }
+    EXPECT_EQ(columnWidthsTwips(playlist, measure), expected);
+}
+
+} // namespace
