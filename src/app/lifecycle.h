@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/singleinstance.h"
 #include "app/userdialogs.h"
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -18,23 +18,23 @@
 class ProgramLifecycle
 {
 public:
-    ProgramLifecycle(Common &common, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
+    ProgramLifecycle(PlayerState &player, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
                      std::string currentDirectory, EmulatorLimits limits = {});
 
     // True when the program may go on: settings read, list loaded, emulator
     // ready. False when it must end now; the user has been told why, nothing
     // was written and an emulator started here has been stopped again.
-    bool CommonProgramStart();
+    bool start();
 
     // Closes the list, asks whether to save a changed list and saves it (as
     // often as the user wants to try), then stops an emulator that this run
     // started.
-    void CommonProgramEnd();
+    void shutDown();
     // True when the user asked for a save that failed and gave up: the run
     // must not end as if all went well.
     bool saveFailed() const { return m_saveFailed; }
 
-    EmulatorControl &emulator() { return m_emulator; }
+    Emulator &emulator() { return m_emulator; }
     UserDialogs &dialogs() { return m_dialogs; }
     QString listPath() const;
 
@@ -44,12 +44,12 @@ private:
     std::string saveQuestion() const;
     bool listChangedOnDisk() const;
 
-    Common &m_common;
+    PlayerState &m_player;
     UserDialogs &m_dialogs;
     std::string m_currentDirectory;
     SingleInstance m_instance;
-    EmulatorControl m_emulator;
-    QFile m_intListFile; // held open from loading until shut-down
+    Emulator m_emulator;
+    QFile m_listFile; // held open from loading until shut-down
     // The list as it was read, to tell whether another program changed it.
     QByteArray m_loadedBytes;
     QDateTime m_loadedTime;
