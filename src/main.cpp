@@ -33,9 +33,10 @@ int runPlayer(int argc, char *argv[])
 
     if (!controller.load())
         return 1;
-    if (!form.isVisible())
-        return 0; // closed while the first track was being started
-    return app.exec();
+    // The window may have been closed while the first track was being started.
+    const int exitCode = form.isVisible() ? app.exec() : 0;
+    // Times the user asked to keep but that could not be written are no normal end.
+    return lifecycle.saveFailed() ? 2 : exitCode;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/savefile.h"
 #include "tracklist/listfile.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <utility>
@@ -81,6 +82,8 @@ bool ProgramLifecycle::loadList()
         m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + m_listFile.errorString().toStdString());
         return false;
     }
+    m_loadedBytes = bytes;
+    m_loadedTime = QFileInfo(m_listFile).lastModified();
     const auto problems = readTrackList(std::string_view(bytes.constData(), bytes.size()), m_player.list);
     if (const std::string text = describeUnreadLines(problems); !text.empty())
         m_dialogs.showExclamation(text);
@@ -90,17 +93,39 @@ bool ProgramLifecycle::loadList()
 void ProgramLifecycle::shutDown()
 {
     m_listFile.close();
-    if (m_player.list.modified && m_dialogs.askYesNo("演奏時間情報を記録しますか？"))
+    if (m_player.list.modified && m_dialogs.askYesNo(saveQuestion()))
         saveList();
     m_emulator.release();
+}
+
+std::string ProgramLifecycle::saveQuestion() const
+{
+    const std::string question = "演奏時間情報を記録しますか？";
+    if (!listChangedOnDisk())
+        return question;
+    return "tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
+           "に残ります。\n\n"
+        + question;
+}
+
+bool ProgramLifecycle::listChangedOnDisk() const
+{
+    QFile onDisk(listPath());
+    if (QFileInfo(onDisk).lastModified() != m_loadedTime || !onDisk.open(QIODevice::ReadOnly))
+        return true;
+    return onDisk.readAll() != m_loadedBytes;
 }
 
 void ProgramLifecycle::saveList()
 {
     const std::string bytes = writeTrackList(m_player.list);
-    const auto failed = saveFileAtomically(listPath(), QByteArray::fromStdString(bytes));
-    if (failed) {
-        m_dialogs.showExclamation("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n"
-                                  + failed->toStdString());
+    // The user may free space or fix the folder and try again, so one failure
+    // does not throw the stored times away.
+    while (const auto failed = saveFileAtomically(listPath().toStdString(), bytes)) {
+        if (!m_dialogs.askYesNo("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + *failed
+                                + "\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）")) {
+            m_saveFailed = true;
+            return;
+        }
     }
 }

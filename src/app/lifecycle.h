@@ -5,6 +5,8 @@
 #include "app/userdialogs.h"
 #include "emulator/emulator.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 
@@ -24,9 +26,13 @@ public:
     // was written and an emulator started here has been stopped again.
     bool start();
 
-    // Closes the list, asks whether to save a changed list and saves it, then
-    // stops an emulator that this run started.
+    // Closes the list, asks whether to save a changed list and saves it (as
+    // often as the user wants to try), then stops an emulator that this run
+    // started.
     void shutDown();
+    // True when the user asked for a save that failed and gave up: the run
+    // must not end as if all went well.
+    bool saveFailed() const { return m_saveFailed; }
 
     Emulator &emulator() { return m_emulator; }
     UserDialogs &dialogs() { return m_dialogs; }
@@ -35,6 +41,8 @@ public:
 private:
     bool loadList();
     void saveList();
+    std::string saveQuestion() const;
+    bool listChangedOnDisk() const;
 
     PlayerState &m_player;
     UserDialogs &m_dialogs;
@@ -42,4 +50,8 @@ private:
     SingleInstance m_instance;
     Emulator m_emulator;
     QFile m_listFile; // held open from loading until shut-down
+    // The list as it was read, to tell whether another program changed it.
+    QByteArray m_loadedBytes;
+    QDateTime m_loadedTime;
+    bool m_saveFailed = false;
 };
