@@ -41,9 +41,9 @@ void BM_ReadTrackList(benchmark::State &state)
 {
     const std::string &bytes = sampleFile();
     for (auto _ : state) {
-        ListStore store;
+        TrackList store;
         const std::vector<ListProblem> problems = readTrackList(bytes, store);
-        if (store.lngMusicCount != kTrackCount || !problems.empty())
+        if (store.count() != kTrackCount || !problems.empty())
             state.SkipWithError("the sample list did not read back whole");
         benchmark::DoNotOptimize(store);
     }
@@ -53,7 +53,7 @@ BENCHMARK(BM_ReadTrackList)->Unit(benchmark::kMillisecond);
 
 void BM_WriteTrackList(benchmark::State &state)
 {
-    ListStore store;
+    TrackList store;
     readTrackList(sampleFile(), store);
     for (auto _ : state) {
         std::string bytes = writeTrackList(store);

@@ -5,7 +5,7 @@
 // client runs is bench_emulator's); the configured pauses are 0.
 #include "samplelist.h"
 
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "ui/flexgrid.h"
 #include "ui/formmain.h"
@@ -47,15 +47,15 @@ void BM_StartupToShownWindow(benchmark::State &state)
     writeSampleFolder(path, static_cast<int>(state.range(0)));
     qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
     for (auto _ : state) {
-        Common common;
+        PlayerState player;
         InstantEmulator platform;
-        FormMain form(common.list);
+        FormMain form(player.list);
         struct : UserDialogs {
             void showExclamation(const std::string &) override {}
             bool askYesNo(const std::string &) override { return false; }
         } dialogs;
-        ProgramLifecycle lifecycle(common, platform, dialogs, {[] {}, [] {}}, path);
-        PlaybackController controller(form, common, lifecycle);
+        ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
+        PlaybackController controller(form, player, lifecycle);
         if (!controller.load() || !form.isVisible())
             state.SkipWithError("start-up did not show the window");
         QCoreApplication::processEvents();
@@ -91,26 +91,26 @@ void BM_LargeListSession(benchmark::State &state)
         std::ofstream(path + "/tl.lst", std::ios::binary | std::ios::trunc) << listBytes;
         QElapsedTimer clock;
         clock.start();
-        Common common;
+        PlayerState player;
         InstantEmulator platform;
-        FormMain form(common.list);
+        FormMain form(player.list);
         struct : UserDialogs {
             void showExclamation(const std::string &) override {}
             bool askYesNo(const std::string &) override { return true; }
         } dialogs;
-        ProgramLifecycle lifecycle(common, platform, dialogs, {[] {}, [] {}}, path);
-        PlaybackController controller(form, common, lifecycle);
+        ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
+        PlaybackController controller(form, player, lifecycle);
         if (!controller.load())
             state.SkipWithError("start-up failed");
         QCoreApplication::processEvents();
         state.counters["startup_ms"] = clock.restart();
 
-        while (common.list.lngPlayLoc == 0)
+        while (player.list.current == 0)
             controller.onTimer2Tick();
         QCoreApplication::processEvents();
         state.counters["auto_change_ms"] = clock.restart();
 
-        form.GridPlayList->setRow(common.list.lngMusicCount - 5);
+        form.GridPlayList->setRow(player.list.count() - 5);
         emit form.GridPlayList->dblClick();
         QCoreApplication::processEvents();
         state.counters["double_click_ms"] = clock.restart();

@@ -17,19 +17,19 @@ const std::array<const char *, 8> kMusicWords = {"はじまりの朝", "決戦",
 
 } // namespace
 
-ListStore sampleTracks(int count)
+TrackList sampleTracks(int count)
 {
-    ListStore store;
+    TrackList store;
     store.encoding = ListEncoding::ShiftJis;
     for (int i = 0; i < count; ++i) {
         const int game = i / kTracksPerGame;
-        MusicInfo record;
-        record.lngPlayTime = i % 3 == 0 ? 0 : 60 + i % 240;
-        record.strGameTitle = std::string(kGameWords[game % 8]) + kGameEndings[game / 8 % 8] + ' ' + std::to_string(game);
-        record.strMajor = "lkfm";
-        record.strSub = std::to_string(game);
-        record.curCode = *Currency::fromWhole(i % kTracksPerGame);
-        record.strMusicTitle = std::string(kMusicWords[i % 8]) + ' ' + std::to_string(i + 1);
+        Track record;
+        record.playTime = i % 3 == 0 ? 0 : 60 + i % 240;
+        record.gameTitle = std::string(kGameWords[game % 8]) + kGameEndings[game / 8 % 8] + ' ' + std::to_string(game);
+        record.major = "lkfm";
+        record.sub = std::to_string(game);
+        record.code = *TrackCode::fromWhole(i % kTracksPerGame);
+        record.musicTitle = std::string(kMusicWords[i % 8]) + ' ' + std::to_string(i + 1);
         store.addRecord(std::move(record));
     }
     return store;

@@ -35,7 +35,7 @@ std::vector<std::string> splitLines(const std::string &bytes)
     return lines;
 }
 
-void checkProblems(const std::string &bytes, const std::vector<ListProblem> &problems, const ListStore &store)
+void checkProblems(const std::string &bytes, const std::vector<ListProblem> &problems, const TrackList &store)
 {
     const bool byteOrderMark = store.encoding == ListEncoding::Utf8WithBom;
     const std::vector<std::string> lines = splitLines(byteOrderMark ? bytes.substr(3) : bytes);
@@ -57,11 +57,11 @@ void checkProblems(const std::string &bytes, const std::vector<ListProblem> &pro
         }
     }
     fuzzCheck(errors == store.keptLines.size(), "every error keeps its line");
-    fuzzCheck(store.lngMusicCount >= 0 && static_cast<std::size_t>(store.lngMusicCount) == store.typMusicList.size(),
+    fuzzCheck(store.count() >= 0 && static_cast<std::size_t>(store.count()) == store.tracks.size(),
               "record count matches the records");
     std::int32_t previousPlace = 0;
     for (const KeptLine &kept : store.keptLines) {
-        fuzzCheck(kept.beforeRecord >= previousPlace && kept.beforeRecord <= store.lngMusicCount,
+        fuzzCheck(kept.beforeRecord >= previousPlace && kept.beforeRecord <= store.count(),
                   "kept line out of place");
         previousPlace = kept.beforeRecord;
     }
@@ -69,19 +69,19 @@ void checkProblems(const std::string &bytes, const std::vector<ListProblem> &pro
 
 // The writer's play time reads back only from 0 to 5,999 seconds; other
 // times become "no stored time", as the list file's layout has it.
-std::vector<MusicInfo> asReadBack(std::vector<MusicInfo> records)
+std::vector<Track> asReadBack(std::vector<Track> records)
 {
-    for (MusicInfo &record : records) {
-        if (record.lngPlayTime < 0 || record.lngPlayTime >= 6000)
-            record.lngPlayTime = 0;
+    for (Track &record : records) {
+        if (record.playTime < 0 || record.playTime >= 6000)
+            record.playTime = 0;
     }
     return records;
 }
 
-std::string describe(const std::vector<MusicInfo> &records)
+std::string describe(const std::vector<Track> &records)
 {
     std::string text;
-    for (const MusicInfo &record : records)
+    for (const Track &record : records)
         text += fuzzShow(formatTrackLine(record)) + "\n";
     return text;
 }
@@ -91,22 +91,22 @@ std::string describe(const std::vector<MusicInfo> &records)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
-    ListStore first;
+    TrackList first;
     const std::vector<ListProblem> problems = readTrackList(bytes, first);
     checkProblems(bytes, problems, first);
 
     const std::string saved = writeTrackList(first);
-    ListStore second;
+    TrackList second;
     const std::vector<ListProblem> secondProblems = readTrackList(saved, second);
     checkProblems(saved, secondProblems, second);
-    fuzzCheck(second.typMusicList == asReadBack(first.typMusicList), "a save read back changes the records",
-              [&] { return "before:\n" + describe(first.typMusicList) + "after:\n" + describe(second.typMusicList); });
+    fuzzCheck(second.tracks == asReadBack(first.tracks), "a save read back changes the records",
+              [&] { return "before:\n" + describe(first.tracks) + "after:\n" + describe(second.tracks); });
     fuzzCheck(second.keptLines == first.keptLines, "a save read back changes the kept lines");
-    fuzzCheck(second.booListChanged == VbFalse, "a saved list holds no hexadecimal code");
+    fuzzCheck(second.modified == false, "a saved list holds no hexadecimal code");
 
     // Once in the writer's layout, a list comes back byte for byte.
     const std::string savedAgain = writeTrackList(second);
-    ListStore third;
+    TrackList third;
     readTrackList(savedAgain, third);
     fuzzCheck(writeTrackList(third) == savedAgain, "a second save differs from the first",
               [&] { return fuzzShow(savedAgain) + "\n" + fuzzShow(writeTrackList(third)); });

@@ -80,7 +80,7 @@ static int runCheck(const std::string &fileName, std::ostream &out, std::ostream
     std::error_code ignored;
     if (std::filesystem::exists(std::filesystem::path(currentDirectory) / "tl.ini", ignored)) {
         Settings settings;
-        if (const std::optional<ConfigError> error = CommonReadConfig(currentDirectory, settings)) {
+        if (const std::optional<ConfigError> error = readSettings(currentDirectory, settings)) {
             err << error->message << '\n';
             hasProblem = true;
         }
@@ -93,14 +93,14 @@ static int runCheck(const std::string &fileName, std::ostream &out, std::ostream
         return kExitUsage;
     }
 
-    ListStore store;
+    TrackList store;
     const std::vector<ListProblem> problems = readTrackList(bytes, store);
     std::size_t kept = 0;
-    for (std::int32_t index = 0; index <= store.lngMusicCount; ++index) {
+    for (std::int32_t index = 0; index <= store.count(); ++index) {
         for (; kept < store.keptLines.size() && store.keptLines[kept].beforeRecord <= index; ++kept)
             out << displayLine(store.keptLines[kept].rawBytes, store.encoding) << '\n';
-        if (index < store.lngMusicCount)
-            out << formatTrackLine(store.typMusicList[static_cast<std::size_t>(index)]) << '\n';
+        if (index < store.count())
+            out << formatTrackLine(store.tracks[static_cast<std::size_t>(index)]) << '\n';
     }
     for (const ListProblem &problem : problems) {
         const bool isWarning = problem.severity == ListProblem::Severity::Warning;

@@ -57,7 +57,7 @@ std::vector<std::string_view> splitLines(std::string_view bytes)
 }
 
 // How many fields the line reaches, counting commas outside quotation marks
-// the way CommonSplitFields does; an empty last field counts as reached.
+// the way splitFields does; an empty last field counts as reached.
 int countFields(std::string_view line)
 {
     int count = 1;
@@ -129,7 +129,7 @@ std::string quoted(std::string_view text)
 
 struct ParsedLine
 {
-    MusicInfo record;
+    Track record;
     bool hexCode = false;
     std::string error; // empty when the line can be loaded
     std::string warning;
@@ -140,7 +140,7 @@ struct ParsedLine
 ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &fields)
 {
     ParsedLine parsed;
-    CommonSplitFields(line, kLastField, fields);
+    splitFields(line, kLastField, fields);
     // A last field with text was reached; only an empty one needs a count.
     if (fields[kLastField].empty() && countFields(line) <= kLastField) {
         parsed.error = "fewer than six fields";
@@ -150,13 +150,13 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
     const struct
     {
         std::size_t index;
-        std::string MusicInfo::*text;
+        std::string Track::*text;
         const char *name;
     } textFields[] = {
-        {1, &MusicInfo::strGameTitle, "game title"},
-        {2, &MusicInfo::strMajor, "major"},
-        {3, &MusicInfo::strSub, "sub"},
-        {5, &MusicInfo::strMusicTitle, "music title"},
+        {1, &Track::gameTitle, "game title"},
+        {2, &Track::major, "major"},
+        {3, &Track::sub, "sub"},
+        {5, &Track::musicTitle, "music title"},
     };
     for (const auto &field : textFields) {
         std::optional<std::string> text = unquote(fields[field.index]);
@@ -169,34 +169,34 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
 
     const std::string_view code = trimSpaces(fields[4]);
     if (code.starts_with("0x")) {
-        const std::optional<Currency> value = CommonHexToCode(code.substr(2));
+        const std::optional<TrackCode> value = hexToCode(code.substr(2));
         if (!value) {
             parsed.error = "hexadecimal code is too large: " + quoted(code);
             return parsed;
         }
-        parsed.record.curCode = *value;
+        parsed.record.code = *value;
         parsed.hexCode = true;
     } else {
-        const std::optional<Currency> value = Currency::fromDecimalText(code);
+        const std::optional<TrackCode> value = TrackCode::fromDecimalText(code);
         if (!value) {
             parsed.error = hasDecimalSyntax(code) ? "code is out of range: " + quoted(code)
                                                   : "code is not a number: " + quoted(code);
             return parsed;
         }
-        parsed.record.curCode = *value;
+        parsed.record.code = *value;
     }
 
     const std::string_view playTime = trimSpaces(fields[0]);
     const std::optional<std::int32_t> seconds = parsePlayTime(playTime);
     if (!seconds)
         parsed.warning = "play time " + quoted(playTime) + " is not minutes and seconds; read as no stored time";
-    parsed.record.lngPlayTime = seconds.value_or(0);
+    parsed.record.playTime = seconds.value_or(0);
     return parsed;
 }
 
-bool holdsQuotationMark(const MusicInfo &record)
+bool holdsQuotationMark(const Track &record)
 {
-    for (const std::string *text : {&record.strGameTitle, &record.strMajor, &record.strSub, &record.strMusicTitle}) {
+    for (const std::string *text : {&record.gameTitle, &record.major, &record.sub, &record.musicTitle}) {
         if (text->find('"') != std::string::npos)
             return true;
     }
@@ -205,13 +205,13 @@ bool holdsQuotationMark(const MusicInfo &record)
 
 // The writer puts texts between quotation marks without escaping, so a text
 // that holds one can read back as something else after a save.
-bool survivesSave(const MusicInfo &record)
+bool survivesSave(const Track &record)
 {
     std::vector<std::string> fields;
     const ParsedLine again = parseTrackLine(formatTrackLine(record), fields);
-    return again.error.empty() && again.record.strGameTitle == record.strGameTitle
-        && again.record.strMajor == record.strMajor && again.record.strSub == record.strSub
-        && again.record.strMusicTitle == record.strMusicTitle;
+    return again.error.empty() && again.record.gameTitle == record.gameTitle
+        && again.record.major == record.major && again.record.sub == record.sub
+        && again.record.musicTitle == record.musicTitle;
 }
 
 // How much text goes through the codec in one run: its set-up costs about
@@ -299,9 +299,9 @@ void appendEncoded(std::string &out, std::string_view utf8, ListEncoding encodin
 
 } // unnamed
 
-std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &store)
+std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &store)
 {
-    store.booListChanged = VbFalse;
+    store.modified = false;
     store.encoding = detectListEncoding(fileBytes);
     if (store.encoding == ListEncoding::Utf8WithBom)
         fileBytes.remove_prefix(kByteOrderMark.size());
@@ -309,13 +309,13 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &st
     const std::vector<std::string_view> rawLines = splitLines(fileBytes);
     LineDecoder decoder(fileBytes, rawLines, store.encoding);
     // Every line may be a record; reserving spares the copies of growing.
-    store.typMusicList.reserve(store.typMusicList.size() + rawLines.size());
+    store.tracks.reserve(store.tracks.size() + rawLines.size());
 
     std::vector<ListProblem> problems;
     std::vector<std::string> fields;
     const auto keep = [&](std::size_t lineIndex, std::string reason) {
         problems.push_back({static_cast<int>(lineIndex) + 1, ListProblem::Severity::Error, std::move(reason)});
-        store.keptLines.push_back({store.lngMusicCount, std::string(rawLines[lineIndex])});
+        store.keptLines.push_back({store.count(), std::string(rawLines[lineIndex])});
     };
 
     for (std::size_t i = 0; i < rawLines.size(); ++i) {
@@ -342,29 +342,29 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &st
         if (!parsed.warning.empty())
             problems.push_back({static_cast<int>(i) + 1, ListProblem::Severity::Warning, std::move(parsed.warning)});
         if (parsed.hexCode)
-            store.booListChanged = VbTrue;
+            store.modified = true;
         store.addRecord(std::move(parsed.record));
     }
     return problems;
 }
 
-std::string formatTrackLine(const MusicInfo &record)
+std::string formatTrackLine(const Track &record)
 {
-    std::string line = CommonSecToTime(record.lngPlayTime);
-    for (const std::string *text : {&record.strGameTitle, &record.strMajor, &record.strSub}) {
+    std::string line = formatPlayTime(record.playTime);
+    for (const std::string *text : {&record.gameTitle, &record.major, &record.sub}) {
         line += ",\"";
         line += *text;
         line += '"';
     }
     line += ',';
-    line += record.curCode.toDecimalText();
+    line += record.code.toDecimalText();
     line += ",\"";
-    line += record.strMusicTitle;
+    line += record.musicTitle;
     line += '"';
     return line;
 }
 
-std::string writeTrackList(const ListStore &store)
+std::string writeTrackList(const TrackList &store)
 {
     std::string out;
     if (store.encoding == ListEncoding::Utf8WithBom)
@@ -381,9 +381,9 @@ std::string writeTrackList(const ListStore &store)
         }
     };
 
-    for (std::int32_t i = 0; i < store.lngMusicCount; ++i) {
+    for (std::int32_t i = 0; i < store.count(); ++i) {
         writeKeptLines(i);
-        pending += formatTrackLine(store.typMusicList[static_cast<std::size_t>(i)]);
+        pending += formatTrackLine(store.tracks[static_cast<std::size_t>(i)]);
         pending += kLineEnd;
         if (pending.size() >= kCodecRunBytes) {
             appendEncoded(out, pending, store.encoding);

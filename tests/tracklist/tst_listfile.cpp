@@ -21,7 +21,7 @@ const std::string kSjisSoft = "\x83\x5C\x83\x74\x83\x67\x95\x5C\x87\x40"; // ソ
 
 struct ReadResult
 {
-    ListStore store;
+    TrackList store;
     std::vector<ListProblem> problems;
 };
 
@@ -32,17 +32,17 @@ ReadResult read(const std::string &bytes)
     return result;
 }
 
-MusicInfo track(std::int32_t playTime, std::string game, std::string major, std::string sub, std::int64_t code,
+Track track(std::int32_t playTime, std::string game, std::string major, std::string sub, std::int64_t code,
                 std::string music)
 {
-    return {playTime, std::move(game), std::move(major), std::move(sub), *Currency::fromWhole(code), std::move(music)};
+    return {playTime, std::move(game), std::move(major), std::move(sub), *TrackCode::fromWhole(code), std::move(music)};
 }
 
 TEST(ReadTrackList, DecodesTrackLines)
 {
-    const MusicInfo base = track(95, "Alpha", "m1", "s2", 18, "Opening Theme");
+    const Track base = track(95, "Alpha", "m1", "s2", 18, "Opening Theme");
     const auto with = [&base](auto change) {
-        MusicInfo record = base;
+        Track record = base;
         change(record);
         return record;
     };
@@ -50,38 +50,38 @@ TEST(ReadTrackList, DecodesTrackLines)
     {
         const char *name;
         std::string line;
-        MusicInfo record;
+        Track record;
     } cases[] = {
         {"writer's layout", R"(01:35,"Alpha","m1","s2",18,"Opening Theme")", base},
         {"spaces around fields and inside quotes", R"(  01:35 , " Alpha " ,"m1",  "s2" , 18 ,"  Opening Theme"  )", base},
-        {"quoted comma", R"(01:35,"a,b","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.strGameTitle = "a,b"; })},
+        {"quoted comma", R"(01:35,"a,b","m1","s2",18,"Opening Theme")", with([](Track &r) { r.gameTitle = "a,b"; })},
         {"doubled quotation marks kept", R"(01:35,"a""b","m1","s2",18,"Opening Theme")",
-         with([](MusicInfo &r) { r.strGameTitle = R"(a""b)"; })},
+         with([](Track &r) { r.gameTitle = R"(a""b)"; })},
         {"seventh field ignored", R"(01:35,"Alpha","m1","s2",18,"Opening Theme","extra",x)", base},
         {"unquoted title loses its first and last letter", R"(01:35,Alpha,"m1","s2",18,"Opening Theme")",
-         with([](MusicInfo &r) { r.strGameTitle = "lph"; })},
-        {"empty quoted field", R"(01:35,"Alpha","","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.strMajor.clear(); })},
+         with([](Track &r) { r.gameTitle = "lph"; })},
+        {"empty quoted field", R"(01:35,"Alpha","","s2",18,"Opening Theme")", with([](Track &r) { r.major.clear(); })},
         {"tab kept inside the text", "01:35,\"\tAlpha\",\"m1\",\"s2\",18,\"Opening Theme\"",
-         with([](MusicInfo &r) { r.strGameTitle = "\tAlpha"; })},
+         with([](Track &r) { r.gameTitle = "\tAlpha"; })},
         {"full-width space kept", R"(01:35,"　Alpha","m1","s2",18,"Opening Theme")",
-         with([](MusicInfo &r) { r.strGameTitle = "　Alpha"; })},
+         with([](Track &r) { r.gameTitle = "　Alpha"; })},
         {"unquoted Japanese title loses whole characters", R"(01:35,星海の記憶,"m1","s2",18,"Opening Theme")",
-         with([](MusicInfo &r) { r.strGameTitle = "海の記"; })},
-        {"four-character play time", R"(3:05,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; })},
-        {"empty play time", R"(,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; })},
-        {"seconds above 59", R"(99:99,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 6039; })},
-        {"three parts", R"(1:2:3,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 62; })},
+         with([](Track &r) { r.gameTitle = "海の記"; })},
+        {"four-character play time", R"(3:05,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 0; })},
+        {"empty play time", R"(,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 0; })},
+        {"seconds above 59", R"(99:99,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 6039; })},
+        {"three parts", R"(1:2:3,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 62; })},
         {"decimal code with a fraction", R"(01:35,"Alpha","m1","s2",1.5,"Opening Theme")",
-         with([](MusicInfo &r) { r.curCode = Currency::fromRaw(15000); })},
+         with([](Track &r) { r.code = TrackCode::fromRaw(15000); })},
         {"hexadecimal code", R"(01:35,"Alpha","m1","s2",0x12,"Opening Theme")", base},
         {"hexadecimal code with a stray letter", R"(01:35,"Alpha","m1","s2",0x1g,"Opening Theme")",
-         with([](MusicInfo &r) { r.curCode = *Currency::fromWhole(1); })},
+         with([](Track &r) { r.code = *TrackCode::fromWhole(1); })},
     };
     for (const auto &c : cases) {
         const ReadResult result = read(c.line + "\r\n");
         EXPECT_EQ(result.problems, std::vector<ListProblem>()) << c.name;
-        EXPECT_EQ(result.store.typMusicList, std::vector<MusicInfo>{c.record}) << c.name;
-        EXPECT_EQ(result.store.lngMusicCount, 1) << c.name;
+        EXPECT_EQ(result.store.tracks, std::vector<Track>{c.record}) << c.name;
+        EXPECT_EQ(result.store.count(), 1) << c.name;
     }
 }
 
@@ -91,16 +91,16 @@ TEST(ReadTrackList, HexadecimalCodeMarksTheListChanged)
     {
         const char *name;
         const char *code;
-        VbBool changed;
+        bool changed;
     } cases[] = {
-        {"decimal code leaves the list unchanged", "18", VbFalse},
-        {"hexadecimal code marks the list changed", "0x12", VbTrue},
+        {"decimal code leaves the list unchanged", "18", false},
+        {"hexadecimal code marks the list changed", "0x12", true},
     };
     for (const auto &c : cases) {
-        ListStore store;
-        store.booListChanged = VbTrue; // reading starts by clearing it
+        TrackList store;
+        store.modified = true; // reading starts by clearing it
         readTrackList(std::string("01:35,\"Alpha\",\"m1\",\"s2\",") + c.code + ",\"Opening\"\r\n", store);
-        EXPECT_EQ(store.booListChanged, c.changed) << c.name;
+        EXPECT_EQ(store.modified, c.changed) << c.name;
     }
 }
 
@@ -114,7 +114,7 @@ TEST(ReadTrackList, SkipsCommentsAndBlankLines)
                                    ";01:35,\"Alpha\",\"m1\",\"s2\",19,\"commented out\"\r\n"
                                    "\r\n");
     EXPECT_EQ(result.problems, std::vector<ListProblem>());
-    EXPECT_EQ(result.store.lngMusicCount, 1);
+    EXPECT_EQ(result.store.count(), 1);
     EXPECT_TRUE(result.store.keptLines.empty());
 }
 
@@ -122,8 +122,8 @@ TEST(ReadTrackList, ListWithoutTracksLeavesTheStoreEmpty)
 {
     for (const std::string bytes : {"", "; only a comment\r\n", "\r\n\r\n"}) {
         const ReadResult result = read(bytes);
-        EXPECT_EQ(result.store.lngMusicCount, 0);
-        EXPECT_TRUE(result.store.typMusicList.empty());
+        EXPECT_EQ(result.store.count(), 0);
+        EXPECT_TRUE(result.store.tracks.empty());
         EXPECT_TRUE(result.problems.empty());
     }
 }
@@ -157,7 +157,7 @@ TEST(ReadTrackList, ReportsAndKeepsMalformedLines)
         const ReadResult result = read(good + "\r\n" + c.line + "\r\n" + good + "\r\n");
         EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, c.reason}})) << c.name;
         EXPECT_EQ(result.store.keptLines, (std::vector<KeptLine>{{1, c.line}})) << c.name;
-        EXPECT_EQ(result.store.lngMusicCount, 2) << c.name;
+        EXPECT_EQ(result.store.count(), 2) << c.name;
     }
 }
 
@@ -167,8 +167,8 @@ TEST(ReadTrackList, DoubtfulPlayTimeIsLoadedWithAWarning)
                                    "ab:cd,\"Alpha\",\"m1\",\"s2\",19,\"Second\"\r\n");
     EXPECT_EQ(result.problems,
               (std::vector<ListProblem>{{2, Severity::Warning, R"(play time "ab:cd" is not minutes and seconds; read as no stored time)"}}));
-    ASSERT_EQ(result.store.lngMusicCount, 2);
-    EXPECT_EQ(result.store.typMusicList[1].lngPlayTime, 0);
+    ASSERT_EQ(result.store.count(), 2);
+    EXPECT_EQ(result.store.tracks[1].playTime, 0);
     EXPECT_TRUE(result.store.keptLines.empty());
 }
 
@@ -190,9 +190,9 @@ TEST(ReadTrackList, AcceptsEveryLineEnd)
     };
     for (const auto &c : cases) {
         const ReadResult result = read(c.bytes);
-        ASSERT_EQ(result.store.lngMusicCount, 2) << c.name;
-        EXPECT_EQ(result.store.typMusicList[0].strMusicTitle, "One") << c.name;
-        EXPECT_EQ(result.store.typMusicList[1].strMusicTitle, "Two") << c.name;
+        ASSERT_EQ(result.store.count(), 2) << c.name;
+        EXPECT_EQ(result.store.tracks[0].musicTitle, "One") << c.name;
+        EXPECT_EQ(result.store.tracks[1].musicTitle, "Two") << c.name;
         // The line number shows that no empty line was seen between CR and LF.
         EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, "fewer than six fields"}})) << c.name;
     }
@@ -217,8 +217,8 @@ TEST(ReadTrackList, DetectsTheEncoding)
         const ReadResult result = read(c.bytes);
         EXPECT_EQ(result.store.encoding, c.encoding) << c.name;
         EXPECT_TRUE(result.problems.empty()) << c.name;
-        ASSERT_EQ(result.store.lngMusicCount, 1) << c.name;
-        EXPECT_EQ(result.store.typMusicList[0], track(185, "星海の記憶", "lkfm", "1", 18, "はじまりの朝")) << c.name;
+        ASSERT_EQ(result.store.count(), 1) << c.name;
+        EXPECT_EQ(result.store.tracks[0], track(185, "星海の記憶", "lkfm", "1", 18, "はじまりの朝")) << c.name;
     }
 }
 
@@ -230,8 +230,8 @@ TEST(ReadTrackList, KeepsALineWithBrokenShiftJis)
     EXPECT_EQ(result.store.encoding, ListEncoding::ShiftJis);
     EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, "bytes are not valid Shift-JIS"}}));
     EXPECT_EQ(result.store.keptLines, (std::vector<KeptLine>{{1, broken}}));
-    ASSERT_EQ(result.store.lngMusicCount, 1);
-    EXPECT_EQ(result.store.typMusicList[0].strGameTitle, "ソフト表①");
+    ASSERT_EQ(result.store.count(), 1);
+    EXPECT_EQ(result.store.tracks[0].gameTitle, "ソフト表①");
 }
 
 TEST(ReadTrackList, KeepsALastLineEndingInALeadByte)
@@ -256,11 +256,11 @@ TEST(ReadTrackList, LongListIsReadAndWrittenAcrossCodecRuns)
             + kSjisMusic + "\"\r\n";
     }
     const ReadResult result = read(file);
-    ASSERT_EQ(result.store.lngMusicCount, 4000);
+    ASSERT_EQ(result.store.count(), 4000);
     EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2501, Severity::Error, "bytes are not valid Shift-JIS"}}));
     for (int i = 0; i < 4000; i += 1999) {
-        EXPECT_EQ(result.store.typMusicList[i].strSub, std::to_string(i));
-        EXPECT_EQ(result.store.typMusicList[i].strMusicTitle, "はじまりの朝");
+        EXPECT_EQ(result.store.tracks[i].sub, std::to_string(i));
+        EXPECT_EQ(result.store.tracks[i].musicTitle, "はじまりの朝");
     }
     EXPECT_EQ(writeTrackList(result.store), file);
 }
@@ -278,13 +278,13 @@ TEST(FormatTrackLine, UsesTheWritersLayout)
     const struct
     {
         const char *name;
-        MusicInfo record;
+        Track record;
         const char *line;
     } cases[] = {
         {"example", track(95, "Alpha", "m1", "s2", 18, "Opening Theme"), R"(01:35,"Alpha","m1","s2",18,"Opening Theme")"},
         {"no stored time", track(0, "Alpha", "", "s2", 0, "x"), R"(00:00,"Alpha","","s2",0,"x")"},
         {"three-digit minutes", track(6000, "Alpha", "m1", "s2", -3, "x"), R"(100:00,"Alpha","m1","s2",-3,"x")"},
-        {"fraction code", {5, "Alpha", "m1", "s2", Currency::fromRaw(15000), "x"}, R"(00:05,"Alpha","m1","s2",1.5,"x")"},
+        {"fraction code", {5, "Alpha", "m1", "s2", TrackCode::fromRaw(15000), "x"}, R"(00:05,"Alpha","m1","s2",1.5,"x")"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(formatTrackLine(c.record), c.line) << c.name;
@@ -292,7 +292,7 @@ TEST(FormatTrackLine, UsesTheWritersLayout)
 
 TEST(WriteTrackList, WritesRecordsAndKeptLinesInPlace)
 {
-    ListStore store;
+    TrackList store;
     store.encoding = ListEncoding::ShiftJis;
     store.addRecord(track(95, "星海の記憶", "lkfm", "1", 18, "はじまりの朝"));
     store.addRecord(track(0, "Alpha", "m1", "s2", 31, "Second"));
@@ -306,7 +306,7 @@ TEST(WriteTrackList, WritesRecordsAndKeptLinesInPlace)
 
 TEST(WriteTrackList, CharacterWithoutShiftJisFormBecomesQuestionMark)
 {
-    ListStore store;
+    TrackList store;
     store.addRecord(track(1, "星海\xF0\x9F\x8E\xB5", "m1", "s2", 1, "x"));
     EXPECT_EQ(writeTrackList(store), "00:01,\"\x90\xAF\x8A\x43?\",\"m1\",\"s2\",1,\"x\"\r\n");
 }
@@ -344,16 +344,16 @@ TEST(WriteTrackList, SaveThenReadGivesTheSameRecords)
                                     "100:00,\"say \"\"hi\"\"\",\"m1\",\"s2\",-2,\"\"\r\n"
                                     "ab:cd,\"" + kSjisSoft + "\",\"m1\",\"s2\",0x0,\"x\"";
     const ReadResult first = read(handWritten);
-    ASSERT_EQ(first.store.lngMusicCount, 4);
-    EXPECT_EQ(first.store.booListChanged, VbTrue);
-    EXPECT_EQ(first.store.typMusicList[0].curCode, *Currency::fromWhole(31));
+    ASSERT_EQ(first.store.count(), 4);
+    EXPECT_EQ(first.store.modified, true);
+    EXPECT_EQ(first.store.tracks[0].code, *TrackCode::fromWhole(31));
 
     const std::string saved = writeTrackList(first.store);
     const ReadResult second = read(saved);
     EXPECT_TRUE(second.problems.empty());
     EXPECT_EQ(second.store.encoding, ListEncoding::ShiftJis);
-    EXPECT_EQ(second.store.typMusicList, first.store.typMusicList);
-    EXPECT_EQ(second.store.booListChanged, VbFalse); // codes are written in decimal
+    EXPECT_EQ(second.store.tracks, first.store.tracks);
+    EXPECT_EQ(second.store.modified, false); // codes are written in decimal
     EXPECT_EQ(writeTrackList(second.store), saved);
 }
 
@@ -374,7 +374,7 @@ TEST(WriteTrackList, SavedListReadsBackInTheSameEncoding)
         const ReadResult first = read(c.bytes);
         const ReadResult second = read(writeTrackList(first.store));
         EXPECT_EQ(second.store.encoding, first.store.encoding) << c.name;
-        EXPECT_EQ(second.store.typMusicList, first.store.typMusicList) << c.name;
+        EXPECT_EQ(second.store.tracks, first.store.tracks) << c.name;
         EXPECT_EQ(second.store.keptLines, first.store.keptLines) << c.name;
     }
 }
@@ -395,9 +395,9 @@ TEST(DemoList, LoadsWithoutProblems)
     const ReadResult result = read(std::string(std::istreambuf_iterator<char>(file), {}));
     EXPECT_EQ(result.store.encoding, ListEncoding::ShiftJis);
     EXPECT_TRUE(result.problems.empty());
-    EXPECT_EQ(result.store.lngMusicCount, 20);
-    EXPECT_EQ(result.store.booListChanged, VbTrue); // it has hexadecimal codes
-    EXPECT_EQ(result.store.typMusicList[3].strMusicTitle, "ボス戦 ～嵐の前～");
+    EXPECT_EQ(result.store.count(), 20);
+    EXPECT_EQ(result.store.modified, true); // it has hexadecimal codes
+    EXPECT_EQ(result.store.tracks[3].musicTitle, "ボス戦 ～嵐の前～");
 }
 
 } // unnamed
