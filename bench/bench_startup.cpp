@@ -3,9 +3,10 @@
 // 100,000 tracks of a Shift-JIS list. The emulator's side is a platform on
 // which the window is open and every client run ends at once (the cost of real
 // client runs is bench_emulator's); the configured pauses are 0.
+#include "samplelist.h"
+
 #include "app/playerstate.h"
 #include "app/lifecycle.h"
-#include "tracklist/listfile.h"
 #include "ui/flexgrid.h"
 #include "ui/formmain.h"
 #include "ui/playbackcontroller.h"
@@ -39,28 +40,11 @@ private:
     ProcessId m_lastPid = 100;
 };
 
-void writeList(const std::string &folder, int count)
-{
-    TrackList store;
-    for (int i = 0; i < count; ++i) {
-        Track record;
-        record.playTime = i % 3 == 0 ? 0 : 60 + i % 240;
-        record.gameTitle = "星海の記憶 第" + std::to_string(i / 25) + "章";
-        record.major = "lkfm";
-        record.sub = std::to_string(i / 25);
-        record.code = *TrackCode::fromWhole(i % 25);
-        record.musicTitle = "はじまりの朝 ～" + std::to_string(i) + "～";
-        store.addRecord(std::move(record));
-    }
-    std::ofstream(folder + "/tl.lst", std::ios::binary) << writeTrackList(store);
-    std::ofstream(folder + "/tl.ini") << "[config]\nDefaultPlayTime=180\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
-}
-
 void BM_StartupToShownWindow(benchmark::State &state)
 {
     QTemporaryDir folder;
     const std::string path = folder.path().toStdString();
-    writeList(path, static_cast<int>(state.range(0)));
+    writeSampleFolder(path, static_cast<int>(state.range(0)));
     qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
     for (auto _ : state) {
         PlayerState player;
@@ -97,7 +81,7 @@ void BM_LargeListSession(benchmark::State &state)
 {
     QTemporaryDir folder;
     const std::string path = folder.path().toStdString();
-    writeList(path, static_cast<int>(state.range(0)));
+    writeSampleFolder(path, static_cast<int>(state.range(0)));
     qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
     const std::string listBytes = [&] {
         std::ifstream in(path + "/tl.lst", std::ios::binary);
