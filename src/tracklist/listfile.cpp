@@ -361,16 +361,10 @@ bool hasByteBeyondAscii(std::string_view bytes)
 // The encoding of a file without a byte-order mark is told from its bytes, and
 // a save changes them: a track line can lose the only bytes that decided it
 // (in a seventh field), and a kept line can begin with the bytes of a
-// byte-order mark. A line in front then keeps the file in its encoding; each
-// comment added is one more line that only this encoding reads.
+// byte-order mark. A comment in front then keeps the file in its encoding:
+// each one is one more line that only this encoding reads.
 void keepEncodingReadable(std::string &out, ListEncoding encoding)
 {
-    for (const ListEncoding marked : {ListEncoding::Utf8WithBom, ListEncoding::Utf16LE, ListEncoding::Utf16BE}) {
-        if (out.starts_with(byteOrderMark(marked))) {
-            out.insert(0, kLineEnd);
-            break;
-        }
-    }
     const std::string_view comment = encoding == ListEncoding::ShiftJis ? kShiftJisComment : kUtf8Comment;
     while (hasByteBeyondAscii(out) && detectListEncoding(out) != encoding)
         out.insert(0, std::string(comment) + std::string(kLineEnd));

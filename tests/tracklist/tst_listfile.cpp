@@ -86,8 +86,8 @@ TEST(ReadTrackList, DecodesTrackLines)
          with([](MusicInfo &r) { r.strGameTitle = "海の記"; }), {R"(game title has no quotation marks: read as "海の記")"}},
         {"four-character play time", R"(3:05,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; })},
         {"empty play time", R"(,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; })},
-        {"seconds above 59", R"(99:99,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 6039; }),
-         {R"(play time "99:99" has seconds outside 0 to 59: read as 6039 seconds, saved as 100:39)"}},
+        {"seconds above 59", R"(99:60,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 6000; }),
+         {R"(play time "99:60" has seconds outside 0 to 59: read as 6000 seconds, saved as 100:00)"}},
         {"negative play time", R"(-1:05,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = -55; }),
          {R"(play time "-1:05" is negative: read as -55 seconds, saved as 00:-55)"}},
         {"play time that is no number", R"(ab:cd,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; }),
@@ -399,6 +399,7 @@ TEST(WriteTrackList, SavedListReadsBackInTheSameEncoding)
     } cases[] = {
         {"Shift-JIS katakana that is also valid UTF-8",
          "01:00,\"\xC3\xA9\xC3\xA9\",\"m1\",\"s2\",1,\"\xC2\xA1x\",\x83\x5C\r\n"},
+        {"UTF-8 that wins by a seventh field", "01:00,\"Alpha\",\"m1\",\"s2\",1,\"x\",星\r\n; \x83\x5C\r\n; 星\r\n"},
         {"first line beginning with a UTF-16 mark, odd length until saved",
          "\xFF\xFExy\r\n01:35,\"Alpha\",\"m1\",\"s2\",1,\"A\" \r\n"},
     };
