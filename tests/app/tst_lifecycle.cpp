@@ -184,10 +184,10 @@ TEST_F(LifecycleTest, EndAsksOnlyForAChangedListAndSavesOnYes)
     const std::vector<Case> cases = {
         {"unchanged list: no question", unchangedList, false, true, false, ""},
         {"answer No keeps the file", kList, true, false, true, ""},
-        {"answer Yes rewrites without comments, codes in decimal", kList, true, true, true,
-         "00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+        {"answer Yes rewrites keeping comments, codes in decimal", kList, true, true, true,
+         "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
         {"hexadecimal code alone asks", kList, false, true, true,
-         "01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+         "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
