@@ -2,7 +2,7 @@
 // runs, and the processor time spent while waiting for a slow client. Runs the
 // stand-ins under a private X server; prints figures and asserts nothing.
 
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 #include "emulator/platform_posix.h"
 
 #include "scopedenv.h"
@@ -79,19 +79,19 @@ int main(int argc, char **argv)
         PosixPlatform platform;
         Settings settings; // both pauses 0
         const EventPump pump = [] { QCoreApplication::processEvents(); };
-        EmulatorControl control(platform, settings, {pump, pump});
-        if (control.CommonHootStart()) {
-            std::fprintf(stderr, "CommonHootStart failed\n");
+        Emulator control(platform, settings, {pump, pump});
+        if (control.attach()) {
+            std::fprintf(stderr, "attach failed\n");
             return 1;
         }
         // Two games in turn: every change sends a selection and a play order.
-        ListStore store;
+        TrackList store;
         for (const char *title : {"Game A", "Game B"}) {
-            MusicInfo record;
-            record.strGameTitle = title;
-            record.strMajor = "major";
-            record.strSub = "1";
-            record.curCode = Currency::fromWhole(1).value();
+            Track record;
+            record.gameTitle = title;
+            record.major = "major";
+            record.sub = "1";
+            record.code = TrackCode::fromWhole(1).value();
             store.addRecord(record);
         }
 
@@ -100,7 +100,7 @@ int main(int argc, char **argv)
         std::vector<double> bare;
         for (int round = 0; round < kRounds; ++round) {
             auto began = Clock::now();
-            control.CommonPlayMusic(store, round % 2);
+            control.play(store, round % 2);
             changes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
             began = Clock::now();
             bareClientRun();

@@ -3,7 +3,7 @@
 // while waiting for a slow client. The counterpart of bench_emulator on
 // Linux; prints figures and asserts nothing.
 
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 #include "emulator/platform_win.h"
 
 #include <windows.h>
@@ -68,19 +68,19 @@ int main()
 
     {
         Settings settings; // both pauses 0
-        EmulatorControl control(platform, settings, {drainMessages, drainMessages});
-        if (control.CommonHootStart()) {
-            std::fprintf(stderr, "CommonHootStart failed\n");
+        Emulator control(platform, settings, {drainMessages, drainMessages});
+        if (control.attach()) {
+            std::fprintf(stderr, "attach failed\n");
             return 1;
         }
         // Two games in turn: every change sends a selection and a play order.
-        ListStore store;
+        TrackList store;
         for (const char *title : {"Game A", "Game B"}) {
-            MusicInfo record;
-            record.strGameTitle = title;
-            record.strMajor = "major";
-            record.strSub = "1";
-            record.curCode = Currency::fromWhole(1).value();
+            Track record;
+            record.gameTitle = title;
+            record.major = "major";
+            record.sub = "1";
+            record.code = TrackCode::fromWhole(1).value();
             store.addRecord(record);
         }
         constexpr int kRounds = 40;
@@ -88,7 +88,7 @@ int main()
         std::vector<double> bare;
         for (int round = 0; round < kRounds; ++round) {
             auto began = Clock::now();
-            control.CommonPlayMusic(store, round % 2);
+            control.play(store, round % 2);
             changes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
             began = Clock::now();
             bareClientRun();

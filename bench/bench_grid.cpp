@@ -1,7 +1,7 @@
 // Filling the playlist grid, with every column sized to its widest text, for
 // 1,000 and 100,000 tracks: the first fill at start-up must stay under half a
 // second for the largest lists.
-#include "tracklist/liststore.h"
+#include "tracklist/tracklist.h"
 #include "ui/formmain.h"
 
 #include <QApplication>
@@ -23,19 +23,19 @@ const std::array<const char *, 10> kMusicWords = {"はじまりの朝", "決戦"
                                                   "静かな森", "Main Theme", "ゲームオーバー", "「旅立ち」", "名前入力"};
 
 // Game and music titles of varied lengths; 25 tracks a game.
-ListStore makeStore(int count)
+TrackList makeStore(int count)
 {
     std::mt19937 random(12345);
-    ListStore store;
+    TrackList store;
     for (int i = 0; i < count; ++i) {
         const int game = i / 25;
-        MusicInfo record;
-        record.lngPlayTime = i % 3 == 0 ? 0 : 60 + i % 240;
-        record.strGameTitle = std::string(kGameWords[game % 10]) + kGameEndings[game / 10 % 10] + ' '
+        Track record;
+        record.playTime = i % 3 == 0 ? 0 : 60 + i % 240;
+        record.gameTitle = std::string(kGameWords[game % 10]) + kGameEndings[game / 10 % 10] + ' '
             + std::to_string(game);
-        record.strMusicTitle = kMusicWords[random() % 10];
+        record.musicTitle = kMusicWords[random() % 10];
         for (unsigned extra = random() % 4; extra > 0; --extra)
-            record.strMusicTitle += std::string("・") + kMusicWords[random() % 10];
+            record.musicTitle += std::string("・") + kMusicWords[random() % 10];
         store.addRecord(std::move(record));
     }
     return store;
@@ -43,10 +43,10 @@ ListStore makeStore(int count)
 
 void BM_RebuildGrid(benchmark::State &state)
 {
-    ListStore store = makeStore(static_cast<int>(state.range(0)));
+    TrackList store = makeStore(static_cast<int>(state.range(0)));
     FormMain form(store);
     for (auto _ : state)
-        form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+        form.refreshPlayList(0, true, false);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_RebuildGrid)
@@ -61,12 +61,12 @@ BENCHMARK(BM_RebuildGrid)
 // The first fill of a new window, as at start-up: it also adds every row.
 void BM_FirstFill(benchmark::State &state)
 {
-    ListStore store = makeStore(static_cast<int>(state.range(0)));
+    TrackList store = makeStore(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         auto form = std::make_unique<FormMain>(store);
         state.ResumeTiming();
-        form->FormMainRefreshPlayList(0, VbTrue, VbFalse);
+        form->refreshPlayList(0, true, false);
         state.PauseTiming();
         form.reset();
         state.ResumeTiming();

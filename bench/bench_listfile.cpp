@@ -25,17 +25,17 @@ const std::array<const char *, 8> kMusicWords = {"はじまりの朝", "決戦",
 // measurements start, so the peak memory below is that of one loaded list.
 std::string makeFile()
 {
-    ListStore store;
+    TrackList store;
     store.encoding = ListEncoding::ShiftJis;
     for (int i = 0; i < kTrackCount; ++i) {
         const int game = i / kTracksPerGame;
-        MusicInfo record;
-        record.lngPlayTime = i % 3 == 0 ? 0 : 60 + i % 240;
-        record.strGameTitle = std::string(kGameWords[game % 8]) + kGameEndings[game / 8 % 8] + ' ' + std::to_string(game);
-        record.strMajor = "lkfm";
-        record.strSub = std::to_string(game);
-        record.curCode = *Currency::fromWhole(i % kTracksPerGame);
-        record.strMusicTitle = std::string(kMusicWords[i % 8]) + ' ' + std::to_string(i % kTracksPerGame + 1);
+        Track record;
+        record.playTime = i % 3 == 0 ? 0 : 60 + i % 240;
+        record.gameTitle = std::string(kGameWords[game % 8]) + kGameEndings[game / 8 % 8] + ' ' + std::to_string(game);
+        record.major = "lkfm";
+        record.sub = std::to_string(game);
+        record.code = *TrackCode::fromWhole(i % kTracksPerGame);
+        record.musicTitle = std::string(kMusicWords[i % 8]) + ' ' + std::to_string(i % kTracksPerGame + 1);
         store.addRecord(std::move(record));
     }
     return writeTrackList(store);
@@ -59,9 +59,9 @@ void BM_ReadTrackList(benchmark::State &state)
 {
     const std::string &bytes = sampleFile();
     for (auto _ : state) {
-        ListStore store;
+        TrackList store;
         const std::vector<ListProblem> problems = readTrackList(bytes, store);
-        if (store.lngMusicCount != kTrackCount || !problems.empty())
+        if (store.count() != kTrackCount || !problems.empty())
             state.SkipWithError("the sample list did not read back whole");
         benchmark::DoNotOptimize(store);
     }
@@ -71,7 +71,7 @@ BENCHMARK(BM_ReadTrackList)->Unit(benchmark::kMillisecond);
 
 void BM_WriteTrackList(benchmark::State &state)
 {
-    ListStore store;
+    TrackList store;
     readTrackList(sampleFile(), store);
     for (auto _ : state) {
         std::string bytes = writeTrackList(store);

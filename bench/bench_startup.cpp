@@ -3,7 +3,7 @@
 // 100,000 tracks of a Shift-JIS list. The emulator's side is a platform on
 // which the window is open and every client run ends at once (the cost of real
 // client runs is bench_emulator's); the configured pauses are 0.
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "tracklist/listfile.h"
 #include "ui/flexgrid.h"
@@ -41,15 +41,15 @@ private:
 
 void writeList(const std::string &folder, int count)
 {
-    ListStore store;
+    TrackList store;
     for (int i = 0; i < count; ++i) {
-        MusicInfo record;
-        record.lngPlayTime = i % 3 == 0 ? 0 : 60 + i % 240;
-        record.strGameTitle = "星海の記憶 第" + std::to_string(i / 25) + "章";
-        record.strMajor = "lkfm";
-        record.strSub = std::to_string(i / 25);
-        record.curCode = *Currency::fromWhole(i % 25);
-        record.strMusicTitle = "はじまりの朝 ～" + std::to_string(i) + "～";
+        Track record;
+        record.playTime = i % 3 == 0 ? 0 : 60 + i % 240;
+        record.gameTitle = "星海の記憶 第" + std::to_string(i / 25) + "章";
+        record.major = "lkfm";
+        record.sub = std::to_string(i / 25);
+        record.code = *TrackCode::fromWhole(i % 25);
+        record.musicTitle = "はじまりの朝 ～" + std::to_string(i) + "～";
         store.addRecord(std::move(record));
     }
     std::ofstream(folder + "/tl.lst", std::ios::binary) << writeTrackList(store);
@@ -63,15 +63,15 @@ void BM_StartupToShownWindow(benchmark::State &state)
     writeList(path, static_cast<int>(state.range(0)));
     qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
     for (auto _ : state) {
-        Common common;
+        PlayerState player;
         InstantEmulator platform;
-        FormMain form(common.list);
+        FormMain form(player.list);
         struct : UserDialogs {
             void showExclamation(const std::string &) override {}
             bool askYesNo(const std::string &) override { return false; }
         } dialogs;
-        ProgramLifecycle lifecycle(common, platform, dialogs, {[] {}, [] {}}, path);
-        PlaybackController controller(form, common, lifecycle);
+        ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
+        PlaybackController controller(form, player, lifecycle);
         if (!controller.load() || !form.isVisible())
             state.SkipWithError("start-up did not show the window");
         QCoreApplication::processEvents();
@@ -107,26 +107,26 @@ void BM_LargeListSession(benchmark::State &state)
         std::ofstream(path + "/tl.lst", std::ios::binary | std::ios::trunc) << listBytes;
         QElapsedTimer clock;
         clock.start();
-        Common common;
+        PlayerState player;
         InstantEmulator platform;
-        FormMain form(common.list);
+        FormMain form(player.list);
         struct : UserDialogs {
             void showExclamation(const std::string &) override {}
             bool askYesNo(const std::string &) override { return true; }
         } dialogs;
-        ProgramLifecycle lifecycle(common, platform, dialogs, {[] {}, [] {}}, path);
-        PlaybackController controller(form, common, lifecycle);
+        ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
+        PlaybackController controller(form, player, lifecycle);
         if (!controller.load())
             state.SkipWithError("start-up failed");
         QCoreApplication::processEvents();
         state.counters["startup_ms"] = clock.restart();
 
-        while (common.list.lngPlayLoc == 0)
+        while (player.list.current == 0)
             controller.onTimer2Tick();
         QCoreApplication::processEvents();
         state.counters["auto_change_ms"] = clock.restart();
 
-        form.GridPlayList->setRow(common.list.lngMusicCount - 5);
+        form.GridPlayList->setRow(player.list.count() - 5);
         emit form.GridPlayList->dblClick();
         QCoreApplication::processEvents();
         state.counters["double_click_ms"] = clock.restart();

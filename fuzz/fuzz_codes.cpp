@@ -1,9 +1,9 @@
-// Track codes: CommonHexToCode and reading decimal text agree with slow exact
+// Track codes: hexToCode and reading decimal text agree with slow exact
 // readings in 128-bit arithmetic, and every code's decimal text reads back as
 // the same code.
 #include "fuzzcheck.h"
 #include "tracklist/conversions.h"
-#include "tracklist/currency.h"
+#include "tracklist/trackcode.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -21,7 +21,7 @@ __extension__ typedef __int128 Wide;
 
 constexpr Wide kMaxRaw = std::numeric_limits<std::int64_t>::max();
 
-std::string rawText(const std::optional<Currency> &code)
+std::string rawText(const std::optional<TrackCode> &code)
 {
     return code ? std::to_string(code->raw()) : std::string("nothing");
 }
@@ -40,7 +40,7 @@ int hexDigit(char c)
 // The text as characters (a UTF-8 lead byte stands for its whole character),
 // padded to sixteen on the left; the whole value of the four groups of four
 // as one number, which fits as a code when ten thousand times it does.
-std::optional<Currency> referenceHex(std::string_view text)
+std::optional<TrackCode> referenceHex(std::string_view text)
 {
     std::vector<char> characters;
     for (const char c : text) {
@@ -66,7 +66,7 @@ std::optional<Currency> referenceHex(std::string_view text)
     }
     if (total * 10000 > kMaxRaw)
         return std::nullopt;
-    return Currency::fromRaw(static_cast<std::int64_t>(total * 10000));
+    return TrackCode::fromRaw(static_cast<std::int64_t>(total * 10000));
 }
 
 bool isDigit(char c)
@@ -76,7 +76,7 @@ bool isDigit(char c)
 
 // Decimal text read on digit strings: blanks around, a sign, digits, "." and
 // a fraction, rounded to four places with halves to even.
-std::optional<Currency> referenceDecimal(std::string_view text)
+std::optional<TrackCode> referenceDecimal(std::string_view text)
 {
     const std::optional<DecimalParts> parts = splitDecimal(text);
     if (!parts)
@@ -99,7 +99,7 @@ std::optional<Currency> referenceDecimal(std::string_view text)
     const Wide value = negative ? -magnitude : magnitude;
     if (value > kMaxRaw || value < -kMaxRaw - 1)
         return std::nullopt;
-    return Currency::fromRaw(static_cast<std::int64_t>(value));
+    return TrackCode::fromRaw(static_cast<std::int64_t>(value));
 }
 
 // "-" only for negatives, no leading zeros, a fraction only when there is
@@ -134,14 +134,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
 
-    const std::optional<Currency> hex = CommonHexToCode(text);
-    const std::optional<Currency> hexExpected = referenceHex(text);
-    fuzzCheck(hex == hexExpected, "CommonHexToCode differs from the exact reading", [&] {
+    const std::optional<TrackCode> hex = hexToCode(text);
+    const std::optional<TrackCode> hexExpected = referenceHex(text);
+    fuzzCheck(hex == hexExpected, "hexToCode differs from the exact reading", [&] {
         return fuzzShow(std::string(text)) + " gives " + rawText(hex) + ", expected " + rawText(hexExpected);
     });
 
-    const std::optional<Currency> decimal = Currency::fromDecimalText(text);
-    const std::optional<Currency> decimalExpected = referenceDecimal(text);
+    const std::optional<TrackCode> decimal = TrackCode::fromDecimalText(text);
+    const std::optional<TrackCode> decimalExpected = referenceDecimal(text);
     fuzzCheck(decimal == decimalExpected, "fromDecimalText differs from the exact reading", [&] {
         return fuzzShow(std::string(text)) + " gives " + rawText(decimal) + ", expected " + rawText(decimalExpected);
     });
@@ -149,10 +149,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The first eight bytes as a code: its decimal text must read back.
     std::int64_t raw = 0;
     std::memcpy(&raw, data, std::min(size, sizeof raw));
-    const Currency code = Currency::fromRaw(raw);
+    const TrackCode code = TrackCode::fromRaw(raw);
     const std::string written = code.toDecimalText();
     fuzzCheck(isCanonicalDecimal(written), "decimal text not in its plain form", [&] { return written; });
-    fuzzCheck(Currency::fromDecimalText(written) == code, "decimal text does not read back",
+    fuzzCheck(TrackCode::fromDecimalText(written) == code, "decimal text does not read back",
               [&] { return std::to_string(raw) + " written as " + written; });
     fuzzCheck(referenceDecimal(written) == code, "decimal text has another value",
               [&] { return std::to_string(raw) + " written as " + written; });

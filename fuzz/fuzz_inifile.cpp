@@ -143,8 +143,8 @@ void checkValue(const IniFile &file, std::string_view bytes, const std::string &
     checkInt32(ruled);
 }
 
-// A private directory for tl.ini, in memory where possible: CommonReadConfig
-// and CommonGetIniString read the file itself. Removed again at exit.
+// A private directory for tl.ini, in memory where possible: readSettings
+// and iniString read the file itself. Removed again at exit.
 class ScratchDirectory
 {
 public:
@@ -179,15 +179,15 @@ void checkConfig(std::string_view bytes, const IniFile &file)
     std::fclose(stream);
 
     Settings settings;
-    const std::optional<ConfigError> error = CommonReadConfig(directory, settings);
+    const std::optional<ConfigError> error = readSettings(directory, settings);
     bool allRead = true;
     std::int32_t values[3] = {};
     const char *keys[] = {"DefaultPlayTime", "HootInitWaitTime", "DriverInitWaitTime"};
     for (int i = 0; i < 3; ++i) {
-        const std::string text = CommonGetIniString(settings, directory, "config", keys[i], VbFalse);
+        const std::string text = iniString(settings, directory, "config", keys[i], false);
         const std::optional<IniFile::Value> found = file.value("config", keys[i]);
         fuzzCheck(text == (found ? referenceValueRules(found->text) : std::string()),
-                  "CommonGetIniString differs from the value rules", [&] { return fuzzShow(text); });
+                  "iniString differs from the value rules", [&] { return fuzzShow(text); });
         const std::optional<std::int32_t> number = textToInt32(text);
         if (!number) {
             allRead = false;
@@ -195,15 +195,15 @@ void checkConfig(std::string_view bytes, const IniFile &file)
         }
         values[i] = i == 0 ? *number : std::max(0, *number);
 
-        const std::string path = CommonGetIniString(settings, "C:\\work", "config", keys[i], VbTrue);
+        const std::string path = iniString(settings, "C:\\work", "config", keys[i], true);
         fuzzCheck(path.empty() || (path.size() >= 2 && path[1] == ':'), "path value not made absolute",
                   [&] { return fuzzShow(path); });
     }
-    fuzzCheck(error.has_value() != allRead, "CommonReadConfig disagrees with the values it reads",
+    fuzzCheck(error.has_value() != allRead, "readSettings disagrees with the values it reads",
               [&] { return error ? error->message : std::string("no error"); });
     if (!error) {
-        fuzzCheck(settings.lngDefaultPlayTime == values[0] && settings.lngHootInitWaitTime == values[1]
-                      && settings.lngDriverInitWaitTime == values[2],
+        fuzzCheck(settings.defaultPlayTime == values[0] && settings.emulatorStartWait == values[1]
+                      && settings.driverStartWait == values[2],
                   "settings differ from their values");
     } else {
         fuzzCheck(!error->message.empty() && !error->messageJa.empty(), "error without a message");

@@ -44,7 +44,7 @@ bool isNoteLine(const std::string &line)
     return first == std::string::npos || line[first] == ';';
 }
 
-void checkProblems(const std::string &bytes, const std::vector<ListProblem> &problems, const ListStore &store)
+void checkProblems(const std::string &bytes, const std::vector<ListProblem> &problems, const TrackList &store)
 {
     std::string text = bytes.substr(byteOrderMark(store.encoding).size());
     if (isUtf16(store.encoding))
@@ -75,11 +75,11 @@ void checkProblems(const std::string &bytes, const std::vector<ListProblem> &pro
     for (const KeptLine &line : store.keptLines)
         actual.push_back(line.rawBytes);
     fuzzCheck(actual == expected, "kept lines are not the comments, blank lines and lines with an error");
-    fuzzCheck(store.lngMusicCount >= 0 && static_cast<std::size_t>(store.lngMusicCount) == store.typMusicList.size(),
+    fuzzCheck(store.count() >= 0 && static_cast<std::size_t>(store.count()) == store.tracks.size(),
               "record count matches the records");
     std::int32_t previousPlace = 0;
     for (const KeptLine &line : store.keptLines) {
-        fuzzCheck(line.beforeRecord >= previousPlace && line.beforeRecord <= store.lngMusicCount,
+        fuzzCheck(line.beforeRecord >= previousPlace && line.beforeRecord <= store.count(),
                   "kept line out of place");
         previousPlace = line.beforeRecord;
     }
@@ -87,19 +87,19 @@ void checkProblems(const std::string &bytes, const std::vector<ListProblem> &pro
 
 // The writer's play time reads back only from 0 to 5,999 seconds; other
 // times become "no stored time", as the list file's layout has it.
-std::vector<MusicInfo> asReadBack(std::vector<MusicInfo> records)
+std::vector<Track> asReadBack(std::vector<Track> records)
 {
-    for (MusicInfo &record : records) {
-        if (record.lngPlayTime < 0 || record.lngPlayTime >= 6000)
-            record.lngPlayTime = 0;
+    for (Track &record : records) {
+        if (record.playTime < 0 || record.playTime >= 6000)
+            record.playTime = 0;
     }
     return records;
 }
 
-std::string describe(const std::vector<MusicInfo> &records)
+std::string describe(const std::vector<Track> &records)
 {
     std::string text;
-    for (const MusicInfo &record : records)
+    for (const Track &record : records)
         text += fuzzShow(formatTrackLine(record)) + "\n";
     return text;
 }
@@ -109,16 +109,16 @@ std::string describe(const std::vector<MusicInfo> &records)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
-    ListStore first;
+    TrackList first;
     const std::vector<ListProblem> problems = readTrackList(bytes, first);
     checkProblems(bytes, problems, first);
 
     const std::string saved = writeTrackList(first);
-    ListStore second;
+    TrackList second;
     const std::vector<ListProblem> secondProblems = readTrackList(saved, second);
     checkProblems(saved, secondProblems, second);
-    fuzzCheck(second.typMusicList == asReadBack(first.typMusicList), "a save read back changes the records",
-              [&] { return "before:\n" + describe(first.typMusicList) + "after:\n" + describe(second.typMusicList); });
+    fuzzCheck(second.tracks == asReadBack(first.tracks), "a save read back changes the records",
+              [&] { return "before:\n" + describe(first.tracks) + "after:\n" + describe(second.tracks); });
     // A save may put a line in front that keeps the file in its encoding.
     const std::size_t added = second.keptLines.size() - std::min(second.keptLines.size(), first.keptLines.size());
     fuzzCheck(std::equal(first.keptLines.begin(), first.keptLines.end(), second.keptLines.begin() + added,
@@ -126,11 +126,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                   && std::all_of(second.keptLines.begin(), second.keptLines.begin() + added,
                                  [](const KeptLine &line) { return line.beforeRecord == 0 && isNoteLine(line.rawBytes); }),
               "a save read back changes the kept lines");
-    fuzzCheck(second.booListChanged == VbFalse, "a saved list holds no hexadecimal code");
+    fuzzCheck(second.modified == false, "a saved list holds no hexadecimal code");
 
     // Once in the writer's layout, a list comes back byte for byte.
     const std::string savedAgain = writeTrackList(second);
-    ListStore third;
+    TrackList third;
     readTrackList(savedAgain, third);
     fuzzCheck(writeTrackList(third) == savedAgain, "a second save differs from the first",
               [&] { return fuzzShow(savedAgain) + "\n" + fuzzShow(writeTrackList(third)); });

@@ -1,5 +1,5 @@
-// Play times: CommonSecToTime writes the minutes-and-seconds form for every
-// count, CommonTimeToSec gives back 0 to 5,999 seconds and never fails, and
+// Play times: formatPlayTime writes the minutes-and-seconds form for every
+// count, playTimeSeconds gives back 0 to 5,999 seconds and never fails, and
 // parsePlayTime agrees with it and with an independent reading.
 #include "fuzzcheck.h"
 #include "tracklist/conversions.h"
@@ -91,19 +91,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     std::int32_t seconds = 0;
     std::memcpy(&seconds, data, std::min(size, sizeof seconds));
-    const std::string time = CommonSecToTime(seconds);
-    fuzzCheck(time == referenceSecToTime(seconds), "CommonSecToTime differs from the \"00\" pattern",
+    const std::string time = formatPlayTime(seconds);
+    fuzzCheck(time == referenceSecToTime(seconds), "formatPlayTime differs from the \"00\" pattern",
               [&] { return std::to_string(seconds) + " gives " + time; });
     const std::int32_t expected = seconds >= 0 && seconds < 6000 ? seconds : 0;
-    fuzzCheck(CommonTimeToSec(time) == expected, "play time does not read back",
+    fuzzCheck(playTimeSeconds(time) == expected, "play time does not read back",
               [&] { return std::to_string(seconds) + " written as " + time; });
     const std::int32_t belowHundredMinutes = static_cast<std::int32_t>(static_cast<std::uint32_t>(seconds) % 6000);
-    fuzzCheck(CommonTimeToSec(CommonSecToTime(belowHundredMinutes)) == belowHundredMinutes,
+    fuzzCheck(playTimeSeconds(formatPlayTime(belowHundredMinutes)) == belowHundredMinutes,
               "play time below 100 minutes does not read back", [&] { return std::to_string(belowHundredMinutes); });
 
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     const std::optional<std::int32_t> parsed = parsePlayTime(text);
-    fuzzCheck(CommonTimeToSec(text) == parsed.value_or(0), "CommonTimeToSec and parsePlayTime disagree");
+    fuzzCheck(playTimeSeconds(text) == parsed.value_or(0), "playTimeSeconds and parsePlayTime disagree");
     const std::optional<std::int32_t> reference = referencePlayTime(text);
     fuzzCheck(parsed == reference, "parsePlayTime differs from the independent reading", [&] {
         return fuzzShow(std::string(text)) + " gives " + shown(parsed) + ", expected " + shown(reference);

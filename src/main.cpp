@@ -1,5 +1,5 @@
 #include "app/checkcommand.h"
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "emulator/systemplatform.h"
 #include "ui/formmain.h"
@@ -20,17 +20,17 @@ int runPlayer(int argc, char *argv[])
     QApplication app(argc, argv);
     const std::string currentDirectory = std::filesystem::current_path().string();
 
-    Common common;
+    PlayerState player;
     const auto platform = makeSystemPlatform();
-    FormMain form(common.list);
+    FormMain form(player.list);
     QtDialogs dialogs(&form);
     const EventPumps pumps{
         [] { QCoreApplication::processEvents(QEventLoop::AllEvents); },
         // User input waits until the pause is over; painting goes on.
         [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); },
     };
-    ProgramLifecycle lifecycle(common, *platform, dialogs, pumps, currentDirectory);
-    PlaybackController controller(form, common, lifecycle);
+    ProgramLifecycle lifecycle(player, *platform, dialogs, pumps, currentDirectory);
+    PlaybackController controller(form, player, lifecycle);
 
     if (!controller.load())
         return 1;

@@ -6,7 +6,7 @@
 #include "socketpath.h"
 
 #include "emulator/commandline.h"
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 
 #include <QApplication>
 #include <QFormLayout>

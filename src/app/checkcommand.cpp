@@ -84,13 +84,13 @@ static std::string displayLine(const std::string &rawBytes, ListEncoding encodin
 static bool checkSettings(std::ostream &err, const std::string &currentDirectory)
 {
     Settings settings;
-    if (const std::optional<ConfigError> error = CommonReadConfig(currentDirectory, settings)) {
+    if (const std::optional<ConfigError> error = readSettings(currentDirectory, settings)) {
         err << error->message << '\n';
         return false;
     }
-    const std::optional<IniFile> file = IniFile::load(settings.strIniPath);
-    for (const auto &[key, value] : {std::pair("HootInitWaitTime", settings.lngHootInitWaitTime),
-                                     std::pair("DriverInitWaitTime", settings.lngDriverInitWaitTime)}) {
+    const std::optional<IniFile> file = IniFile::load(settings.iniPath);
+    for (const auto &[key, value] : {std::pair("HootInitWaitTime", settings.emulatorStartWait),
+                                     std::pair("DriverInitWaitTime", settings.driverStartWait)}) {
         if (value > kLongPauseMs) {
             err << "tl.ini:" << file->value("config", key)->lineNumber << ": warning: " << key << " is " << value
                 << " ms, a pause of more than 60 seconds\n";
@@ -111,14 +111,14 @@ static int runCheck(const std::string &fileName, std::ostream &out, std::ostream
         return kExitUsage;
     }
 
-    ListStore store;
+    TrackList store;
     const std::vector<ListProblem> problems = readTrackList(bytes, store);
     std::size_t kept = 0;
-    for (std::int32_t index = 0; index <= store.lngMusicCount; ++index) {
+    for (std::int32_t index = 0; index <= store.count(); ++index) {
         for (; kept < store.keptLines.size() && store.keptLines[kept].beforeRecord <= index; ++kept)
             out << displayLine(store.keptLines[kept].rawBytes, store.encoding) << '\n';
-        if (index < store.lngMusicCount)
-            out << formatTrackLine(store.typMusicList[static_cast<std::size_t>(index)]) << '\n';
+        if (index < store.count())
+            out << formatTrackLine(store.tracks[static_cast<std::size_t>(index)]) << '\n';
     }
     for (const ListProblem &problem : problems) {
         const bool isWarning = problem.severity == ListProblem::Severity::Warning;

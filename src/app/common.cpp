@@ -1,14 +1,14 @@
-#include "app/common.h"
+#include "app/playerstate.h"
 
 #include <chrono>
 
-void Common::seedRandom()
+void PlayerState::seedRandom()
 {
     random.seed(static_cast<std::mt19937::result_type>(
         std::chrono::system_clock::now().time_since_epoch().count()));
 }
 
-float Common::nextRandom()
+float PlayerState::nextRandom()
 {
     // 24 random bits fill a float's mantissa exactly, so the result never
     // rounds up to 1.

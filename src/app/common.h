@@ -1,16 +1,16 @@
 #pragma once
 
 #include "app/config.h"
-#include "tracklist/liststore.h"
+#include "tracklist/tracklist.h"
 
 #include <cstdint>
 #include <random>
 
 // Everything one run of the program keeps between events: the track list, the
 // settings and the shuffle generator. A test creates a fresh one.
-struct Common
+struct PlayerState
 {
-    ListStore list;
+    TrackList list;
     Settings settings;
 
     // Seeds the shuffle generator from the clock, once at start-up.

@@ -105,15 +105,15 @@ static std::string makeAbsolutePath(std::string value, const std::string &curren
     return value;
 }
 
-std::string CommonGetIniString(const Settings &settings, const std::string &currentDirectory,
-                               std::string_view section, std::string_view key, VbBool pathFlag)
+std::string iniString(const Settings &settings, const std::string &currentDirectory,
+                               std::string_view section, std::string_view key, bool pathFlag)
 {
-    const std::optional<IniFile> file = IniFile::load(settings.strIniPath);
+    const std::optional<IniFile> file = IniFile::load(settings.iniPath);
     const std::optional<IniFile::Value> found = file ? file->value(section, key) : std::nullopt;
     if (!found || found->text.empty())
         return {};
     std::string value = applyValueRules(found->text);
-    if (pathFlag == VbTrue)
+    if (pathFlag)
         value = makeAbsolutePath(std::move(value), currentDirectory);
     return value;
 }
@@ -155,10 +155,10 @@ static ConfigError valueError(const std::string &key, int lineNumber, const std:
                        japanese};
 }
 
-std::optional<ConfigError> CommonReadConfig(const std::string &currentDirectory, Settings &settings)
+std::optional<ConfigError> readSettings(const std::string &currentDirectory, Settings &settings)
 {
-    settings.strIniPath = currentDirectory + "/" + std::string(kIniName);
-    const std::optional<IniFile> file = IniFile::load(settings.strIniPath);
+    settings.iniPath = currentDirectory + "/" + std::string(kIniName);
+    const std::optional<IniFile> file = IniFile::load(settings.iniPath);
     if (!file) {
         return ConfigError{{}, 0, std::string(kIniName) + ": file is missing or unreadable",
                            "設定ファイル tl.ini が見つからないか、読み込めません。"};
@@ -171,9 +171,9 @@ std::optional<ConfigError> CommonReadConfig(const std::string &currentDirectory,
         bool isWaitTime;
     };
     const KeyTarget keys[] = {
-        {"DefaultPlayTime", &Settings::lngDefaultPlayTime, false},
-        {"HootInitWaitTime", &Settings::lngHootInitWaitTime, true},
-        {"DriverInitWaitTime", &Settings::lngDriverInitWaitTime, true},
+        {"DefaultPlayTime", &Settings::defaultPlayTime, false},
+        {"HootInitWaitTime", &Settings::emulatorStartWait, true},
+        {"DriverInitWaitTime", &Settings::driverStartWait, true},
     };
     for (const KeyTarget &entry : keys) {
         const std::string &key = entry.key;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracklist/musicinfo.h"
+#include "tracklist/track.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,10 +10,10 @@
 // The three settings of tl.ini. Wait times below 0 are kept as 0.
 struct Settings
 {
-    std::string strIniPath;
-    std::int32_t lngDefaultPlayTime = 0;    // seconds
-    std::int32_t lngHootInitWaitTime = 0;   // milliseconds
-    std::int32_t lngDriverInitWaitTime = 0; // milliseconds
+    std::string iniPath;
+    std::int32_t defaultPlayTime = 0;    // seconds
+    std::int32_t emulatorStartWait = 0;   // milliseconds
+    std::int32_t driverStartWait = 0; // milliseconds
 };
 
 // Why the configuration could not be read; message names the file, the key and
@@ -29,13 +29,13 @@ struct ConfigError
 // Reads DefaultPlayTime, HootInitWaitTime and DriverInitWaitTime from the
 // section [config] of tl.ini in currentDirectory. Nothing is left undefined:
 // on any failure the error is returned and settings must not be used.
-std::optional<ConfigError> CommonReadConfig(const std::string &currentDirectory, Settings &settings);
+std::optional<ConfigError> readSettings(const std::string &currentDirectory, Settings &settings);
 
-// One value of the section in settings.strIniPath, with its comment (from the
+// One value of the section in settings.iniPath, with its comment (from the
 // first ";") cut, blanks trimmed and every TAB removed. With pathFlag exactly
-// VbTrue a relative value is made absolute against currentDirectory.
-std::string CommonGetIniString(const Settings &settings, const std::string &currentDirectory,
-                               std::string_view section, std::string_view key, VbBool pathFlag);
+// true a relative value is made absolute against currentDirectory.
+std::string iniString(const Settings &settings, const std::string &currentDirectory,
+                               std::string_view section, std::string_view key, bool pathFlag);
 
 // The locale-free text-to-integer conversion of the settings: blanks, an
 // optional sign, digits, an optional "." fraction rounded to the nearest whole

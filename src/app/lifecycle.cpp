@@ -33,12 +33,12 @@ std::string describeUnreadLines(const std::vector<ListProblem> &problems)
 
 } // namespace
 
-ProgramLifecycle::ProgramLifecycle(Common &common, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
+ProgramLifecycle::ProgramLifecycle(PlayerState &player, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
                                    std::string currentDirectory, EmulatorLimits limits)
-    : m_common(common)
+    : m_player(player)
     , m_dialogs(dialogs)
     , m_currentDirectory(std::move(currentDirectory))
-    , m_emulator(platform, common.settings, std::move(pumps), limits)
+    , m_emulator(platform, player.settings, std::move(pumps), limits)
 {
 }
 
@@ -47,13 +47,13 @@ QString ProgramLifecycle::listPath() const
     return QString::fromStdString(m_currentDirectory) + QStringLiteral("/tl.lst");
 }
 
-bool ProgramLifecycle::CommonProgramStart()
+bool ProgramLifecycle::start()
 {
     if (!m_instance.acquire()) {
         m_dialogs.showExclamation("既に起動されています。");
         return false;
     }
-    if (auto error = CommonReadConfig(m_currentDirectory, m_common.settings)) {
+    if (auto error = readSettings(m_currentDirectory, m_player.settings)) {
         m_dialogs.showExclamation(error->messageJa);
         return false;
     }
@@ -63,43 +63,43 @@ bool ProgramLifecycle::CommonProgramStart()
     }
     if (!loadList())
         return false;
-    if (auto error = m_emulator.CommonHootStart()) {
+    if (auto error = m_emulator.attach()) {
         m_dialogs.showExclamation(error->message);
-        m_emulator.CommonHootEnd();
+        m_emulator.release();
         return false;
     }
-    m_common.seedRandom();
+    m_player.seedRandom();
     return true;
 }
 
 bool ProgramLifecycle::loadList()
 {
-    m_common.list.booListChanged = VbFalse;
-    m_intListFile.setFileName(listPath());
+    m_player.list.modified = false;
+    m_listFile.setFileName(listPath());
     QByteArray bytes;
-    if (m_intListFile.open(QIODevice::ReadOnly))
-        bytes = m_intListFile.readAll();
-    if (!m_intListFile.isOpen() || m_intListFile.error() != QFileDevice::NoError) {
-        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + m_intListFile.errorString().toStdString());
+    if (m_listFile.open(QIODevice::ReadOnly))
+        bytes = m_listFile.readAll();
+    if (!m_listFile.isOpen() || m_listFile.error() != QFileDevice::NoError) {
+        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + m_listFile.errorString().toStdString());
         return false;
     }
-    const auto problems = readTrackList(std::string_view(bytes.constData(), bytes.size()), m_common.list);
+    const auto problems = readTrackList(std::string_view(bytes.constData(), bytes.size()), m_player.list);
     if (const std::string text = describeUnreadLines(problems); !text.empty())
         m_dialogs.showExclamation(text);
     return true;
 }
 
-void ProgramLifecycle::CommonProgramEnd()
+void ProgramLifecycle::shutDown()
 {
-    m_intListFile.close();
-    if (m_common.list.booListChanged == VbTrue && m_dialogs.askYesNo("演奏時間情報を記録しますか？"))
+    m_listFile.close();
+    if (m_player.list.modified && m_dialogs.askYesNo("演奏時間情報を記録しますか？"))
         saveList();
-    m_emulator.CommonHootEnd();
+    m_emulator.release();
 }
 
 void ProgramLifecycle::saveList()
 {
-    const std::string bytes = writeTrackList(m_common.list);
+    const std::string bytes = writeTrackList(m_player.list);
     const auto failed = saveFileAtomically(listPath(), QByteArray::fromStdString(bytes));
     if (failed) {
         m_dialogs.showExclamation("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n"

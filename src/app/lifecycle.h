@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/singleinstance.h"
 #include "app/userdialogs.h"
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 
 #include <QFile>
 #include <QString>
@@ -16,19 +16,19 @@
 class ProgramLifecycle
 {
 public:
-    ProgramLifecycle(Common &common, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
+    ProgramLifecycle(PlayerState &player, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
                      std::string currentDirectory, EmulatorLimits limits = {});
 
     // True when the program may go on: settings read, list loaded, emulator
     // ready. False when it must end now; the user has been told why, nothing
     // was written and an emulator started here has been stopped again.
-    bool CommonProgramStart();
+    bool start();
 
     // Closes the list, asks whether to save a changed list and saves it, then
     // stops an emulator that this run started.
-    void CommonProgramEnd();
+    void shutDown();
 
-    EmulatorControl &emulator() { return m_emulator; }
+    Emulator &emulator() { return m_emulator; }
     UserDialogs &dialogs() { return m_dialogs; }
     QString listPath() const;
 
@@ -36,10 +36,10 @@ private:
     bool loadList();
     void saveList();
 
-    Common &m_common;
+    PlayerState &m_player;
     UserDialogs &m_dialogs;
     std::string m_currentDirectory;
     SingleInstance m_instance;
-    EmulatorControl m_emulator;
-    QFile m_intListFile; // held open from loading until shut-down
+    Emulator m_emulator;
+    QFile m_listFile; // held open from loading until shut-down
 };

@@ -1,4 +1,4 @@
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 
 #include <iostream>
 #include <utility>
@@ -35,12 +35,12 @@ static EmulatorError startError(const std::string &program, const std::string &r
     return {program + " を起動できません（" + reason + "）。"};
 }
 
-static std::string selectionLine(const MusicInfo &record)
+static std::string selectionLine(const Track &record)
 {
     // Values go out as stored, without escaping: a quotation mark inside one
     // reaches the client as the list has it.
-    return "hootclient title=\"" + record.strGameTitle + "\" major=\"" + record.strMajor + "\" sub=\""
-        + record.strSub + "\"";
+    return "hootclient title=\"" + record.gameTitle + "\" major=\"" + record.major + "\" sub=\""
+        + record.sub + "\"";
 }
 
 // Starts the emulator and waits for its window; pid is the process that
@@ -86,7 +86,7 @@ static std::optional<EmulatorError> launchEmulator(Platform &platform, const Eve
     return std::nullopt;
 }
 
-EmulatorControl::EmulatorControl(Platform &platform, const Settings &settings, EventPumps pumps,
+Emulator::Emulator(Platform &platform, const Settings &settings, EventPumps pumps,
                                  EmulatorLimits limits)
     : m_platform(platform)
     , m_settings(settings)
@@ -95,9 +95,9 @@ EmulatorControl::EmulatorControl(Platform &platform, const Settings &settings, E
 {
 }
 
-std::optional<EmulatorError> EmulatorControl::CommonHootStart()
+std::optional<EmulatorError> Emulator::attach()
 {
-    m_state.lngHootProcess = -1;
+    m_state.startedProcess = -1;
 
     switch (m_platform.findWindow(kHootWindowTitle)) {
     case WindowSearch::NoDisplay:
@@ -109,47 +109,47 @@ std::optional<EmulatorError> EmulatorControl::CommonHootStart()
         if (auto error = launchEmulator(m_platform, m_pumps, m_limits, pid))
             return error;
         // Kept before the pause, so that whatever fails from here on, the
-        // caller's CommonHootEnd still ends the emulator Tunelark started.
-        m_state.lngHootProcess = pid;
-        m_platform.pause(settingMs(m_settings.lngHootInitWaitTime), m_pumps.paintOnly);
+        // caller's release still ends the emulator Tunelark started.
+        m_state.startedProcess = pid;
+        m_platform.pause(settingMs(m_settings.emulatorStartWait), m_pumps.paintOnly);
         break;
     }
     }
 
     if (auto error = runClient(kOverrideCommand))
         return error;
-    m_platform.pause(settingMs(m_settings.lngDriverInitWaitTime), m_pumps.paintOnly);
-    m_state.strLastTitle.clear();
-    m_state.strLastMajor.clear();
-    m_state.strLastSub.clear();
+    m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
+    m_state.lastTitle.clear();
+    m_state.lastMajor.clear();
+    m_state.lastSub.clear();
     return std::nullopt;
 }
 
-std::optional<EmulatorError> EmulatorControl::CommonPlayMusic(const ListStore &store, std::int32_t index)
+std::optional<EmulatorError> Emulator::play(const TrackList &store, std::int32_t index)
 {
-    const MusicInfo &record = store.typMusicList.at(static_cast<std::size_t>(index));
+    const Track &record = store.tracks.at(static_cast<std::size_t>(index));
 
-    if (record.strGameTitle != m_state.strLastTitle || record.strMajor != m_state.strLastMajor
-        || record.strSub != m_state.strLastSub) {
+    if (record.gameTitle != m_state.lastTitle || record.major != m_state.lastMajor
+        || record.sub != m_state.lastSub) {
         if (auto error = runClient(selectionLine(record)))
             return error;
-        m_platform.pause(settingMs(m_settings.lngDriverInitWaitTime), m_pumps.paintOnly);
-        m_state.strLastTitle = record.strGameTitle;
-        m_state.strLastMajor = record.strMajor;
-        m_state.strLastSub = record.strSub;
+        m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
+        m_state.lastTitle = record.gameTitle;
+        m_state.lastMajor = record.major;
+        m_state.lastSub = record.sub;
     }
 
-    return runClient("hootclient code " + record.curCode.toDecimalText());
+    return runClient("hootclient code " + record.code.toDecimalText());
 }
 
-void EmulatorControl::CommonHootEnd()
+void Emulator::release()
 {
-    if (m_state.lngHootProcess > 0)
-        m_platform.terminate(m_state.lngHootProcess);
-    m_state.lngHootProcess = -1;
+    if (m_state.startedProcess > 0)
+        m_platform.terminate(m_state.startedProcess);
+    m_state.startedProcess = -1;
 }
 
-std::optional<EmulatorError> EmulatorControl::CommonWaitProcess(ProcessId pid, const std::string &commandLine)
+std::optional<EmulatorError> Emulator::waitForClient(ProcessId pid, const std::string &commandLine)
 {
     const WaitResult result = m_platform.waitForExit(pid, m_limits.clientRun, m_pumps.all);
     if (result.outcome == WaitResult::Outcome::TimedOut) {
@@ -172,10 +172,10 @@ std::optional<EmulatorError> EmulatorControl::CommonWaitProcess(ProcessId pid, c
     return std::nullopt;
 }
 
-std::optional<EmulatorError> EmulatorControl::runClient(const std::string &commandLine)
+std::optional<EmulatorError> Emulator::runClient(const std::string &commandLine)
 {
     const StartResult start = m_platform.startProgram(commandLine, ShowStyle::Hidden);
     if (!start.ok())
         return startError("hootclient", start.error);
-    return CommonWaitProcess(start.pid, commandLine);
+    return waitForClient(start.pid, commandLine);
 }

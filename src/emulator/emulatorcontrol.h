@@ -2,7 +2,7 @@
 
 #include "app/config.h"
 #include "emulator/platform.h"
-#include "tracklist/liststore.h"
+#include "tracklist/tracklist.h"
 
 #include <chrono>
 #include <cstdint>
@@ -16,10 +16,10 @@ struct EmulatorState
 {
     // -1 when the emulator was found running (or not yet attached), the pid of
     // the emulator that Tunelark started, 0 if that process could not be kept.
-    ProcessId lngHootProcess = -1;
-    std::string strLastTitle;
-    std::string strLastMajor;
-    std::string strLastSub;
+    ProcessId startedProcess = -1;
+    std::string lastTitle;
+    std::string lastMajor;
+    std::string lastSub;
     // Client runs that ended with a non-zero exit code: noted, not retried.
     int failedClientRuns = 0;
     int lastClientExitCode = 0;
@@ -50,26 +50,26 @@ struct EventPumps
 
 // Finds or starts the emulator and gives it its orders through hootclient, one
 // client run per order, waiting for each run to end.
-class EmulatorControl
+class Emulator
 {
 public:
-    EmulatorControl(Platform &platform, const Settings &settings, EventPumps pumps, EmulatorLimits limits = {});
+    Emulator(Platform &platform, const Settings &settings, EventPumps pumps, EmulatorLimits limits = {});
 
     // Finds the emulator's window or starts "hoot.exe" and waits for it, then
     // sends "hootclient override" and forgets the last game selection.
-    std::optional<EmulatorError> CommonHootStart();
+    std::optional<EmulatorError> attach();
 
     // Has the emulator play track `index` of the list: a game selection order
     // when title, major or sub differ from the last ones sent, then the play
     // order with the track's code.
-    std::optional<EmulatorError> CommonPlayMusic(const ListStore &store, std::int32_t index);
+    std::optional<EmulatorError> play(const TrackList &store, std::int32_t index);
 
     // Terminates the emulator if Tunelark started it; a found one keeps running.
-    void CommonHootEnd();
+    void release();
 
     // Waits for one client run, within the client time limit; a run that
     // overstays is ended. `commandLine` names the order in the message.
-    std::optional<EmulatorError> CommonWaitProcess(ProcessId pid, const std::string &commandLine);
+    std::optional<EmulatorError> waitForClient(ProcessId pid, const std::string &commandLine);
 
     const EmulatorState &state() const { return m_state; }
 

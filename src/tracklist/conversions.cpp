@@ -68,7 +68,7 @@ int hexDigitValue(char c)
 
 } // unnamed
 
-std::string CommonSecToTime(std::int32_t seconds)
+std::string formatPlayTime(std::int32_t seconds)
 {
     // Computed in 64 bits: the minutes keep counting where a 16-bit product
     // would no longer fit.
@@ -107,12 +107,12 @@ std::optional<std::int32_t> parsePlayTime(std::string_view text)
     return parts->minutes * 60 + parts->seconds;
 }
 
-std::int32_t CommonTimeToSec(std::string_view text)
+std::int32_t playTimeSeconds(std::string_view text)
 {
     return parsePlayTime(text).value_or(0);
 }
 
-std::optional<Currency> CommonHexToCode(std::string_view hexDigits)
+std::optional<TrackCode> hexToCode(std::string_view hexDigits)
 {
     // The last sixteen characters count, after padding with zeros on the
     // left. A character beyond ASCII is no hexadecimal digit: it stands as
@@ -129,7 +129,7 @@ std::optional<Currency> CommonHexToCode(std::string_view hexDigits)
         ++filled;
     }
 
-    Currency accumulator;
+    TrackCode accumulator;
     for (std::size_t group = 0; group < 4; ++group) {
         std::int64_t groupValue = 0;
         for (std::size_t i = group * 4; i < group * 4 + 4; ++i) {
@@ -141,7 +141,7 @@ std::optional<Currency> CommonHexToCode(std::string_view hexDigits)
                 break;
             groupValue = groupValue * 16 + digit;
         }
-        std::optional<Currency> next = accumulator.checkedAdd(*Currency::fromWhole(groupValue));
+        std::optional<TrackCode> next = accumulator.checkedAdd(*TrackCode::fromWhole(groupValue));
         if (next && group < 3)
             next = next->checkedMultiply(65536);
         if (!next)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracklist/currency.h"
+#include "tracklist/trackcode.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,12 +10,12 @@
 // Seconds as minutes and seconds, each with at least two digits: 185 gives
 // "03:05", 6000 gives "100:00"; past 32,819 seconds the minutes keep counting
 // (32,820 gives "547:00"). A negative count gives "00:-05".
-std::string CommonSecToTime(std::int32_t seconds);
+std::string formatPlayTime(std::int32_t seconds);
 
 // "MM:SS" of exactly five characters to seconds ("03:05" gives 185, "1:2:3"
 // gives 62); any other length gives 0. A five-character text that is not two
 // whole numbers around ":" also gives 0; parsePlayTime tells that case apart.
-std::int32_t CommonTimeToSec(std::string_view text);
+std::int32_t playTimeSeconds(std::string_view text);
 
 // The two numbers of a five-character play time ("99:99" gives 99 and 99);
 // nullopt for another length or when they are not whole numbers around ":".
@@ -33,4 +33,4 @@ std::optional<std::int32_t> parsePlayTime(std::string_view text);
 // Hexadecimal digits (without "0x") to a code, read as four groups of four
 // digits after padding to sixteen. nullopt when the value leaves the code's
 // range (anything above 922,337,203,685,477).
-std::optional<Currency> CommonHexToCode(std::string_view hexDigits);
+std::optional<TrackCode> hexToCode(std::string_view hexDigits);

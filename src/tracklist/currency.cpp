@@ -1,4 +1,4 @@
-#include "tracklist/currency.h"
+#include "tracklist/trackcode.h"
 
 #include <cstddef>
 #include <limits>
@@ -17,15 +17,15 @@ bool isDigit(char c)
 
 } // unnamed
 
-std::optional<Currency> Currency::fromWhole(std::int64_t whole)
+std::optional<TrackCode> TrackCode::fromWhole(std::int64_t whole)
 {
     std::int64_t raw = 0;
     if (__builtin_mul_overflow(whole, kScale, &raw))
         return std::nullopt;
-    return Currency(raw);
+    return TrackCode(raw);
 }
 
-std::optional<Currency> Currency::fromDecimalText(std::string_view text)
+std::optional<TrackCode> TrackCode::fromDecimalText(std::string_view text)
 {
     std::size_t pos = 0;
     std::size_t end = text.size();
@@ -89,14 +89,14 @@ std::optional<Currency> Currency::fromDecimalText(std::string_view text)
     if (negative) {
         if (magnitude > maxPositive + 1)
             return std::nullopt;
-        return Currency(static_cast<std::int64_t>(0 - magnitude));
+        return TrackCode(static_cast<std::int64_t>(0 - magnitude));
     }
     if (magnitude > maxPositive)
         return std::nullopt;
-    return Currency(static_cast<std::int64_t>(magnitude));
+    return TrackCode(static_cast<std::int64_t>(magnitude));
 }
 
-std::string Currency::toDecimalText() const
+std::string TrackCode::toDecimalText() const
 {
     const bool negative = m_raw < 0;
     const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(m_raw)
@@ -117,18 +117,18 @@ std::string Currency::toDecimalText() const
     return negative ? '-' + text : text;
 }
 
-std::optional<Currency> Currency::checkedAdd(Currency other) const
+std::optional<TrackCode> TrackCode::checkedAdd(TrackCode other) const
 {
     std::int64_t sum = 0;
     if (__builtin_add_overflow(m_raw, other.m_raw, &sum))
         return std::nullopt;
-    return Currency(sum);
+    return TrackCode(sum);
 }
 
-std::optional<Currency> Currency::checkedMultiply(std::int64_t factor) const
+std::optional<TrackCode> TrackCode::checkedMultiply(std::int64_t factor) const
 {
     std::int64_t product = 0;
     if (__builtin_mul_overflow(m_raw, factor, &product))
         return std::nullopt;
-    return Currency(product);
+    return TrackCode(product);
 }

@@ -58,7 +58,7 @@ std::vector<std::string_view> splitLines(std::string_view bytes)
     return lines;
 }
 
-// How a line is cut into fields the way CommonSplitFields does it: how many
+// How a line is cut into fields the way splitFields does it: how many
 // fields it reaches (an empty last field counts as reached), where the comma
 // that ends the sixth field stands, and whether a quotation mark is left open.
 struct LineShape
@@ -152,7 +152,7 @@ std::size_t decimalPlaces(std::string_view code)
 
 struct ParsedLine
 {
-    MusicInfo record;
+    Track record;
     bool hexCode = false;
     std::string error; // empty when the line can be loaded
     // What the reader took differently from what the line says; the record
@@ -172,7 +172,7 @@ std::optional<std::string> playTimeWarning(std::string_view text, std::int32_t s
     if (!what)
         return std::nullopt;
     return "play time " + quoted(text) + what + ": read as " + std::to_string(seconds) + " seconds, saved as "
-        + CommonSecToTime(seconds);
+        + formatPlayTime(seconds);
 }
 
 // One track line, already without its surrounding spaces. `fields` is only
@@ -180,7 +180,7 @@ std::optional<std::string> playTimeWarning(std::string_view text, std::int32_t s
 ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &fields)
 {
     ParsedLine parsed;
-    CommonSplitFields(line, kLastField, fields);
+    splitFields(line, kLastField, fields);
     const LineShape shape = shapeOf(line);
     if (shape.fields <= kLastField) {
         // An open quotation mark takes the commas after it into one field.
@@ -195,13 +195,13 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
     const struct
     {
         std::size_t index;
-        std::string MusicInfo::*text;
+        std::string Track::*text;
         const char *name;
     } textFields[] = {
-        {1, &MusicInfo::strGameTitle, "game title"},
-        {2, &MusicInfo::strMajor, "major"},
-        {3, &MusicInfo::strSub, "sub"},
-        {5, &MusicInfo::strMusicTitle, "music title"},
+        {1, &Track::gameTitle, "game title"},
+        {2, &Track::major, "major"},
+        {3, &Track::sub, "sub"},
+        {5, &Track::musicTitle, "music title"},
     };
     for (const auto &field : textFields) {
         std::optional<std::string> text = unquote(fields[field.index]);
@@ -217,24 +217,24 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
 
     const std::string_view code = trimSpaces(fields[4]);
     if (code.starts_with("0x")) {
-        const std::optional<Currency> value = CommonHexToCode(code.substr(2));
+        const std::optional<TrackCode> value = hexToCode(code.substr(2));
         if (!value) {
             parsed.error = "hexadecimal code is too large: " + quoted(code);
             return parsed;
         }
-        parsed.record.curCode = *value;
+        parsed.record.code = *value;
         parsed.hexCode = true;
         if (!std::all_of(code.begin() + 2, code.end(), isHexDigit))
             parsed.warnings.push_back("code " + quoted(code) + " holds characters that are not hexadecimal digits: read as "
                                       + value->toDecimalText());
     } else {
-        const std::optional<Currency> value = Currency::fromDecimalText(code);
+        const std::optional<TrackCode> value = TrackCode::fromDecimalText(code);
         if (!value) {
             parsed.error = hasDecimalSyntax(code) ? "code is out of range: " + quoted(code)
                                                   : "code is not a number: " + quoted(code);
             return parsed;
         }
-        parsed.record.curCode = *value;
+        parsed.record.code = *value;
         if (decimalPlaces(code) > 4)
             parsed.warnings.push_back("code " + quoted(code) + " has more than four decimal places: read as "
                                       + value->toDecimalText());
@@ -246,13 +246,13 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
         parsed.warnings.push_back("play time " + quoted(playTime) + " is not minutes and seconds; read as no stored time");
     else if (std::optional<std::string> warning = playTimeWarning(playTime, *seconds))
         parsed.warnings.push_back(std::move(*warning));
-    parsed.record.lngPlayTime = seconds.value_or(0);
+    parsed.record.playTime = seconds.value_or(0);
     return parsed;
 }
 
-bool holdsQuotationMark(const MusicInfo &record)
+bool holdsQuotationMark(const Track &record)
 {
-    for (const std::string *text : {&record.strGameTitle, &record.strMajor, &record.strSub, &record.strMusicTitle}) {
+    for (const std::string *text : {&record.gameTitle, &record.major, &record.sub, &record.musicTitle}) {
         if (text->find('"') != std::string::npos)
             return true;
     }
@@ -261,13 +261,13 @@ bool holdsQuotationMark(const MusicInfo &record)
 
 // The writer puts texts between quotation marks without escaping, so a text
 // that holds one can read back as something else after a save.
-bool survivesSave(const MusicInfo &record)
+bool survivesSave(const Track &record)
 {
     std::vector<std::string> fields;
     const ParsedLine again = parseTrackLine(formatTrackLine(record), fields);
-    return again.error.empty() && again.record.strGameTitle == record.strGameTitle
-        && again.record.strMajor == record.strMajor && again.record.strSub == record.strSub
-        && again.record.strMusicTitle == record.strMusicTitle;
+    return again.error.empty() && again.record.gameTitle == record.gameTitle
+        && again.record.major == record.major && again.record.sub == record.sub
+        && again.record.musicTitle == record.musicTitle;
 }
 
 // How much text goes through the codec in one run: its set-up costs about
@@ -372,9 +372,9 @@ void keepEncodingReadable(std::string &out, ListEncoding encoding)
 
 } // unnamed
 
-std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &store)
+std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &store)
 {
-    store.booListChanged = VbFalse;
+    store.modified = false;
     store.encoding = detectListEncoding(fileBytes);
     fileBytes.remove_prefix(byteOrderMark(store.encoding).size());
     std::string fromUtf16; // the text of a UTF-16 file, read as UTF-8 from here on
@@ -386,12 +386,12 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &st
     const std::vector<std::string_view> rawLines = splitLines(fileBytes);
     LineDecoder decoder(fileBytes, rawLines, store.encoding);
     // Every line may be a record; reserving spares the copies of growing.
-    store.typMusicList.reserve(store.typMusicList.size() + rawLines.size());
+    store.tracks.reserve(store.tracks.size() + rawLines.size());
 
     std::vector<ListProblem> problems;
     std::vector<std::string> fields;
     const auto keep = [&](std::size_t lineIndex) {
-        store.keptLines.push_back({store.lngMusicCount, std::string(rawLines[lineIndex])});
+        store.keptLines.push_back({store.count(), std::string(rawLines[lineIndex])});
     };
     const auto report = [&](std::size_t lineIndex, ListProblem::Severity severity, std::string reason) {
         problems.push_back({static_cast<int>(lineIndex) + 1, severity, std::move(reason)});
@@ -426,29 +426,29 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &st
         for (std::string &warning : parsed.warnings)
             report(i, ListProblem::Severity::Warning, std::move(warning));
         if (parsed.hexCode)
-            store.booListChanged = VbTrue;
+            store.modified = true;
         store.addRecord(std::move(parsed.record));
     }
     return problems;
 }
 
-std::string formatTrackLine(const MusicInfo &record)
+std::string formatTrackLine(const Track &record)
 {
-    std::string line = CommonSecToTime(record.lngPlayTime);
-    for (const std::string *text : {&record.strGameTitle, &record.strMajor, &record.strSub}) {
+    std::string line = formatPlayTime(record.playTime);
+    for (const std::string *text : {&record.gameTitle, &record.major, &record.sub}) {
         line += ",\"";
         line += *text;
         line += '"';
     }
     line += ',';
-    line += record.curCode.toDecimalText();
+    line += record.code.toDecimalText();
     line += ",\"";
-    line += record.strMusicTitle;
+    line += record.musicTitle;
     line += '"';
     return line;
 }
 
-std::string writeTrackList(const ListStore &store)
+std::string writeTrackList(const TrackList &store)
 {
     std::string out;
     std::string pending; // records in UTF-8 not yet encoded
@@ -462,9 +462,9 @@ std::string writeTrackList(const ListStore &store)
         }
     };
 
-    for (std::int32_t i = 0; i < store.lngMusicCount; ++i) {
+    for (std::int32_t i = 0; i < store.count(); ++i) {
         writeKeptLines(i);
-        pending += formatTrackLine(store.typMusicList[static_cast<std::size_t>(i)]);
+        pending += formatTrackLine(store.tracks[static_cast<std::size_t>(i)]);
         pending += kLineEnd;
         if (pending.size() >= kCodecRunBytes) {
             appendEncoded(out, pending, store.encoding);

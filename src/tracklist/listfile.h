@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracklist/liststore.h"
+#include "tracklist/tracklist.h"
 
 #include <string>
 #include <string_view>
@@ -22,13 +22,13 @@ struct ListProblem
 // lines and blank lines skipped, every track line converted to a record in
 // file order. Lines that cannot be read are reported as errors and kept in the
 // store as KeptLine; lines with a doubtful play time are loaded and reported as
-// warnings. Clears booListChanged first and sets it for hexadecimal codes.
-std::vector<ListProblem> readTrackList(std::string_view fileBytes, ListStore &store);
+// warnings. Clears modified first and sets it for hexadecimal codes.
+std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &store);
 
 // One record in the writer's layout, UTF-8, without a line end:
 // 01:35,"Alpha","m1","s2",18,"Opening Theme"
-std::string formatTrackLine(const MusicInfo &record);
+std::string formatTrackLine(const Track &record);
 
 // The whole file as a save writes it: every record in index order with the
 // kept lines at their places, each line ended by CR LF, in the store's encoding.
-std::string writeTrackList(const ListStore &store);
+std::string writeTrackList(const TrackList &store);

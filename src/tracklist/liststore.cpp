@@ -1,15 +1,14 @@
-#include "tracklist/liststore.h"
+#include "tracklist/tracklist.h"
 
 #include <utility>
 
-void ListStore::addRecord(MusicInfo record)
+void TrackList::addRecord(Track record)
 {
-    typMusicList.push_back(std::move(record));
-    ++lngMusicCount;
+    tracks.push_back(std::move(record));
 }
 
-void ListStore::storePlayTime(std::int32_t seconds)
+void TrackList::storePlayTime(std::int32_t seconds)
 {
-    typMusicList.at(static_cast<std::size_t>(lngPlayLoc)).lngPlayTime = seconds;
-    booListChanged = VbTrue;
+    tracks.at(static_cast<std::size_t>(current)).playTime = seconds;
+    modified = true;
 }

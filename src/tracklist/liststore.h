@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracklist/musicinfo.h"
+#include "tracklist/track.h"
 
 #include <cstdint>
 #include <string>
@@ -23,18 +23,18 @@ struct KeptLine
 };
 
 // The in-memory track list: filled once by the reader, read by everything else.
-struct ListStore
+struct TrackList
 {
-    std::vector<MusicInfo> typMusicList;
-    std::int32_t lngMusicCount = 0;
-    std::int32_t lngPlayLoc = 0;
-    VbBool booListChanged = VbFalse;
+    std::vector<Track> tracks;
+    std::int32_t current = 0;
+    bool modified = false;
 
     ListEncoding encoding = ListEncoding::ShiftJis;
     std::vector<KeptLine> keptLines;
 
+    std::int32_t count() const { return static_cast<std::int32_t>(tracks.size()); }
     // Grows the list by exactly one record.
-    void addRecord(MusicInfo record);
+    void addRecord(Track record);
     // Stores the elapsed seconds as the current track's play time and marks the
     // list changed, even when the value is the same as before.
     void storePlayTime(std::int32_t seconds);

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-void CommonSplitFields(std::string_view line, std::int16_t lastIndex, std::vector<std::string> &fields)
+void splitFields(std::string_view line, std::int16_t lastIndex, std::vector<std::string> &fields)
 {
     // Cleared rather than replaced, so that a caller that hands the same
     // vector from line to line keeps the strings' memory.

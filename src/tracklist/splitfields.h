@@ -9,4 +9,4 @@
 // lastIndex. The quotation marks stay in the fields; everything from the comma
 // that would start field lastIndex + 1 on is ignored; fields the line does not
 // reach are empty. Nothing is trimmed.
-void CommonSplitFields(std::string_view line, std::int16_t lastIndex, std::vector<std::string> &fields);
+void splitFields(std::string_view line, std::int16_t lastIndex, std::vector<std::string> &fields);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracklist/liststore.h"
+#include "tracklist/tracklist.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "ui/formmain.h"
 
-#include "tracklist/liststore.h"
+#include "tracklist/tracklist.h"
 #include "ui/flexgrid.h"
 #include "ui/textwidthmodel.h"
 #include "ui/widesttext.h"
@@ -31,7 +31,7 @@ qint32 roundHalfEven(double value)
 
 } // namespace
 
-FormMain::FormMain(ListStore &store, QWidget *parent)
+FormMain::FormMain(TrackList &store, QWidget *parent)
     : QWidget(parent)
     , Label1(new QLabel(QStringLiteral("ゲーム名："), this))
     , LblGameTitle(new QLabel(this))
@@ -97,17 +97,17 @@ float FormMain::textWidthTwips(const QString &text) const
     return static_cast<float>(metrics.horizontalAdvance(text) * kTwipsPerInch / logicalDpiX());
 }
 
-void FormMain::FormMainRefreshPlayList(qint32 lngForcusLoc, VbBool booListRefresh, VbBool booTopMove)
+void FormMain::refreshPlayList(qint32 trackIndex, bool rebuild, bool moveToTop)
 {
     GridPlayList->setVisible(false);
-    if (booListRefresh == VbTrue)
+    if (rebuild)
         rebuildPlayList();
     // An empty list has no row to scroll to or select.
-    const bool rowExists = lngForcusLoc >= 0 && lngForcusLoc + 1 < GridPlayList->rows();
-    if (rowExists && booTopMove == VbTrue)
-        GridPlayList->setTopRow(lngForcusLoc + 1);
+    const bool rowExists = trackIndex >= 0 && trackIndex + 1 < GridPlayList->rows();
+    if (rowExists && moveToTop)
+        GridPlayList->setTopRow(trackIndex + 1);
     if (rowExists) {
-        GridPlayList->setRow(lngForcusLoc + 1);
+        GridPlayList->setRow(trackIndex + 1);
         GridPlayList->setRowSel(GridPlayList->row());
         GridPlayList->setCol(GridPlayList->fixedCols());
         GridPlayList->setColSel(GridPlayList->cols() - 1);
@@ -132,9 +132,9 @@ void FormMain::rebuildPlayList()
         widths[col].add(GridPlayList->text());
     }
 
-    GridPlayList->setRows(m_store.lngMusicCount + 1);
-    for (qint32 i = 0; i < m_store.lngMusicCount; ++i) {
-        FormMainRefreshPlayListRow(i);
+    GridPlayList->setRows(m_store.count() + 1);
+    for (qint32 i = 0; i < m_store.count(); ++i) {
+        refreshRow(i);
         for (int col = 0; col < 3; ++col) {
             GridPlayList->setCol(col);
             widths[col].add(GridPlayList->text());
@@ -148,13 +148,13 @@ void FormMain::rebuildPlayList()
     }
 }
 
-void FormMain::FormMainRefreshPlayListRow(qint32 lngForcusLoc)
+void FormMain::refreshRow(qint32 trackIndex)
 {
-    const MusicInfo &track = m_store.typMusicList[static_cast<std::size_t>(lngForcusLoc)];
-    const QRgb shade = track.lngPlayTime > 0 ? kShadeStored : kShadeNoTime;
-    const QString texts[] = {QString::number(lngForcusLoc + 1), QString::fromStdString(track.strGameTitle),
-                             QString::fromStdString(track.strMusicTitle)};
-    GridPlayList->setRow(lngForcusLoc + 1);
+    const Track &track = m_store.tracks[static_cast<std::size_t>(trackIndex)];
+    const QRgb shade = track.playTime > 0 ? kShadeStored : kShadeNoTime;
+    const QString texts[] = {QString::number(trackIndex + 1), QString::fromStdString(track.gameTitle),
+                             QString::fromStdString(track.musicTitle)};
+    GridPlayList->setRow(trackIndex + 1);
     for (int col = 0; col < 3; ++col) {
         GridPlayList->setCol(col);
         GridPlayList->setText(texts[col]);

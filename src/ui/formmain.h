@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracklist/musicinfo.h"
+#include "tracklist/track.h"
 
 #include <QWidget>
 
@@ -10,7 +10,7 @@ class QCloseEvent;
 class QLabel;
 class QPushButton;
 class QTimer;
-struct ListStore;
+struct TrackList;
 
 // The one window: value labels, check boxes, buttons, the playlist grid and
 // the one-second timer, at fixed positions given in twips.
@@ -19,7 +19,7 @@ class FormMain : public QWidget
     Q_OBJECT
 
 public:
-    explicit FormMain(ListStore &store, QWidget *parent = nullptr);
+    explicit FormMain(TrackList &store, QWidget *parent = nullptr);
 
     QLabel *Label1;
     QLabel *LblGameTitle;
@@ -37,11 +37,11 @@ public:
     // Width of the text in the window's font, in twips.
     float textWidthTwips(const QString &text) const;
 
-    // Rebuilds the grid when booListRefresh is VbTrue, scrolls the track's row
-    // to the top when booTopMove is VbTrue, selects that row and shows the window.
-    void FormMainRefreshPlayList(qint32 lngForcusLoc, VbBool booListRefresh, VbBool booTopMove);
+    // Rebuilds the grid when rebuild is true, scrolls the track's row
+    // to the top when moveToTop is true, selects that row and shows the window.
+    void refreshPlayList(qint32 trackIndex, bool rebuild, bool moveToTop);
     // Writes one track's row: number, titles, and its shade.
-    void FormMainRefreshPlayListRow(qint32 lngForcusLoc);
+    void refreshRow(qint32 trackIndex);
 
 signals:
     // Emitted from the close event; a receiver may ignore() it to keep the window.
@@ -56,5 +56,5 @@ private:
     void rebuildPlayList();
     QRect twipsRect(int left, int top, int width, int height) const;
 
-    ListStore &m_store;
+    TrackList &m_store;
 };

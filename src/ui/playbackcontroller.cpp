@@ -13,9 +13,9 @@
 #include <cmath>
 #include <iostream>
 
-PlaybackController::PlaybackController(FormMain &form, Common &common, ProgramLifecycle &lifecycle)
+PlaybackController::PlaybackController(FormMain &form, PlayerState &player, ProgramLifecycle &lifecycle)
     : m_form(form)
-    , m_common(common)
+    , m_player(player)
     , m_lifecycle(lifecycle)
 {
     connect(form.Timer2, &QTimer::timeout, this, &PlaybackController::onTimer2Tick);
@@ -31,20 +31,20 @@ PlaybackController::PlaybackController(FormMain &form, Common &common, ProgramLi
 
 bool PlaybackController::load()
 {
-    if (!m_lifecycle.CommonProgramStart())
+    if (!m_lifecycle.start())
         return false;
-    ListStore &list = m_common.list;
+    TrackList &list = m_player.list;
     if (!hasTracks()) {
         // Nothing to play: the header row alone, and the timer stays off.
-        m_form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+        m_form.refreshPlayList(0, true, false);
         return true;
     }
     m_changing = true;
-    list.lngPlayLoc = m_form.ChkShufflePlay->isChecked() ? FormMainGetRandom() : 0;
-    m_form.FormMainRefreshPlayList(list.lngPlayLoc, VbTrue, VbFalse);
+    list.current = m_form.ChkShufflePlay->isChecked() ? randomIndex() : 0;
+    m_form.refreshPlayList(list.current, true, false);
     playCurrentTrack();
-    m_form.FormMainRefreshPlayList(list.lngPlayLoc, VbFalse, VbTrue);
-    FormMainRefreshPlayInfo(list.lngPlayLoc);
+    m_form.refreshPlayList(list.current, false, true);
+    showTrackInfo(list.current);
     m_changing = false;
     m_form.Timer2->start();
     m_form.activateWindow();
@@ -57,10 +57,10 @@ void PlaybackController::onTimer2Tick()
 {
     if (m_changing || !hasTracks())
         return;
-    ++lngPlayCount;
+    ++elapsed;
     showPlayTime();
     m_form.LblPlayTime->repaint();
-    if (lngPlayCount > lngPlayLimit && !m_form.ChkLoop->isChecked())
+    if (elapsed > playLimit && !m_form.ChkLoop->isChecked())
         submit({Entry::Tick});
 }
 
@@ -107,29 +107,29 @@ void PlaybackController::finishInput()
 
 void PlaybackController::run(const Command &command)
 {
-    ListStore &list = m_common.list;
+    TrackList &list = m_player.list;
     m_changing = true;
     switch (command.entry) {
     case Entry::Tick:
     case Entry::Next:
         m_form.Timer2->stop();
         nextTrackIndex();
-        changeTrack(VbFalse, VbTrue);
+        changeTrack(false, true);
         break;
     case Entry::GetTime:
         m_form.Timer2->stop();
-        list.storePlayTime(lngPlayCount);
-        m_form.FormMainRefreshPlayListRow(list.lngPlayLoc);
+        list.storePlayTime(elapsed);
+        m_form.refreshRow(list.current);
         nextTrackIndex();
-        changeTrack(VbFalse, VbTrue);
+        changeTrack(false, true);
         break;
     case Entry::Grid:
-        if (command.gridRow < 1 || command.gridRow > list.lngMusicCount)
+        if (command.gridRow < 1 || command.gridRow > list.count())
             break; // the header row holds no track
         m_form.GridPlayList->setEnabled(false);
         m_form.Timer2->stop();
-        list.lngPlayLoc = command.gridRow - 1;
-        changeTrack(VbFalse, VbFalse);
+        list.current = command.gridRow - 1;
+        changeTrack(false, false);
         m_form.GridPlayList->setEnabled(true);
         m_form.GridPlayList->setFocus();
         break;
@@ -140,27 +140,27 @@ void PlaybackController::run(const Command &command)
 
 void PlaybackController::nextTrackIndex()
 {
-    ListStore &list = m_common.list;
+    TrackList &list = m_player.list;
     if (m_form.ChkShufflePlay->isChecked()) {
-        list.lngPlayLoc = FormMainGetRandom();
+        list.current = randomIndex();
         return;
     }
-    ++list.lngPlayLoc;
-    if (list.lngPlayLoc > list.lngMusicCount - 1)
-        list.lngPlayLoc = 0;
+    ++list.current;
+    if (list.current > list.count() - 1)
+        list.current = 0;
 }
 
-void PlaybackController::changeTrack(VbBool booListRefresh, VbBool booTopMove)
+void PlaybackController::changeTrack(bool rebuild, bool moveToTop)
 {
-    const qint32 index = m_common.list.lngPlayLoc;
+    const qint32 index = m_player.list.current;
     playCurrentTrack();
-    m_form.FormMainRefreshPlayList(index, booListRefresh, booTopMove);
-    FormMainRefreshPlayInfo(index);
+    m_form.refreshPlayList(index, rebuild, moveToTop);
+    showTrackInfo(index);
 }
 
 void PlaybackController::playCurrentTrack()
 {
-    const auto error = m_lifecycle.emulator().CommonPlayMusic(m_common.list, m_common.list.lngPlayLoc);
+    const auto error = m_lifecycle.emulator().play(m_player.list, m_player.list.current);
     if (!error)
         return;
     // Once is enough: when the emulator is gone every later change fails too.
@@ -171,26 +171,26 @@ void PlaybackController::playCurrentTrack()
     }
 }
 
-void PlaybackController::FormMainRefreshPlayInfo(qint32 lngForcusLoc)
+void PlaybackController::showTrackInfo(qint32 trackIndex)
 {
-    const MusicInfo &track = m_common.list.typMusicList.at(static_cast<std::size_t>(lngForcusLoc));
-    m_form.LblGameTitle->setText(QString::fromStdString(track.strGameTitle));
-    m_form.LblMusicTitle->setText(QString::fromStdString(track.strMusicTitle));
-    lngMusicTime = track.lngPlayTime;
-    lngPlayLimit = track.lngPlayTime > 0 ? track.lngPlayTime : m_common.settings.lngDefaultPlayTime;
-    lngPlayCount = 0;
+    const Track &track = m_player.list.tracks.at(static_cast<std::size_t>(trackIndex));
+    m_form.LblGameTitle->setText(QString::fromStdString(track.gameTitle));
+    m_form.LblMusicTitle->setText(QString::fromStdString(track.musicTitle));
+    storedTime = track.playTime;
+    playLimit = track.playTime > 0 ? track.playTime : m_player.settings.defaultPlayTime;
+    elapsed = 0;
     showPlayTime();
 }
 
-qint32 PlaybackController::FormMainGetRandom()
+qint32 PlaybackController::randomIndex()
 {
-    const double product = static_cast<double>(m_common.nextRandom()) * m_common.list.lngMusicCount;
+    const double product = static_cast<double>(m_player.nextRandom()) * m_player.list.count();
     return static_cast<qint32>(std::floor(product));
 }
 
 void PlaybackController::showPlayTime()
 {
-    const std::string text = CommonSecToTime(lngPlayCount) + "/" + CommonSecToTime(lngMusicTime);
+    const std::string text = formatPlayTime(elapsed) + "/" + formatPlayTime(storedTime);
     m_form.LblPlayTime->setText(QString::fromStdString(text));
 }
 
@@ -207,7 +207,7 @@ void PlaybackController::onClosing(QCloseEvent *event)
     if (!m_ended) {
         m_ended = true;
         m_form.Timer2->stop();
-        m_lifecycle.CommonProgramEnd();
+        m_lifecycle.shutDown();
     }
     event->accept();
 }

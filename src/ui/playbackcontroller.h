@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/lifecycle.h"
 
 #include <QObject>
@@ -20,7 +20,7 @@ class PlaybackController : public QObject
     Q_OBJECT
 
 public:
-    PlaybackController(FormMain &form, Common &common, ProgramLifecycle &lifecycle);
+    PlaybackController(FormMain &form, PlayerState &player, ProgramLifecycle &lifecycle);
 
     // The window's load event. False when the program must end now (start-up
     // has told the user why).
@@ -32,12 +32,12 @@ public:
     void onCmdGetTimeClick();
     void onGridPlayListActivate(); // double-click, Enter or Space
 
-    void FormMainRefreshPlayInfo(qint32 lngForcusLoc);
-    qint32 FormMainGetRandom();
+    void showTrackInfo(qint32 trackIndex);
+    qint32 randomIndex();
 
-    qint32 lngPlayCount = 0;
-    qint32 lngMusicTime = 0;
-    qint32 lngPlayLimit = 0;
+    qint32 elapsed = 0;
+    qint32 storedTime = 0;
+    qint32 playLimit = 0;
 
     bool isChanging() const { return m_changing; }
 
@@ -49,18 +49,18 @@ private:
         qint32 gridRow = 0; // the grid's row when the user acted
     };
 
-    bool hasTracks() const { return m_common.list.lngMusicCount > 0; }
+    bool hasTracks() const { return m_player.list.count() > 0; }
     void submit(Command command);
     void run(const Command &command);
     void finishInput();
     void nextTrackIndex();
-    void changeTrack(VbBool booListRefresh, VbBool booTopMove);
+    void changeTrack(bool rebuild, bool moveToTop);
     void playCurrentTrack();
     void showPlayTime();
     void onClosing(QCloseEvent *event);
 
     FormMain &m_form;
-    Common &m_common;
+    PlayerState &m_player;
     ProgramLifecycle &m_lifecycle;
     bool m_changing = false;
     bool m_closeRequested = false;

@@ -6,7 +6,7 @@
 #include "order.h"
 
 #include "emulator/commandline.h"
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 
 #include <windows.h>
 

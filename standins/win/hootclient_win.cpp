@@ -16,7 +16,7 @@
 #include "../jsonstring.h"
 #include "order.h"
 
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 
 #include <windows.h>
 #include <shellapi.h>

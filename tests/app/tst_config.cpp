@@ -133,7 +133,7 @@ TEST(TextToInt32, ReadsWholeNumbersAndRoundsHalvesToEven)
     }
 }
 
-TEST(CommonGetIniString, CutsCommentTrimsAndRemovesTabs)
+TEST(iniString, CutsCommentTrimsAndRemovesTabs)
 {
     const TempDir dir;
     const struct
@@ -154,46 +154,45 @@ TEST(CommonGetIniString, CutsCommentTrimsAndRemovesTabs)
         {"missing key", "w=1", ""},
     };
     Settings settings;
-    settings.strIniPath = dir.path() + "/t.ini";
+    settings.iniPath = dir.path() + "/t.ini";
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         dir.write("t.ini", "[config]\r\n" + c.line + "\r\n");
-        EXPECT_EQ(CommonGetIniString(settings, dir.path(), "config", "v", VbFalse), c.result);
+        EXPECT_EQ(iniString(settings, dir.path(), "config", "v", false), c.result);
     }
-    settings.strIniPath = dir.path() + "/missing.ini";
-    EXPECT_EQ(CommonGetIniString(settings, dir.path(), "config", "v", VbFalse), "");
+    settings.iniPath = dir.path() + "/missing.ini";
+    EXPECT_EQ(iniString(settings, dir.path(), "config", "v", false), "");
 }
 
-TEST(CommonGetIniString, PathFlagMakesValueAbsolute)
+TEST(iniString, PathFlagMakesValueAbsolute)
 {
     const TempDir dir;
     const struct
     {
         const char *name;
         std::string value;
-        VbBool pathFlag;
+        bool pathFlag;
         std::string result;
     } cases[] = {
-        {"relative path under current directory", "music\\a.lst", VbTrue, "C:\\work\\music\\a.lst"},
-        {"path from the root gets the drive", "\\music\\a.lst", VbTrue, "C:\\music\\a.lst"},
-        {"path with a drive unchanged", "D:\\a.lst", VbTrue, "D:\\a.lst"},
-        {"drive-relative path unchanged", "D:a.lst", VbTrue, "D:a.lst"},
-        {"one character", "a", VbTrue, "C:\\work\\a"},
-        {"empty value stays empty", "", VbTrue, ""},
-        {"comment only becomes the directory", ";x", VbTrue, "C:\\work\\"},
-        {"flag false leaves relative path", "music\\a.lst", VbFalse, "music\\a.lst"},
-        {"flag 1 is not true", "music\\a.lst", 1, "music\\a.lst"},
+        {"relative path under current directory", "music\\a.lst", true, "C:\\work\\music\\a.lst"},
+        {"path from the root gets the drive", "\\music\\a.lst", true, "C:\\music\\a.lst"},
+        {"path with a drive unchanged", "D:\\a.lst", true, "D:\\a.lst"},
+        {"drive-relative path unchanged", "D:a.lst", true, "D:a.lst"},
+        {"one character", "a", true, "C:\\work\\a"},
+        {"empty value stays empty", "", true, ""},
+        {"comment only becomes the directory", ";x", true, "C:\\work\\"},
+        {"flag false leaves relative path", "music\\a.lst", false, "music\\a.lst"},
     };
     Settings settings;
-    settings.strIniPath = dir.path() + "/t.ini";
+    settings.iniPath = dir.path() + "/t.ini";
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         dir.write("t.ini", "[paths]\nlist=" + c.value + "\n");
-        EXPECT_EQ(CommonGetIniString(settings, "C:\\work", "paths", "list", c.pathFlag), c.result);
+        EXPECT_EQ(iniString(settings, "C:\\work", "paths", "list", c.pathFlag), c.result);
     }
 }
 
-TEST(CommonReadConfig, ReadsTheThreeSettings)
+TEST(readSettings, ReadsTheThreeSettings)
 {
     const struct
     {
@@ -213,16 +212,16 @@ TEST(CommonReadConfig, ReadsTheThreeSettings)
         const TempDir dir;
         dir.write("tl.ini", c.file);
         Settings settings;
-        const std::optional<ConfigError> error = CommonReadConfig(dir.path(), settings);
+        const std::optional<ConfigError> error = readSettings(dir.path(), settings);
         ASSERT_FALSE(error) << error->message;
-        EXPECT_EQ(settings.strIniPath, dir.path() + "/tl.ini");
-        EXPECT_EQ(settings.lngDefaultPlayTime, c.defaultPlayTime);
-        EXPECT_EQ(settings.lngHootInitWaitTime, c.hootInitWaitTime);
-        EXPECT_EQ(settings.lngDriverInitWaitTime, c.driverInitWaitTime);
+        EXPECT_EQ(settings.iniPath, dir.path() + "/tl.ini");
+        EXPECT_EQ(settings.defaultPlayTime, c.defaultPlayTime);
+        EXPECT_EQ(settings.emulatorStartWait, c.hootInitWaitTime);
+        EXPECT_EQ(settings.driverStartWait, c.driverInitWaitTime);
     }
 }
 
-TEST(CommonReadConfig, ErrorNamesFileKeyAndText)
+TEST(readSettings, ErrorNamesFileKeyAndText)
 {
     const std::string rest = "HootInitWaitTime=1\nDriverInitWaitTime=1\n";
     const struct
@@ -267,7 +266,7 @@ TEST(CommonReadConfig, ErrorNamesFileKeyAndText)
         if (c.file)
             dir.write("tl.ini", *c.file);
         Settings settings;
-        const std::optional<ConfigError> error = CommonReadConfig(dir.path(), settings);
+        const std::optional<ConfigError> error = readSettings(dir.path(), settings);
         ASSERT_TRUE(error);
         EXPECT_EQ(error->key, c.key);
         EXPECT_EQ(error->lineNumber, c.lineNumber);

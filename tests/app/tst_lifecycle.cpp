@@ -1,7 +1,7 @@
 // Start-up and shut-down against a fake emulator, in a folder of their own.
 
 #include "../emulator/fakeplatform.h"
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "app/savefile.h"
 #include "scopedenv.h"
@@ -52,11 +52,11 @@ void writeFile(const std::string &path, const std::string &bytes)
 // One run of the program's start and end, on a fake emulator.
 struct ProgramRun
 {
-    explicit ProgramRun(const std::string &folder) : lifecycle(common, platform, dialogs, platform.pumps(), folder) {}
+    explicit ProgramRun(const std::string &folder) : lifecycle(player, platform, dialogs, platform.pumps(), folder) {}
 
     FakePlatform platform;
     ScriptedDialogs dialogs;
-    Common common;
+    PlayerState player;
     ProgramLifecycle lifecycle;
 };
 
@@ -78,11 +78,11 @@ protected:
 TEST_F(LifecycleTest, StartLoadsTheListAndBringsUpTheEmulator)
 {
     auto run = newRun();
-    ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+    ASSERT_TRUE(run->lifecycle.start());
     EXPECT_TRUE(run->dialogs.shown.empty());
-    EXPECT_EQ(run->common.list.lngMusicCount, 2);
-    EXPECT_EQ(run->common.settings.lngDefaultPlayTime, 120);
-    EXPECT_EQ(run->common.list.booListChanged, VbTrue) << "a hexadecimal code marks the list changed";
+    EXPECT_EQ(run->player.list.count(), 2);
+    EXPECT_EQ(run->player.settings.defaultPlayTime, 120);
+    EXPECT_EQ(run->player.list.modified, true) << "a hexadecimal code marks the list changed";
     EXPECT_EQ(run->platform.clientOrders(), std::vector<std::string>{"hootclient override"});
 }
 
@@ -122,7 +122,7 @@ TEST_F(LifecycleTest, StartStopsWithOneMessage)
         auto run = newRun();
         c.arrange(m_dir, *run);
         const std::string listBefore = readFile(m_dir.file("tl.lst"));
-        EXPECT_FALSE(run->lifecycle.CommonProgramStart());
+        EXPECT_FALSE(run->lifecycle.start());
         ASSERT_EQ(run->dialogs.shown.size(), 1u);
         EXPECT_NE(run->dialogs.shown[0].find(c.message), std::string::npos) << run->dialogs.shown[0];
         EXPECT_EQ(readFile(m_dir.file("tl.lst")), listBefore);
@@ -137,14 +137,14 @@ TEST_F(LifecycleTest, StartStopsWithOneMessage)
 TEST_F(LifecycleTest, SecondInstanceReadsNothing)
 {
     auto first = newRun();
-    ASSERT_TRUE(first->lifecycle.CommonProgramStart());
+    ASSERT_TRUE(first->lifecycle.start());
     std::filesystem::remove(m_dir.file("tl.ini")); // would fail a second reading
 
     auto second = newRun();
-    EXPECT_FALSE(second->lifecycle.CommonProgramStart());
+    EXPECT_FALSE(second->lifecycle.start());
     EXPECT_EQ(second->dialogs.shown, std::vector<std::string>{"既に起動されています。"});
     EXPECT_TRUE(second->platform.calls().empty()) << "no emulator is looked for or started";
-    EXPECT_EQ(second->common.list.lngMusicCount, 0);
+    EXPECT_EQ(second->player.list.count(), 0);
 }
 
 TEST_F(LifecycleTest, UnreadableLinesAreShownOnceAndKept)
@@ -154,18 +154,18 @@ TEST_F(LifecycleTest, UnreadableLinesAreShownOnceAndKept)
         list += "broken line\r\n";
     writeFile(m_dir.file("tl.lst"), list);
     auto run = newRun();
-    ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+    ASSERT_TRUE(run->lifecycle.start());
     ASSERT_EQ(run->dialogs.shown.size(), 1u);
     const std::string &message = run->dialogs.shown[0];
     EXPECT_NE(message.find("2 行目"), std::string::npos);
     EXPECT_NE(message.find("21 行目"), std::string::npos);
     EXPECT_EQ(message.find("22 行目"), std::string::npos) << "only the first 20 are named";
     EXPECT_NE(message.find("ほか 5 行"), std::string::npos);
-    EXPECT_EQ(run->common.list.lngMusicCount, 1);
+    EXPECT_EQ(run->player.list.count(), 1);
 
-    run->common.list.storePlayTime(42);
+    run->player.list.storePlayTime(42);
     run->dialogs.answerYes = true;
-    run->lifecycle.CommonProgramEnd();
+    run->lifecycle.shutDown();
     EXPECT_EQ(readFile(m_dir.file("tl.lst")), "00:42" + list.substr(5)) << "broken lines stay in place";
 }
 
@@ -194,11 +194,11 @@ TEST_F(LifecycleTest, EndAsksOnlyForAChangedListAndSavesOnYes)
         writeFile(m_dir.file("tl.lst"), c.list);
         std::filesystem::remove(m_dir.file("tl.lst.bak"));
         auto run = newRun();
-        ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+        ASSERT_TRUE(run->lifecycle.start());
         if (c.storeTime)
-            run->common.list.storePlayTime(7);
+            run->player.list.storePlayTime(7);
         run->dialogs.answerYes = c.answerYes;
-        run->lifecycle.CommonProgramEnd();
+        run->lifecycle.shutDown();
 
         EXPECT_EQ(run->dialogs.asked.size(), c.expectQuestion ? 1u : 0u);
         if (c.expectQuestion)
@@ -217,9 +217,9 @@ TEST_F(LifecycleTest, EmulatorIsEndedAfterTheSaveOnlyWhenStartedHere)
         auto run = newRun();
         if (alreadyRunning)
             run->platform.windowPresentFromStart();
-        ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+        ASSERT_TRUE(run->lifecycle.start());
         run->dialogs.answerYes = true;
-        run->lifecycle.CommonProgramEnd();
+        run->lifecycle.shutDown();
         EXPECT_EQ(run->platform.calls({"terminate"}).size(), alreadyRunning ? 0u : 1u);
     }
 }
@@ -227,13 +227,13 @@ TEST_F(LifecycleTest, EmulatorIsEndedAfterTheSaveOnlyWhenStartedHere)
 TEST_F(LifecycleTest, FailedSaveLeavesTheListIntact)
 {
     auto run = newRun();
-    ASSERT_TRUE(run->lifecycle.CommonProgramStart());
+    ASSERT_TRUE(run->lifecycle.start());
     // The backup cannot be written (root ignores read-only folders; a folder
     // in its place stops it for everyone).
     std::filesystem::create_directory(m_dir.file("tl.lst.bak"));
-    run->common.list.storePlayTime(99);
+    run->player.list.storePlayTime(99);
     run->dialogs.answerYes = true;
-    run->lifecycle.CommonProgramEnd();
+    run->lifecycle.shutDown();
     EXPECT_EQ(readFile(m_dir.file("tl.lst")), kList);
     ASSERT_EQ(run->dialogs.shown.size(), 1u);
     EXPECT_NE(run->dialogs.shown[0].find("tl.lst は元のままです"), std::string::npos);

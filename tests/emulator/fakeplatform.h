@@ -1,6 +1,6 @@
 #pragma once
 
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 #include "emulator/platform.h"
 
 #include <chrono>

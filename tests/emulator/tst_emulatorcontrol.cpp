@@ -1,4 +1,4 @@
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 
 #include "fakeplatform.h"
 
@@ -20,18 +20,18 @@ static constexpr const char *kHootStart = "start [hoot.exe] minimized";
 static Settings testSettings()
 {
     Settings settings;
-    settings.lngHootInitWaitTime = 700;
-    settings.lngDriverInitWaitTime = 300;
+    settings.emulatorStartWait = 700;
+    settings.driverStartWait = 300;
     return settings;
 }
 
-static MusicInfo track(std::string title, std::string major, std::string sub, std::int64_t code)
+static Track track(std::string title, std::string major, std::string sub, std::int64_t code)
 {
-    MusicInfo record;
-    record.strGameTitle = std::move(title);
-    record.strMajor = std::move(major);
-    record.strSub = std::move(sub);
-    record.curCode = Currency::fromRaw(code * Currency::kScale);
+    Track record;
+    record.gameTitle = std::move(title);
+    record.major = std::move(major);
+    record.sub = std::move(sub);
+    record.code = TrackCode::fromRaw(code * TrackCode::kScale);
     return record;
 }
 
@@ -39,16 +39,16 @@ struct Rig
 {
     FakePlatform platform;
     Settings settings = testSettings();
-    EmulatorControl control{platform, settings, platform.pumps()};
+    Emulator control{platform, settings, platform.pumps()};
 };
 
-// --- CommonHootStart and CommonHootEnd ---
+// --- attach and release ---
 
 struct AttachCase
 {
     const char *name;
     Script script;
-    Lines expected; // start, pause and terminate calls, CommonHootEnd included
+    Lines expected; // start, pause and terminate calls, release included
     ProcessId hootProcess;
 };
 
@@ -67,17 +67,17 @@ TEST_P(Attach, LaunchesOnlyWhenNoWindowAndEndsOnlyWhatItLaunched)
     Rig rig;
     c.script(rig.platform);
 
-    ASSERT_FALSE(rig.control.CommonHootStart().has_value());
-    EXPECT_EQ(rig.control.state().lngHootProcess, c.hootProcess);
-    rig.control.CommonHootEnd();
-    rig.control.CommonHootEnd(); // a second end leaves everything alone
+    ASSERT_FALSE(rig.control.attach().has_value());
+    EXPECT_EQ(rig.control.state().startedProcess, c.hootProcess);
+    rig.control.release();
+    rig.control.release(); // a second end leaves everything alone
 
     EXPECT_EQ(rig.platform.calls({"start", "pause", "terminate"}), c.expected);
-    EXPECT_EQ(rig.control.state().lngHootProcess, -1);
+    EXPECT_EQ(rig.control.state().startedProcess, -1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EmulatorControl, Attach,
+    Emulator, Attach,
     testing::Values(
         AttachCase{"found_running_is_left_running",
                    [](FakePlatform &p) { p.windowPresentFromStart(); },
@@ -103,12 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
                    0}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(EmulatorControl, WindowLooksPumpEverythingAndPausesHoldInputBack)
+TEST(Emulator, WindowLooksPumpEverythingAndPausesHoldInputBack)
 {
     Rig rig;
     rig.platform.windowAfterLooks(2);
 
-    ASSERT_FALSE(rig.control.CommonHootStart().has_value());
+    ASSERT_FALSE(rig.control.attach().has_value());
 
     const Lines expected{"findWindow: NotFound", kHootStart, "pump all", "findWindow: NotFound",
                          "hasExited [hoot.exe]: no", "pause 50 all", "pump all", "findWindow: Found",
@@ -122,7 +122,7 @@ struct AttachFailureCase
     Script script;
     std::string message;
     Lines expected; // start and terminate calls
-    ProcessId hootProcess; // what CommonHootEnd is left to end
+    ProcessId hootProcess; // what release is left to end
 };
 
 static void PrintTo(const AttachFailureCase &c, std::ostream *os)
@@ -140,16 +140,16 @@ TEST_P(AttachFailure, ReportsWhatHappened)
     Rig rig;
     c.script(rig.platform);
 
-    const auto error = rig.control.CommonHootStart();
+    const auto error = rig.control.attach();
 
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->message, c.message);
     EXPECT_EQ(rig.platform.calls({"start", "terminate"}), c.expected);
-    EXPECT_EQ(rig.control.state().lngHootProcess, c.hootProcess);
+    EXPECT_EQ(rig.control.state().startedProcess, c.hootProcess);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EmulatorControl, AttachFailure,
+    Emulator, AttachFailure,
     testing::Values(
         AttachFailureCase{"no_display",
                           [](FakePlatform &p) { p.noDisplay(); },
@@ -186,13 +186,13 @@ INSTANTIATE_TEST_SUITE_P(
                           -1}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(EmulatorControl, WindowLimitCountsFromTheFirstStart)
+TEST(Emulator, WindowLimitCountsFromTheFirstStart)
 {
     Rig rig;
     rig.platform.emulatorDiesBeforeWindow(1);
     rig.platform.windowAfterLooks(0);
 
-    const auto error = rig.control.CommonHootStart();
+    const auto error = rig.control.attach();
 
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->message, "hoot.exe のウィンドウが 60 秒以内に現れませんでした。");
@@ -200,12 +200,12 @@ TEST(EmulatorControl, WindowLimitCountsFromTheFirstStart)
     EXPECT_LT(rig.platform.now(), std::chrono::milliseconds(60050));
 }
 
-// --- CommonPlayMusic ---
+// --- play ---
 
 struct PlayCase
 {
     const char *name;
-    std::vector<MusicInfo> tracks; // played one after the other
+    std::vector<Track> tracks; // played one after the other
     Lines expected;                // start and pause calls after the attach
 };
 
@@ -223,14 +223,14 @@ TEST_P(Play, SelectsTheGameOnlyWhenItChanged)
     const PlayCase &c = GetParam();
     Rig rig;
     rig.platform.windowPresentFromStart();
-    ASSERT_FALSE(rig.control.CommonHootStart().has_value());
+    ASSERT_FALSE(rig.control.attach().has_value());
     rig.platform.clearCalls();
-    ListStore store;
-    for (const MusicInfo &record : c.tracks)
+    TrackList store;
+    for (const Track &record : c.tracks)
         store.addRecord(record);
 
-    for (std::int32_t index = 0; index < store.lngMusicCount; ++index)
-        ASSERT_FALSE(rig.control.CommonPlayMusic(store, index).has_value());
+    for (std::int32_t index = 0; index < store.count(); ++index)
+        ASSERT_FALSE(rig.control.play(store, index).has_value());
 
     EXPECT_EQ(rig.platform.calls({"start", "pause"}), c.expected);
 }
@@ -238,7 +238,7 @@ TEST_P(Play, SelectsTheGameOnlyWhenItChanged)
 static const char *kFooSelect = "start [hootclient title=\"Foo\" major=\"abc\" sub=\"1\"] hidden";
 
 INSTANTIATE_TEST_SUITE_P(
-    EmulatorControl, Play,
+    Emulator, Play,
     testing::Values(
         PlayCase{"first_track_without_game_gets_no_selection",
                  {track("", "", "", 5)},
@@ -279,16 +279,16 @@ INSTANTIATE_TEST_SUITE_P(
                   "pause 300 paintOnly", "start [hootclient code 7] hidden"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(EmulatorControl, ClientRunsAreWaitedForWithEveryEventPumped)
+TEST(Emulator, ClientRunsAreWaitedForWithEveryEventPumped)
 {
     Rig rig;
     rig.platform.windowPresentFromStart();
-    ASSERT_FALSE(rig.control.CommonHootStart().has_value());
+    ASSERT_FALSE(rig.control.attach().has_value());
     rig.platform.clearCalls();
-    ListStore store;
+    TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
 
-    ASSERT_FALSE(rig.control.CommonPlayMusic(store, 0).has_value());
+    ASSERT_FALSE(rig.control.play(store, 0).has_value());
 
     const Lines expected{kFooSelect, "wait [hootclient title=\"Foo\" major=\"abc\" sub=\"1\"] all",
                          "pause 300 paintOnly", "start [hootclient code 18] hidden",
@@ -319,22 +319,22 @@ TEST_P(PlayFailure, StopsAtOnceAndRemembersOnlyACompletedSelection)
     const PlayFailureCase &c = GetParam();
     Rig rig;
     rig.platform.windowPresentFromStart();
-    ASSERT_FALSE(rig.control.CommonHootStart().has_value());
+    ASSERT_FALSE(rig.control.attach().has_value());
     rig.platform.clearCalls();
     c.script(rig.platform);
-    ListStore store;
+    TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
 
-    const auto error = rig.control.CommonPlayMusic(store, 0);
+    const auto error = rig.control.play(store, 0);
 
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->message, c.message);
     EXPECT_EQ(rig.platform.calls({"start", "terminate"}), c.expected);
-    EXPECT_EQ(rig.control.state().strLastTitle, c.selectionRemembered ? "Foo" : "");
+    EXPECT_EQ(rig.control.state().lastTitle, c.selectionRemembered ? "Foo" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EmulatorControl, PlayFailure,
+    Emulator, PlayFailure,
     testing::Values(
         PlayFailureCase{"client_not_found",
                         [](FakePlatform &p) { p.failStarts("hootclient", "not found"); },
@@ -354,17 +354,17 @@ INSTANTIATE_TEST_SUITE_P(
                         true}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(EmulatorControl, FailingClientIsNotedAndPlaybackGoesOn)
+TEST(Emulator, FailingClientIsNotedAndPlaybackGoesOn)
 {
     Rig rig;
     rig.platform.windowPresentFromStart();
     rig.platform.exitCode("hootclient title=\"Foo\" major=\"abc\" sub=\"1\"", 3);
-    ASSERT_FALSE(rig.control.CommonHootStart().has_value());
-    ListStore store;
+    ASSERT_FALSE(rig.control.attach().has_value());
+    TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
 
     testing::internal::CaptureStderr();
-    const auto error = rig.control.CommonPlayMusic(store, 0);
+    const auto error = rig.control.play(store, 0);
     const std::string stderrText = testing::internal::GetCapturedStderr();
 
     EXPECT_FALSE(error.has_value());
@@ -372,21 +372,21 @@ TEST(EmulatorControl, FailingClientIsNotedAndPlaybackGoesOn)
     EXPECT_EQ(rig.control.state().failedClientRuns, 1);
     EXPECT_EQ(rig.control.state().lastClientExitCode, 3);
     EXPECT_EQ(rig.platform.clientOrders().back(), "hootclient code 18");
-    EXPECT_EQ(rig.control.state().strLastTitle, "Foo");
+    EXPECT_EQ(rig.control.state().lastTitle, "Foo");
 }
 
-TEST(EmulatorControl, FailingClientWithTheEmulatorGoneIsReported)
+TEST(Emulator, FailingClientWithTheEmulatorGoneIsReported)
 {
     Rig rig;
     rig.platform.windowPresentFromStart();
-    ASSERT_FALSE(rig.control.CommonHootStart().has_value());
-    ListStore store;
+    ASSERT_FALSE(rig.control.attach().has_value());
+    TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
     rig.platform.emulatorVanishes();
     rig.platform.exitCode("hootclient title=\"Foo\" major=\"abc\" sub=\"1\"", 3);
 
     testing::internal::CaptureStderr();
-    const auto error = rig.control.CommonPlayMusic(store, 0);
+    const auto error = rig.control.play(store, 0);
     testing::internal::GetCapturedStderr();
 
     ASSERT_TRUE(error.has_value());

@@ -1,7 +1,7 @@
 // The emulator control with the real platform, the stand-in emulator and the
 // stand-in client, under a private X server.
 
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 #include "emulator/platform_posix.h"
 
 #include "journal.h"
@@ -14,13 +14,13 @@
 using namespace std::chrono_literals;
 using Runs = std::vector<std::vector<std::string>>;
 
-static MusicInfo track(std::string title, std::string major, std::string sub, std::int64_t code)
+static Track track(std::string title, std::string major, std::string sub, std::int64_t code)
 {
-    MusicInfo record;
-    record.strGameTitle = std::move(title);
-    record.strMajor = std::move(major);
-    record.strSub = std::move(sub);
-    record.curCode = Currency::fromWhole(code).value();
+    Track record;
+    record.gameTitle = std::move(title);
+    record.major = std::move(major);
+    record.sub = std::move(sub);
+    record.code = TrackCode::fromWhole(code).value();
     return record;
 }
 
@@ -40,9 +40,9 @@ protected:
         ASSERT_TRUE(m_emulator.waitForWindow(10s));
     }
 
-    EmulatorControl control(EmulatorLimits limits = {10s, 5s, 20ms})
+    Emulator control(EmulatorLimits limits = {10s, 5s, 20ms})
     {
-        return EmulatorControl(m_platform, m_settings, {[] {}, [] {}}, limits);
+        return Emulator(m_platform, m_settings, {[] {}, [] {}}, limits);
     }
 
     Runs journal() const { return readJournal(m_dir.file("journal.jsonl")); }
@@ -57,14 +57,14 @@ protected:
 
 TEST_F(EmulatorStandinTest, LaunchesTheEmulatorWhenAbsentAndEndsIt)
 {
-    EmulatorControl emulator = control();
-    ASSERT_EQ(emulator.CommonHootStart(), std::nullopt);
-    const ProcessId pid = emulator.state().lngHootProcess;
+    Emulator emulator = control();
+    ASSERT_EQ(emulator.attach(), std::nullopt);
+    const ProcessId pid = emulator.state().startedProcess;
     EXPECT_GT(pid, 0);
     EXPECT_EQ(m_platform.findWindow(kHootWindowTitle), WindowSearch::Found);
     EXPECT_EQ(journal(), (Runs{{"override"}}));
 
-    emulator.CommonHootEnd();
+    emulator.release();
     EXPECT_TRUE(m_platform.hasExited(pid));
     // The server drops the window once it notices the closed connection.
     WindowSearch search = WindowSearch::Found;
@@ -78,10 +78,10 @@ TEST_F(EmulatorStandinTest, LaunchesTheEmulatorWhenAbsentAndEndsIt)
 TEST_F(EmulatorStandinTest, FindsARunningEmulatorAndLeavesItRunning)
 {
     startEmulatorByHand();
-    EmulatorControl emulator = control();
-    ASSERT_EQ(emulator.CommonHootStart(), std::nullopt);
-    EXPECT_EQ(emulator.state().lngHootProcess, -1);
-    emulator.CommonHootEnd();
+    Emulator emulator = control();
+    ASSERT_EQ(emulator.attach(), std::nullopt);
+    EXPECT_EQ(emulator.state().startedProcess, -1);
+    emulator.release();
     EXPECT_TRUE(m_emulator.running());
     EXPECT_EQ(m_emulator.printedOrders(), std::vector<std::string>{"hootclient override"});
 }
@@ -89,17 +89,17 @@ TEST_F(EmulatorStandinTest, FindsARunningEmulatorAndLeavesItRunning)
 TEST_F(EmulatorStandinTest, ClientGetsTheArgumentsThatWindowsWouldGiveIt)
 {
     startEmulatorByHand();
-    ListStore store;
+    TrackList store;
     // A quotation mark inside a value goes out unescaped, so the Windows
     // rules end the quoted value there and drop it.
     store.addRecord(track("Foo Bar", "ゲーム", "a\"b", 18));
     store.addRecord(track("Foo Bar", "ゲーム", "a\"b", 2));
     store.addRecord(track("東方 紅魔郷", "th06", "", 7));
 
-    EmulatorControl emulator = control();
-    ASSERT_EQ(emulator.CommonHootStart(), std::nullopt);
+    Emulator emulator = control();
+    ASSERT_EQ(emulator.attach(), std::nullopt);
     for (std::int32_t index = 0; index < 3; ++index)
-        ASSERT_EQ(emulator.CommonPlayMusic(store, index), std::nullopt) << index;
+        ASSERT_EQ(emulator.play(store, index), std::nullopt) << index;
 
     const Runs expected{
         {"override"},
@@ -116,13 +116,13 @@ TEST_F(EmulatorStandinTest, ClientGetsTheArgumentsThatWindowsWouldGiveIt)
 TEST_F(EmulatorStandinTest, FailingClientDoesNotStopTheOrders)
 {
     startEmulatorByHand();
-    ListStore store;
+    TrackList store;
     store.addRecord(track("Foo", "abc", "1", 3));
-    EmulatorControl emulator = control();
-    ASSERT_EQ(emulator.CommonHootStart(), std::nullopt);
+    Emulator emulator = control();
+    ASSERT_EQ(emulator.attach(), std::nullopt);
 
     ScopedEnv failing("HOOT_STANDIN_EXIT", "5");
-    EXPECT_EQ(emulator.CommonPlayMusic(store, 0), std::nullopt);
+    EXPECT_EQ(emulator.play(store, 0), std::nullopt);
     EXPECT_EQ(emulator.state().failedClientRuns, 2);
     EXPECT_EQ(emulator.state().lastClientExitCode, 5);
     EXPECT_EQ(journal(), (Runs{{"override"}, {"title=Foo", "major=abc", "sub=1"}, {"code", "3"}}));

@@ -1,4 +1,4 @@
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 #include "emulator/platform_posix.h"
 
 #include "scopedenv.h"

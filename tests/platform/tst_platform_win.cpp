@@ -3,7 +3,7 @@
 
 #include "app/singleinstance.h"
 #include "emulator/commandline.h"
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 #include "emulator/platform_win.h"
 
 #include <gtest/gtest.h>
@@ -207,13 +207,13 @@ double cpuSeconds()
     return (ticks(kernel) + ticks(user)) / 1e7;
 }
 
-MusicInfo track(const std::string &title, const std::string &major, const std::string &sub, std::int64_t code)
+Track track(const std::string &title, const std::string &major, const std::string &sub, std::int64_t code)
 {
-    MusicInfo record;
-    record.strGameTitle = title;
-    record.strMajor = major;
-    record.strSub = sub;
-    record.curCode = Currency::fromWhole(code).value();
+    Track record;
+    record.gameTitle = title;
+    record.major = major;
+    record.sub = sub;
+    record.code = TrackCode::fromWhole(code).value();
     return record;
 }
 
@@ -246,16 +246,16 @@ TEST(EmulatorControlOnWindows, LaunchedEmulatorIsEndedAtExit)
     ASSERT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::NotFound);
     Journal journal;
     Settings settings;
-    EmulatorControl control(platform, settings, kWindowPumps, {30s, 10s, 50ms});
+    Emulator control(platform, settings, kWindowPumps, {30s, 10s, 50ms});
 
-    const auto error = control.CommonHootStart();
+    const auto error = control.attach();
     ASSERT_FALSE(error) << error->message;
-    const ProcessId pid = control.state().lngHootProcess;
+    const ProcessId pid = control.state().startedProcess;
     EXPECT_GT(pid, 0);
     EXPECT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::Found);
     EXPECT_EQ(shownOrders(), std::vector<std::string>{"hootclient override"});
 
-    control.CommonHootEnd();
+    control.release();
     EXPECT_TRUE(platform.hasExited(pid));
     EXPECT_TRUE(waitForWindow(platform, WindowSearch::NotFound, 5s));
 }
@@ -268,10 +268,10 @@ TEST(EmulatorControlOnWindows, FoundEmulatorKeepsRunningAtExit)
     Settings settings;
     {
         WinPlatform controlPlatform; // knows nothing of the emulator's start
-        EmulatorControl control(controlPlatform, settings, kWindowPumps, {30s, 10s, 50ms});
-        ASSERT_FALSE(control.CommonHootStart());
-        EXPECT_EQ(control.state().lngHootProcess, -1);
-        control.CommonHootEnd();
+        Emulator control(controlPlatform, settings, kWindowPumps, {30s, 10s, 50ms});
+        ASSERT_FALSE(control.attach());
+        EXPECT_EQ(control.state().startedProcess, -1);
+        control.release();
     }
     platform.pause(300ms, {});
     EXPECT_FALSE(platform.hasExited(emulator.pid()));
@@ -281,7 +281,7 @@ TEST(EmulatorControlOnWindows, FoundEmulatorKeepsRunningAtExit)
 struct CommandLineCase
 {
     const char *name;
-    MusicInfo record;
+    Track record;
     std::vector<std::string> lines; // what the client runs of this change see
 };
 
@@ -301,16 +301,16 @@ TEST(EmulatorControlOnWindows, ClientSeesTheCommandLineExactly)
     ASSERT_TRUE(emulator.up());
     Journal journal;
     Settings settings;
-    EmulatorControl control(platform, settings, kWindowPumps, {30s, 10s, 50ms});
-    ASSERT_FALSE(control.CommonHootStart());
+    Emulator control(platform, settings, kWindowPumps, {30s, 10s, 50ms});
+    ASSERT_FALSE(control.attach());
     std::vector<std::string> expected{"hootclient override"};
-    ListStore store;
+    TrackList store;
     for (const CommandLineCase &c : cases)
         store.addRecord(c.record);
 
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
-        ASSERT_FALSE(control.CommonPlayMusic(store, static_cast<std::int32_t>(i)));
+        ASSERT_FALSE(control.play(store, static_cast<std::int32_t>(i)));
         expected.insert(expected.end(), cases[i].lines.begin(), cases[i].lines.end());
         const std::vector<Journal::Run> runs = journal.runs();
         ASSERT_EQ(runs.size(), expected.size());
@@ -380,12 +380,12 @@ TEST(EmulatorControlOnWindows, HangingClientEndsAtItsTimeLimit)
     ScopedEnv hang(L"HOOT_STANDIN_HANG", L"1");
     WinPlatform platform;
     Settings settings;
-    EmulatorControl control(platform, settings, kWindowPumps, {30s, 700ms, 50ms});
+    Emulator control(platform, settings, kWindowPumps, {30s, 700ms, 50ms});
     const StartResult start = platform.startProgram("hootclient code 18", ShowStyle::Hidden);
     ASSERT_TRUE(start.ok()) << start.error;
 
     const auto began = Clock::now();
-    const auto error = control.CommonWaitProcess(start.pid, "hootclient code 18");
+    const auto error = control.waitForClient(start.pid, "hootclient code 18");
     const auto took = Clock::now() - began;
     ASSERT_TRUE(error);
     EXPECT_NE(error->message.find("0.7 秒"), std::string::npos) << error->message;

@@ -1,6 +1,6 @@
 #include "standinemulator.h"
 
-#include "emulator/emulatorcontrol.h"
+#include "emulator/emulator.h"
 #include "emulator/platform_posix.h"
 
 #include <fstream>

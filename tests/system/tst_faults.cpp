@@ -2,7 +2,7 @@
 // each one ends with a clear message within its time limit, never a hang, and
 // the list on disk is never damaged.
 
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "app/savefile.h"
 #include "app/singleinstance.h"
@@ -83,11 +83,11 @@ protected:
     // Start-up with short time limits; the message it showed, if any, and how long it took.
     std::pair<std::string, qint64> startUp()
     {
-        m_lifecycle = std::make_unique<ProgramLifecycle>(m_common, m_platform, m_dialogs, EventPumps{[] {}, [] {}},
+        m_lifecycle = std::make_unique<ProgramLifecycle>(m_player, m_platform, m_dialogs, EventPumps{[] {}, [] {}},
                                                          m_dir.path(), kShortLimits);
         QElapsedTimer clock;
         clock.start();
-        const bool started = m_lifecycle->CommonProgramStart();
+        const bool started = m_lifecycle->start();
         const qint64 elapsed = clock.elapsed();
         EXPECT_EQ(started, m_dialogs.shown.empty());
         return {m_dialogs.shown.empty() ? std::string() : m_dialogs.shown.front(), elapsed};
@@ -103,7 +103,7 @@ protected:
     XvfbServer m_xvfb;
     PosixPlatform m_platform; // closes its X connection before the server goes
     RecordingDialogs m_dialogs;
-    Common m_common;
+    PlayerState m_player;
     std::unique_ptr<ProgramLifecycle> m_lifecycle;
 };
 
@@ -150,12 +150,12 @@ TEST_F(FaultTest, StartUpFailuresGiveTheirMessageInTime)
 TEST_F(FaultTest, EmulatorGoneWhilePlayingIsToldOnceAndTheListStaysSafe)
 {
     pathWith({"hoot.exe", "hootclient"});
-    FormMain form(m_common.list);
-    m_lifecycle = std::make_unique<ProgramLifecycle>(m_common, m_platform, m_dialogs, EventPumps{[] {}, [] {}},
+    FormMain form(m_player.list);
+    m_lifecycle = std::make_unique<ProgramLifecycle>(m_player, m_platform, m_dialogs, EventPumps{[] {}, [] {}},
                                                      m_dir.path(), kShortLimits);
-    PlaybackController controller(form, m_common, *m_lifecycle);
+    PlaybackController controller(form, m_player, *m_lifecycle);
     ASSERT_TRUE(controller.load());
-    const ProcessId emulator = m_lifecycle->emulator().state().lngHootProcess;
+    const ProcessId emulator = m_lifecycle->emulator().state().startedProcess;
     ASSERT_GT(emulator, 0);
 
     kill(static_cast<pid_t>(emulator), SIGKILL);

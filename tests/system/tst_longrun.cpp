@@ -3,7 +3,7 @@
 // and open descriptors do not grow and that every order reaches the client in
 // order.
 
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "emulator/platform_posix.h"
 #include "journal.h"
@@ -66,15 +66,15 @@ TEST(LongRun, TenThousandTrackChangesKeepMemoryAndDescriptorsFlat)
             list << "01:00,\"長い夜\",\"m\",\"s\"," << code << ",\"曲 " << code << "\"\r\n";
     }
 
-    Common common;
+    PlayerState player;
     PosixPlatform platform;
     SilentDialogs dialogs;
-    FormMain form(common.list);
-    ProgramLifecycle lifecycle(common, platform, dialogs,
+    FormMain form(player.list);
+    ProgramLifecycle lifecycle(player, platform, dialogs,
                                {[] { QCoreApplication::processEvents(); },
                                 [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }},
                                dir.path());
-    PlaybackController controller(form, common, lifecycle);
+    PlaybackController controller(form, player, lifecycle);
     ASSERT_TRUE(controller.load()) << (dialogs.shown.empty() ? "" : dialogs.shown.front());
 
     long memoryAfterWarmUp = 0;

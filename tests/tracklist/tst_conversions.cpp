@@ -1,5 +1,5 @@
 #include "tracklist/conversions.h"
-#include "tracklist/currency.h"
+#include "tracklist/trackcode.h"
 #include "tracklist/splitfields.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ TEST(SecToTime, FormatsMinutesAndSeconds)
         {"negative past a minute", -100, "00:-100"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(CommonSecToTime(c.seconds), c.text) << c.name;
+        EXPECT_EQ(formatPlayTime(c.seconds), c.text) << c.name;
 }
 
 TEST(TimeToSec, ReadsFiveCharacterTexts)
@@ -68,7 +68,7 @@ TEST(TimeToSec, ReadsFiveCharacterTexts)
     };
     for (const auto &c : cases) {
         EXPECT_EQ(parsePlayTime(c.text), c.parsed) << c.name;
-        EXPECT_EQ(CommonTimeToSec(c.text), c.parsed.value_or(0)) << c.name;
+        EXPECT_EQ(playTimeSeconds(c.text), c.parsed.value_or(0)) << c.name;
     }
 }
 
@@ -76,7 +76,7 @@ TEST(TimeToSec, RoundTripsBelowOneHundredMinutes)
 {
     for (std::int32_t seconds = 0; seconds <= 32819; ++seconds) {
         const std::int32_t expected = seconds < 6000 ? seconds : 0;
-        ASSERT_EQ(CommonTimeToSec(CommonSecToTime(seconds)), expected) << seconds;
+        ASSERT_EQ(playTimeSeconds(formatPlayTime(seconds)), expected) << seconds;
     }
 }
 
@@ -103,9 +103,9 @@ TEST(HexToCode, ReadsFourGroupsOfFour)
         {"full-width digits are no digits", "１２", 0},
     };
     for (const auto &c : cases) {
-        const std::optional<Currency> code = CommonHexToCode(c.text);
+        const std::optional<TrackCode> code = hexToCode(c.text);
         ASSERT_TRUE(code.has_value()) << c.name;
-        EXPECT_EQ(code->raw(), *c.whole * Currency::kScale) << c.name;
+        EXPECT_EQ(code->raw(), *c.whole * TrackCode::kScale) << c.name;
     }
 }
 
@@ -121,10 +121,10 @@ TEST(HexToCode, ValuesAboveTheRangeAreRefused)
         {"all sixteen digits set", "FFFFFFFFFFFFFFFF"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(CommonHexToCode(c.text), std::nullopt) << c.name;
+        EXPECT_EQ(hexToCode(c.text), std::nullopt) << c.name;
 }
 
-TEST(Currency, ReadsDecimalText)
+TEST(TrackCode, ReadsDecimalText)
 {
     const struct
     {
@@ -160,12 +160,12 @@ TEST(Currency, ReadsDecimalText)
         {"two points", "1.2.3", std::nullopt},
     };
     for (const auto &c : cases) {
-        const std::optional<Currency> code = Currency::fromDecimalText(c.text);
+        const std::optional<TrackCode> code = TrackCode::fromDecimalText(c.text);
         EXPECT_EQ(code ? std::optional(code->raw()) : std::nullopt, c.raw) << c.name;
     }
 }
 
-TEST(Currency, WritesDecimalText)
+TEST(TrackCode, WritesDecimalText)
 {
     const struct
     {
@@ -184,17 +184,17 @@ TEST(Currency, WritesDecimalText)
         {"smallest", kMinRaw, "-922337203685477.5808"},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(Currency::fromRaw(c.raw).toDecimalText(), c.text) << c.name;
-        EXPECT_EQ(Currency::fromDecimalText(c.text), Currency::fromRaw(c.raw)) << c.name;
+        EXPECT_EQ(TrackCode::fromRaw(c.raw).toDecimalText(), c.text) << c.name;
+        EXPECT_EQ(TrackCode::fromDecimalText(c.text), TrackCode::fromRaw(c.raw)) << c.name;
     }
 }
 
-TEST(Currency, ArithmeticReportsOverflow)
+TEST(TrackCode, ArithmeticReportsOverflow)
 {
-    EXPECT_EQ(Currency::fromWhole(922337203685477), Currency::fromRaw(9223372036854770000));
-    EXPECT_EQ(Currency::fromWhole(922337203685478), std::nullopt);
-    EXPECT_EQ(Currency::fromRaw(kMaxRaw).checkedAdd(Currency::fromRaw(1)), std::nullopt);
-    EXPECT_EQ(Currency::fromRaw(kMaxRaw / 2 + 1).checkedMultiply(2), std::nullopt);
+    EXPECT_EQ(TrackCode::fromWhole(922337203685477), TrackCode::fromRaw(9223372036854770000));
+    EXPECT_EQ(TrackCode::fromWhole(922337203685478), std::nullopt);
+    EXPECT_EQ(TrackCode::fromRaw(kMaxRaw).checkedAdd(TrackCode::fromRaw(1)), std::nullopt);
+    EXPECT_EQ(TrackCode::fromRaw(kMaxRaw / 2 + 1).checkedMultiply(2), std::nullopt);
 }
 
 TEST(SplitFields, SplitsAtCommasOutsideQuotes)
@@ -220,7 +220,7 @@ TEST(SplitFields, SplitsAtCommasOutsideQuotes)
     };
     for (const auto &c : cases) {
         std::vector<std::string> fields = {"left over"};
-        CommonSplitFields(c.line, c.lastIndex, fields);
+        splitFields(c.line, c.lastIndex, fields);
         EXPECT_EQ(fields, c.fields) << c.name;
     }
 }

@@ -21,7 +21,7 @@ const std::string kSjisSoft = "\x83\x5C\x83\x74\x83\x67\x95\x5C\x87\x40"; // ソ
 
 struct ReadResult
 {
-    ListStore store;
+    TrackList store;
     std::vector<ListProblem> problems;
 };
 
@@ -44,17 +44,17 @@ std::string utf16File(std::u16string_view text, bool bigEndian)
     return bytes;
 }
 
-MusicInfo track(std::int32_t playTime, std::string game, std::string major, std::string sub, std::int64_t code,
+Track track(std::int32_t playTime, std::string game, std::string major, std::string sub, std::int64_t code,
                 std::string music)
 {
-    return {playTime, std::move(game), std::move(major), std::move(sub), *Currency::fromWhole(code), std::move(music)};
+    return {playTime, std::move(game), std::move(major), std::move(sub), *TrackCode::fromWhole(code), std::move(music)};
 }
 
 TEST(ReadTrackList, DecodesTrackLines)
 {
-    const MusicInfo base = track(95, "Alpha", "m1", "s2", 18, "Opening Theme");
+    const Track base = track(95, "Alpha", "m1", "s2", 18, "Opening Theme");
     const auto with = [&base](auto change) {
-        MusicInfo record = base;
+        Track record = base;
         change(record);
         return record;
     };
@@ -62,45 +62,45 @@ TEST(ReadTrackList, DecodesTrackLines)
     {
         const char *name;
         std::string line;
-        MusicInfo record;
+        Track record;
         std::vector<std::string> warnings = {}; // what the reader took differently
     } cases[] = {
         {"writer's layout", R"(01:35,"Alpha","m1","s2",18,"Opening Theme")", base},
         {"spaces around fields and inside quotes", R"(  01:35 , " Alpha " ,"m1",  "s2" , 18 ,"  Opening Theme"  )", base},
-        {"quoted comma", R"(01:35,"a,b","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.strGameTitle = "a,b"; })},
+        {"quoted comma", R"(01:35,"a,b","m1","s2",18,"Opening Theme")", with([](Track &r) { r.gameTitle = "a,b"; })},
         {"doubled quotation marks kept", R"(01:35,"a""b","m1","s2",18,"Opening Theme")",
-         with([](MusicInfo &r) { r.strGameTitle = R"(a""b)"; })},
+         with([](Track &r) { r.gameTitle = R"(a""b)"; })},
         {"seventh field ignored", R"(01:35,"Alpha","m1","s2",18,"Opening Theme","extra",x)", base,
          {R"(more than six fields: ignored ","extra",x")"}},
         {"unquoted title loses its first and last letter", R"(01:35,Alpha,"m1","s2",18,"Opening Theme")",
-         with([](MusicInfo &r) { r.strGameTitle = "lph"; }), {R"(game title has no quotation marks: read as "lph")"}},
+         with([](Track &r) { r.gameTitle = "lph"; }), {R"(game title has no quotation marks: read as "lph")"}},
         {"quotation mark not closed in the last field", R"(01:35,"Alpha","m1","s2",18,"Opening Theme)",
-         with([](MusicInfo &r) { r.strMusicTitle = "Opening Them"; }),
+         with([](Track &r) { r.musicTitle = "Opening Them"; }),
          {"a quotation mark is not closed", R"(music title has no quotation marks: read as "Opening Them")"}},
-        {"empty quoted field", R"(01:35,"Alpha","","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.strMajor.clear(); })},
+        {"empty quoted field", R"(01:35,"Alpha","","s2",18,"Opening Theme")", with([](Track &r) { r.major.clear(); })},
         {"tab kept inside the text", "01:35,\"\tAlpha\",\"m1\",\"s2\",18,\"Opening Theme\"",
-         with([](MusicInfo &r) { r.strGameTitle = "\tAlpha"; })},
+         with([](Track &r) { r.gameTitle = "\tAlpha"; })},
         {"full-width space kept", R"(01:35,"　Alpha","m1","s2",18,"Opening Theme")",
-         with([](MusicInfo &r) { r.strGameTitle = "　Alpha"; })},
+         with([](Track &r) { r.gameTitle = "　Alpha"; })},
         {"unquoted Japanese title loses whole characters", R"(01:35,星海の記憶,"m1","s2",18,"Opening Theme")",
-         with([](MusicInfo &r) { r.strGameTitle = "海の記"; }), {R"(game title has no quotation marks: read as "海の記")"}},
-        {"four-character play time", R"(3:05,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; })},
-        {"empty play time", R"(,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; })},
-        {"seconds above 59", R"(99:60,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 6000; }),
+         with([](Track &r) { r.gameTitle = "海の記"; }), {R"(game title has no quotation marks: read as "海の記")"}},
+        {"four-character play time", R"(3:05,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 0; })},
+        {"empty play time", R"(,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 0; })},
+        {"seconds above 59", R"(99:60,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 6000; }),
          {R"(play time "99:60" has seconds outside 0 to 59: read as 6000 seconds, saved as 100:00)"}},
-        {"negative play time", R"(-1:05,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = -55; }),
+        {"negative play time", R"(-1:05,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = -55; }),
          {R"(play time "-1:05" is negative: read as -55 seconds, saved as 00:-55)"}},
-        {"play time that is no number", R"(ab:cd,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 0; }),
+        {"play time that is no number", R"(ab:cd,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 0; }),
          {R"(play time "ab:cd" is not minutes and seconds; read as no stored time)"}},
-        {"three parts", R"(1:2:3,"Alpha","m1","s2",18,"Opening Theme")", with([](MusicInfo &r) { r.lngPlayTime = 62; })},
+        {"three parts", R"(1:2:3,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 62; })},
         {"decimal code with a fraction", R"(01:35,"Alpha","m1","s2",1.5,"Opening Theme")",
-         with([](MusicInfo &r) { r.curCode = Currency::fromRaw(15000); })},
+         with([](Track &r) { r.code = TrackCode::fromRaw(15000); })},
         {"decimal code rounded to four places", R"(01:35,"Alpha","m1","s2",1.23456,"Opening Theme")",
-         with([](MusicInfo &r) { r.curCode = Currency::fromRaw(12346); }),
+         with([](Track &r) { r.code = TrackCode::fromRaw(12346); }),
          {R"(code "1.23456" has more than four decimal places: read as 1.2346)"}},
         {"hexadecimal code", R"(01:35,"Alpha","m1","s2",0x12,"Opening Theme")", base},
         {"hexadecimal code with a stray letter", R"(01:35,"Alpha","m1","s2",0x1g,"Opening Theme")",
-         with([](MusicInfo &r) { r.curCode = *Currency::fromWhole(1); }),
+         with([](Track &r) { r.code = *TrackCode::fromWhole(1); }),
          {R"(code "0x1g" holds characters that are not hexadecimal digits: read as 1)"}},
     };
     for (const auto &c : cases) {
@@ -109,8 +109,8 @@ TEST(ReadTrackList, DecodesTrackLines)
         for (const std::string &reason : c.warnings)
             warnings.push_back({1, Severity::Warning, reason});
         EXPECT_EQ(result.problems, warnings) << c.name;
-        EXPECT_EQ(result.store.typMusicList, std::vector<MusicInfo>{c.record}) << c.name;
-        EXPECT_EQ(result.store.lngMusicCount, 1) << c.name;
+        EXPECT_EQ(result.store.tracks, std::vector<Track>{c.record}) << c.name;
+        EXPECT_EQ(result.store.count(), 1) << c.name;
     }
 }
 
@@ -120,16 +120,16 @@ TEST(ReadTrackList, HexadecimalCodeMarksTheListChanged)
     {
         const char *name;
         const char *code;
-        VbBool changed;
+        bool changed;
     } cases[] = {
-        {"decimal code leaves the list unchanged", "18", VbFalse},
-        {"hexadecimal code marks the list changed", "0x12", VbTrue},
+        {"decimal code leaves the list unchanged", "18", false},
+        {"hexadecimal code marks the list changed", "0x12", true},
     };
     for (const auto &c : cases) {
-        ListStore store;
-        store.booListChanged = VbTrue; // reading starts by clearing it
+        TrackList store;
+        store.modified = true; // reading starts by clearing it
         readTrackList(std::string("01:35,\"Alpha\",\"m1\",\"s2\",") + c.code + ",\"Opening\"\r\n", store);
-        EXPECT_EQ(store.booListChanged, c.changed) << c.name;
+        EXPECT_EQ(store.modified, c.changed) << c.name;
     }
 }
 
@@ -143,7 +143,7 @@ TEST(ReadTrackList, KeepsCommentsAndBlankLinesInPlace)
                                    ";01:35,\"Alpha\",\"m1\",\"s2\",19,\"commented out\"\r\n"
                                    "\r\n");
     EXPECT_EQ(result.problems, std::vector<ListProblem>());
-    EXPECT_EQ(result.store.lngMusicCount, 1);
+    EXPECT_EQ(result.store.count(), 1);
     EXPECT_EQ(result.store.keptLines, (std::vector<KeptLine>{{0, "; games of 1994"},
                                                              {0, "   ; indented comment"},
                                                              {0, ""},
@@ -156,8 +156,8 @@ TEST(ReadTrackList, ListWithoutTracksLeavesTheStoreEmpty)
 {
     for (const std::string bytes : {"", "; only a comment\r\n", "\r\n\r\n"}) {
         const ReadResult result = read(bytes);
-        EXPECT_EQ(result.store.lngMusicCount, 0);
-        EXPECT_TRUE(result.store.typMusicList.empty());
+        EXPECT_EQ(result.store.count(), 0);
+        EXPECT_TRUE(result.store.tracks.empty());
         EXPECT_TRUE(result.problems.empty());
     }
 }
@@ -192,7 +192,7 @@ TEST(ReadTrackList, ReportsAndKeepsMalformedLines)
         const ReadResult result = read(good + "\r\n" + c.line + "\r\n" + good + "\r\n");
         EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, c.reason}})) << c.name;
         EXPECT_EQ(result.store.keptLines, (std::vector<KeptLine>{{1, c.line}})) << c.name;
-        EXPECT_EQ(result.store.lngMusicCount, 2) << c.name;
+        EXPECT_EQ(result.store.count(), 2) << c.name;
     }
 }
 
@@ -214,9 +214,9 @@ TEST(ReadTrackList, AcceptsEveryLineEnd)
     };
     for (const auto &c : cases) {
         const ReadResult result = read(c.bytes);
-        ASSERT_EQ(result.store.lngMusicCount, 2) << c.name;
-        EXPECT_EQ(result.store.typMusicList[0].strMusicTitle, "One") << c.name;
-        EXPECT_EQ(result.store.typMusicList[1].strMusicTitle, "Two") << c.name;
+        ASSERT_EQ(result.store.count(), 2) << c.name;
+        EXPECT_EQ(result.store.tracks[0].musicTitle, "One") << c.name;
+        EXPECT_EQ(result.store.tracks[1].musicTitle, "Two") << c.name;
         // The line number shows that no empty line was seen between CR and LF.
         EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, "fewer than six fields"}})) << c.name;
     }
@@ -244,8 +244,8 @@ TEST(ReadTrackList, DetectsTheEncoding)
         const ReadResult result = read(c.bytes);
         EXPECT_EQ(result.store.encoding, c.encoding) << c.name;
         EXPECT_TRUE(result.problems.empty()) << c.name;
-        ASSERT_GE(result.store.lngMusicCount, 1) << c.name;
-        EXPECT_EQ(result.store.typMusicList[0], track(185, "星海の記憶", "lkfm", "1", 18, "はじまりの朝")) << c.name;
+        ASSERT_GE(result.store.count(), 1) << c.name;
+        EXPECT_EQ(result.store.tracks[0], track(185, "星海の記憶", "lkfm", "1", 18, "はじまりの朝")) << c.name;
     }
 }
 
@@ -257,8 +257,8 @@ TEST(ReadTrackList, KeepsALineWithBrokenShiftJis)
     EXPECT_EQ(result.store.encoding, ListEncoding::ShiftJis);
     EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2, Severity::Error, "bytes are not valid Shift-JIS"}}));
     EXPECT_EQ(result.store.keptLines, (std::vector<KeptLine>{{1, broken}}));
-    ASSERT_EQ(result.store.lngMusicCount, 1);
-    EXPECT_EQ(result.store.typMusicList[0].strGameTitle, "ソフト表①");
+    ASSERT_EQ(result.store.count(), 1);
+    EXPECT_EQ(result.store.tracks[0].gameTitle, "ソフト表①");
 }
 
 TEST(ReadTrackList, KeepsALastLineEndingInALeadByte)
@@ -283,11 +283,11 @@ TEST(ReadTrackList, LongListIsReadAndWrittenAcrossCodecRuns)
             + kSjisMusic + "\"\r\n";
     }
     const ReadResult result = read(file);
-    ASSERT_EQ(result.store.lngMusicCount, 4000);
+    ASSERT_EQ(result.store.count(), 4000);
     EXPECT_EQ(result.problems, (std::vector<ListProblem>{{2501, Severity::Error, "bytes are not valid Shift-JIS"}}));
     for (int i = 0; i < 4000; i += 1999) {
-        EXPECT_EQ(result.store.typMusicList[i].strSub, std::to_string(i));
-        EXPECT_EQ(result.store.typMusicList[i].strMusicTitle, "はじまりの朝");
+        EXPECT_EQ(result.store.tracks[i].sub, std::to_string(i));
+        EXPECT_EQ(result.store.tracks[i].musicTitle, "はじまりの朝");
     }
     EXPECT_EQ(writeTrackList(result.store), file);
 }
@@ -305,13 +305,13 @@ TEST(FormatTrackLine, UsesTheWritersLayout)
     const struct
     {
         const char *name;
-        MusicInfo record;
+        Track record;
         const char *line;
     } cases[] = {
         {"example", track(95, "Alpha", "m1", "s2", 18, "Opening Theme"), R"(01:35,"Alpha","m1","s2",18,"Opening Theme")"},
         {"no stored time", track(0, "Alpha", "", "s2", 0, "x"), R"(00:00,"Alpha","","s2",0,"x")"},
         {"three-digit minutes", track(6000, "Alpha", "m1", "s2", -3, "x"), R"(100:00,"Alpha","m1","s2",-3,"x")"},
-        {"fraction code", {5, "Alpha", "m1", "s2", Currency::fromRaw(15000), "x"}, R"(00:05,"Alpha","m1","s2",1.5,"x")"},
+        {"fraction code", {5, "Alpha", "m1", "s2", TrackCode::fromRaw(15000), "x"}, R"(00:05,"Alpha","m1","s2",1.5,"x")"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(formatTrackLine(c.record), c.line) << c.name;
@@ -319,7 +319,7 @@ TEST(FormatTrackLine, UsesTheWritersLayout)
 
 TEST(WriteTrackList, WritesRecordsAndKeptLinesInPlace)
 {
-    ListStore store;
+    TrackList store;
     store.encoding = ListEncoding::ShiftJis;
     store.addRecord(track(95, "星海の記憶", "lkfm", "1", 18, "はじまりの朝"));
     store.addRecord(track(0, "Alpha", "m1", "s2", 31, "Second"));
@@ -333,7 +333,7 @@ TEST(WriteTrackList, WritesRecordsAndKeptLinesInPlace)
 
 TEST(WriteTrackList, CharacterWithoutShiftJisFormBecomesQuestionMark)
 {
-    ListStore store;
+    TrackList store;
     store.addRecord(track(1, "星海\xF0\x9F\x8E\xB5", "m1", "s2", 1, "x"));
     EXPECT_EQ(writeTrackList(store), "00:01,\"\x90\xAF\x8A\x43?\",\"m1\",\"s2\",1,\"x\"\r\n");
 }
@@ -374,16 +374,16 @@ TEST(WriteTrackList, SaveThenReadGivesTheSameRecords)
                                     "100:00,\"say \"\"hi\"\"\",\"m1\",\"s2\",-2,\"\"\r\n"
                                     "ab:cd,\"" + kSjisSoft + "\",\"m1\",\"s2\",0x0,\"x\"";
     const ReadResult first = read(handWritten);
-    ASSERT_EQ(first.store.lngMusicCount, 4);
-    EXPECT_EQ(first.store.booListChanged, VbTrue);
-    EXPECT_EQ(first.store.typMusicList[0].curCode, *Currency::fromWhole(31));
+    ASSERT_EQ(first.store.count(), 4);
+    EXPECT_EQ(first.store.modified, true);
+    EXPECT_EQ(first.store.tracks[0].code, *TrackCode::fromWhole(31));
 
     const std::string saved = writeTrackList(first.store);
     const ReadResult second = read(saved);
     EXPECT_TRUE(second.problems.empty());
     EXPECT_EQ(second.store.encoding, ListEncoding::ShiftJis);
-    EXPECT_EQ(second.store.typMusicList, first.store.typMusicList);
-    EXPECT_EQ(second.store.booListChanged, VbFalse); // codes are written in decimal
+    EXPECT_EQ(second.store.tracks, first.store.tracks);
+    EXPECT_EQ(second.store.modified, false); // codes are written in decimal
     EXPECT_EQ(writeTrackList(second.store), saved);
 }
 
@@ -407,7 +407,7 @@ TEST(WriteTrackList, SavedListReadsBackInTheSameEncoding)
         const ReadResult first = read(c.bytes);
         const ReadResult second = read(writeTrackList(first.store));
         EXPECT_EQ(second.store.encoding, first.store.encoding) << c.name;
-        EXPECT_EQ(second.store.typMusicList, first.store.typMusicList) << c.name;
+        EXPECT_EQ(second.store.tracks, first.store.tracks) << c.name;
         EXPECT_EQ(writeTrackList(second.store), writeTrackList(first.store)) << c.name;
     }
 }
@@ -428,9 +428,9 @@ TEST(DemoList, LoadsWithoutProblems)
     const ReadResult result = read(std::string(std::istreambuf_iterator<char>(file), {}));
     EXPECT_EQ(result.store.encoding, ListEncoding::ShiftJis);
     EXPECT_TRUE(result.problems.empty());
-    EXPECT_EQ(result.store.lngMusicCount, 20);
-    EXPECT_EQ(result.store.booListChanged, VbTrue); // it has hexadecimal codes
-    EXPECT_EQ(result.store.typMusicList[3].strMusicTitle, "ボス戦 ～嵐の前～");
+    EXPECT_EQ(result.store.count(), 20);
+    EXPECT_EQ(result.store.modified, true); // it has hexadecimal codes
+    EXPECT_EQ(result.store.tracks[3].musicTitle, "ボス戦 ～嵐の前～");
 }
 
 } // unnamed

@@ -1,6 +1,6 @@
 #include "ui/formmain.h"
 
-#include "tracklist/liststore.h"
+#include "tracklist/tracklist.h"
 #include "ui/flexgrid.h"
 #include "ui/textwidthmodel.h"
 
@@ -19,33 +19,33 @@
 
 namespace {
 
-MusicInfo track(std::int32_t playTime, const std::string &game, const std::string &music)
+Track track(std::int32_t playTime, const std::string &game, const std::string &music)
 {
-    MusicInfo info;
-    info.lngPlayTime = playTime;
-    info.strGameTitle = game;
-    info.strMusicTitle = music;
+    Track info;
+    info.playTime = playTime;
+    info.gameTitle = game;
+    info.musicTitle = music;
     return info;
 }
 
-ListStore storeOf(const std::vector<MusicInfo> &tracks)
+TrackList storeOf(const std::vector<Track> &tracks)
 {
-    ListStore store;
-    for (const MusicInfo &info : tracks)
+    TrackList store;
+    for (const Track &info : tracks)
         store.addRecord(info);
     return store;
 }
 
-ListStore numberedStore(int count)
+TrackList numberedStore(int count)
 {
-    ListStore store;
+    TrackList store;
     for (int i = 0; i < count; ++i)
         store.addRecord(track(i % 2 ? 90 : 0, "ゲーム " + std::to_string(i), "曲 " + std::to_string(i)));
     return store;
 }
 
 // The widths that measuring every cell in order gives.
-std::array<int, 3> naiveWidths(const FormMain &form, const ListStore &store)
+std::array<int, 3> naiveWidths(const FormMain &form, const TrackList &store)
 {
     std::array<std::int32_t, 3> kept{0, 0, 0};
     auto measure = [&](int col, const QString &text) {
@@ -56,10 +56,10 @@ std::array<int, 3> naiveWidths(const FormMain &form, const ListStore &store)
     measure(0, QStringLiteral("NO"));
     measure(1, QStringLiteral("GAME TITLE"));
     measure(2, QStringLiteral("MUSIC TITLE"));
-    for (int i = 0; i < store.lngMusicCount; ++i) {
+    for (int i = 0; i < store.count(); ++i) {
         measure(0, QString::number(i + 1));
-        measure(1, QString::fromStdString(store.typMusicList[i].strGameTitle));
-        measure(2, QString::fromStdString(store.typMusicList[i].strMusicTitle));
+        measure(1, QString::fromStdString(store.tracks[i].gameTitle));
+        measure(2, QString::fromStdString(store.tracks[i].musicTitle));
     }
     std::array<int, 3> widths{};
     for (int col = 0; col < 3; ++col)
@@ -116,7 +116,7 @@ TEST(FormMain, ControlsSitAtTheirPlacesWithTheirCaptions)
         {"CmdGetTime", {88, 120, 65, 27}, QStringLiteral("時間記憶")},
         {"GridPlayList", {12, 160, 515, 261}, QString()},
     };
-    ListStore store;
+    TrackList store;
     FormMain form(store);
     for (const Case &c : cases) {
         const auto *widget = form.findChild<QWidget *>(QString::fromLatin1(c.name));
@@ -134,7 +134,7 @@ TEST(FormMain, ControlsSitAtTheirPlacesWithTheirCaptions)
 
 TEST(FormMain, WindowStartsHiddenFixedAndIdle)
 {
-    ListStore store;
+    TrackList store;
     FormMain form(store);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Tunelark"));
@@ -149,7 +149,7 @@ TEST(FormMain, WindowStartsHiddenFixedAndIdle)
 
 TEST(FormMain, TabVisitsTheFocusableControlsInOrder)
 {
-    ListStore store;
+    TrackList store;
     FormMain form(store);
     std::vector<QString> order;
     QWidget *widget = form.GridPlayList;
@@ -166,12 +166,12 @@ TEST(FormMain, TabVisitsTheFocusableControlsInOrder)
 
 TEST(FormMain, RebuildFillsTextsShadesAndAlignments)
 {
-    std::vector<MusicInfo> tracks;
+    std::vector<Track> tracks;
     for (int i = 0; i < 12; ++i)
         tracks.push_back(track(i - 1, "GT" + std::to_string(i), "MT" + std::to_string(i)));
-    ListStore store = storeOf(tracks);
+    TrackList store = storeOf(tracks);
     FormMain form(store);
-    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+    form.refreshPlayList(0, true, false);
 
     const QAbstractItemModel *model = form.GridPlayList->model();
     EXPECT_EQ(form.GridPlayList->rows(), 13);
@@ -209,7 +209,7 @@ TEST(FormMain, ColumnWidthsEqualMeasuringEveryCell)
         "LTLTLT", "fftfft", "AflAfl", "あ 1 1 1", "1あ", "「Main」", "第12章 AV", "ｱ1ｱ1", "To～1～",
     };
     std::mt19937 random(7);
-    ListStore store;
+    TrackList store;
     for (int i = 0; i < 600; ++i) {
         std::string game = tricky[random() % tricky.size()];
         std::string music = tricky[random() % tricky.size()];
@@ -218,14 +218,14 @@ TEST(FormMain, ColumnWidthsEqualMeasuringEveryCell)
         store.addRecord(track(0, game, music));
     }
     FormMain form(store);
-    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+    form.refreshPlayList(0, true, false);
     EXPECT_EQ(gridWidths(form), naiveWidths(form, store));
 
     // Each tricky text alone as the widest of its column.
     for (const std::string &text : tricky) {
-        ListStore single = storeOf({track(0, text, "a" + text), track(0, "x", text + "'")});
+        TrackList single = storeOf({track(0, text, "a" + text), track(0, "x", text + "'")});
         FormMain one(single);
-        one.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+        one.refreshPlayList(0, true, false);
         EXPECT_EQ(gridWidths(one), naiveWidths(one, single)) << text;
     }
 }
@@ -245,14 +245,14 @@ TEST(FormMain, UniqueTitlesOfOneLengthGiveTheWidthOfMeasuringEveryCell)
         {"full-width digits after ASCII", "Track ＃#"},
     };
     for (const Case &c : cases) {
-        ListStore store;
+        TrackList store;
         for (int i = 0; i < 400; ++i) {
             std::string title = c.pattern;
             title.replace(title.find('#'), 1, std::to_string(i * 37 % 1000));
             store.addRecord(track(0, title, title + title));
         }
         FormMain form(store);
-        form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+        form.refreshPlayList(0, true, false);
         EXPECT_EQ(gridWidths(form), naiveWidths(form, store)) << c.name;
     }
 }
@@ -263,11 +263,11 @@ TEST(FormMain, ATitleAQuarterTwipWiderWidensItsColumn)
 {
     const std::string narrower = "MUSIC TITLE 1 fi.";
     const std::string wider = "MUSIC TITLE 1 f.f";
-    ListStore store = storeOf({track(0, narrower, "b"), track(0, wider, "d")});
+    TrackList store = storeOf({track(0, narrower, "b"), track(0, wider, "d")});
     FormMain form(store);
     ASSERT_EQ(std::nearbyint(form.textWidthTwips(QString::fromStdString(narrower))), 1522.0);
     ASSERT_EQ(std::nearbyint(form.textWidthTwips(QString::fromStdString(wider))), 1523.0);
-    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+    form.refreshPlayList(0, true, false);
     EXPECT_EQ(gridWidths(form), naiveWidths(form, store));
 }
 
@@ -302,9 +302,9 @@ TEST(TextWidthModel, PredictsTheShapedWidthOrGivesUp)
 
 TEST(FormMain, NarrowTitlesLeaveTheHeaderWidth)
 {
-    ListStore store = storeOf({track(5, "a", "b"), track(0, "c", "d")});
+    TrackList store = storeOf({track(5, "a", "b"), track(0, "c", "d")});
     FormMain form(store);
-    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+    form.refreshPlayList(0, true, false);
     const double headerAndA = static_cast<double>(form.textWidthTwips(QStringLiteral("A")))
         + std::nearbyint(form.textWidthTwips(QStringLiteral("GAME TITLE")));
     EXPECT_EQ(form.GridPlayList->colWidth(1), static_cast<int>(std::nearbyint(headerAndA)));
@@ -316,24 +316,23 @@ TEST(FormMain, EachCallSelectsTheTrackRowAndScrollsOnlyOnRequest)
     {
         const char *name;
         qint32 focus;
-        VbBool refresh;
-        VbBool topMove;
+        bool refresh;
+        bool topMove;
         int expectedTop; // 0: the view stays where it was
     };
     const Case cases[] = {
-        {"rebuild without scrolling", 40, VbTrue, VbFalse, 0},
-        {"scroll to the top row", 40, VbFalse, VbTrue, 41},
-        {"both flags false", 50, VbFalse, VbFalse, 0},
-        {"a flag of 1 does not scroll", 50, VbFalse, 1, 0},
-        {"last track scrolls as far as it goes", 59, VbFalse, VbTrue, -1},
+        {"rebuild without scrolling", 40, true, false, 0},
+        {"scroll to the top row", 40, false, true, 41},
+        {"both flags false", 50, false, false, 0},
+        {"last track scrolls as far as it goes", 59, false, true, -1},
     };
-    ListStore store = numberedStore(60);
+    TrackList store = numberedStore(60);
     FormMain form(store);
-    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+    form.refreshPlayList(0, true, false);
     form.GridPlayList->setTopRow(10);
     for (const Case &c : cases) {
         const int before = topRow(form);
-        form.FormMainRefreshPlayList(c.focus, c.refresh, c.topMove);
+        form.refreshPlayList(c.focus, c.refresh, c.topMove);
         expectRowSelected(form, c.focus + 1, c.name);
         if (c.expectedTop == 0) {
             EXPECT_EQ(topRow(form), before) << c.name;
@@ -345,18 +344,6 @@ TEST(FormMain, EachCallSelectsTheTrackRowAndScrollsOnlyOnRequest)
         }
         EXPECT_TRUE(form.GridPlayList->isVisible()) << c.name;
     }
-}
-
-TEST(FormMain, RefreshFlagOfOneDoesNotRebuild)
-{
-    ListStore store = numberedStore(5);
-    FormMain form(store);
-    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
-    store.typMusicList[2].strGameTitle = "changed";
-    form.FormMainRefreshPlayList(1, 1, VbFalse);
-    EXPECT_EQ(form.GridPlayList->model()->data(cellIndex(form, 3, 1)).toString(), QStringLiteral("ゲーム 2"));
-    form.FormMainRefreshPlayList(1, VbTrue, VbFalse);
-    EXPECT_EQ(form.GridPlayList->model()->data(cellIndex(form, 3, 1)).toString(), QStringLiteral("changed"));
 }
 
 TEST(FormMain, RowRewriteFollowsTheStoredTime)
@@ -374,12 +361,12 @@ TEST(FormMain, RowRewriteFollowsTheStoredTime)
         {"one second is a stored time", -5, 1, QColor(255, 255, 255)},
     };
     for (const Case &c : cases) {
-        ListStore store = storeOf({track(30, "a", "b"), track(c.before, "c", "d"), track(30, "e", "f")});
+        TrackList store = storeOf({track(30, "a", "b"), track(c.before, "c", "d"), track(30, "e", "f")});
         FormMain form(store);
-        form.FormMainRefreshPlayList(1, VbTrue, VbFalse);
+        form.refreshPlayList(1, true, false);
         const std::array<int, 3> widths = gridWidths(form);
-        store.typMusicList[1].lngPlayTime = c.after;
-        form.FormMainRefreshPlayListRow(1);
+        store.tracks[1].playTime = c.after;
+        form.refreshRow(1);
         for (int col = 0; col < 3; ++col)
             EXPECT_EQ(form.GridPlayList->model()->data(cellIndex(form, 2, col), Qt::BackgroundRole).value<QColor>(),
                       c.shade)
@@ -392,10 +379,10 @@ TEST(FormMain, RowRewriteFollowsTheStoredTime)
 
 TEST(FormMain, EmptyListShowsTheHeaderOnly)
 {
-    ListStore store;
+    TrackList store;
     FormMain form(store);
-    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
-    form.FormMainRefreshPlayList(0, VbFalse, VbTrue);
+    form.refreshPlayList(0, true, false);
+    form.refreshPlayList(0, false, true);
     EXPECT_EQ(form.GridPlayList->rows(), 1);
     EXPECT_EQ(form.GridPlayList->model()->rowCount(), 0);
     EXPECT_TRUE(form.GridPlayList->selectionModel()->selectedIndexes().isEmpty());
@@ -405,9 +392,9 @@ TEST(FormMain, EmptyListShowsTheHeaderOnly)
 
 TEST(FormMain, ClosingCanBeRefusedByTheReceiver)
 {
-    ListStore store = numberedStore(1);
+    TrackList store = numberedStore(1);
     FormMain form(store);
-    form.FormMainRefreshPlayList(0, VbTrue, VbFalse);
+    form.refreshPlayList(0, true, false);
     QObject::connect(&form, &FormMain::closing, &form, [](QCloseEvent *event) { event->ignore(); });
     int received = 0;
     QObject::connect(&form, &FormMain::closing, &form, [&received] { ++received; });

@@ -2,7 +2,7 @@
 // test waits real seconds, and the emulator's orders are read from the fake.
 
 #include "../emulator/fakeplatform.h"
-#include "app/common.h"
+#include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "scopedenv.h"
 #include "ui/flexgrid.h"
@@ -59,14 +59,14 @@ public:
         list.close();
 
         platform.windowPresentFromStart();
-        lifecycle = std::make_unique<ProgramLifecycle>(common, platform, dialogs, platform.pumps([this] {
+        lifecycle = std::make_unique<ProgramLifecycle>(player, platform, dialogs, platform.pumps([this] {
             if (duringWait)
                 duringWait();
         }),
                                                        dir.path());
-        form = std::make_unique<FormMain>(common.list);
+        form = std::make_unique<FormMain>(player.list);
         form->ChkShufflePlay->setChecked(shuffle);
-        controller = std::make_unique<PlaybackController>(*form, common, *lifecycle);
+        controller = std::make_unique<PlaybackController>(*form, player, *lifecycle);
         ASSERT_TRUE(controller->load());
     }
 
@@ -85,7 +85,7 @@ public:
     ScopedEnv runtimeDir{"XDG_RUNTIME_DIR", dir.path()}; // a private instance lock
     FakePlatform platform;
     AnsweringDialogs dialogs;
-    Common common;
+    PlayerState player;
     std::function<void()> duringWait;
     std::unique_ptr<ProgramLifecycle> lifecycle;
     std::unique_ptr<FormMain> form;
@@ -113,7 +113,7 @@ TEST(PlaybackController, LoadPlaysTheFirstTrackAndStartsTheTimer)
     EXPECT_EQ(rig.platform.clientOrders(),
               (std::vector<std::string>{"hootclient override", R"(hootclient title="Alpha" major="m" sub="s")",
                                         "hootclient code 1"}));
-    EXPECT_EQ(rig.common.list.lngPlayLoc, 0);
+    EXPECT_EQ(rig.player.list.current, 0);
     EXPECT_EQ(rig.form->LblGameTitle->text(), QStringLiteral("Alpha"));
     EXPECT_EQ(rig.form->LblMusicTitle->text(), QStringLiteral("Title 1"));
     EXPECT_EQ(rig.label(), "00:00/01:30");
@@ -220,8 +220,8 @@ TEST(PlaybackController, StoreTimeKeepsTheCountAndMovesOn)
         rig.form->ChkLoop->setChecked(c.loop);
         rig.ticks(c.ticksBefore);
         rig.form->CmdGetTime->click();
-        EXPECT_EQ(rig.common.list.typMusicList[0].lngPlayTime, c.expectedStored);
-        EXPECT_EQ(rig.common.list.booListChanged, VbTrue);
+        EXPECT_EQ(rig.player.list.tracks[0].playTime, c.expectedStored);
+        EXPECT_EQ(rig.player.list.modified, true);
         EXPECT_EQ(rig.lastOrder(), "hootclient code 2");
         // The stored track's row is redrawn with its new shade.
         rig.form->GridPlayList->setRow(1);
@@ -271,7 +271,7 @@ TEST(PlaybackController, InputDuringAChangeIsCarriedOutAfterIt)
     const auto orders = rig.platform.clientOrders();
     EXPECT_EQ(std::vector<std::string>(orders.end() - 3, orders.end()),
               (std::vector<std::string>{"hootclient code 2", "hootclient code 3", "hootclient code 4"}));
-    EXPECT_EQ(rig.common.list.lngPlayLoc, 3);
+    EXPECT_EQ(rig.player.list.current, 3);
     EXPECT_EQ(rig.form->LblMusicTitle->text(), QStringLiteral("Title 4"));
     EXPECT_FALSE(rig.controller->isChanging());
 }
@@ -308,7 +308,7 @@ TEST(PlaybackController, EmptyListSendsOnlyTheOverride)
     emit rig.form->GridPlayList->dblClick();
     rig.ticks(3);
     EXPECT_EQ(rig.platform.clientOrders().size(), 1u);
-    EXPECT_EQ(rig.common.list.booListChanged, VbFalse);
+    EXPECT_EQ(rig.player.list.modified, false);
     EXPECT_TRUE(rig.form->close());
 }
 
@@ -316,10 +316,10 @@ TEST(PlaybackController, ShuffleDrawsEveryTrackAndMayRepeatOne)
 {
     Rig rig;
     rig.load(numberedTracks(5), 120, true);
-    rig.common.random.seed(7);
+    rig.player.random.seed(7);
     std::set<int> drawn;
     for (int i = 0; i < 200; ++i) {
-        const qint32 index = rig.controller->FormMainGetRandom();
+        const qint32 index = rig.controller->randomIndex();
         ASSERT_GE(index, 0);
         ASSERT_LT(index, 5);
         drawn.insert(index);
@@ -328,9 +328,9 @@ TEST(PlaybackController, ShuffleDrawsEveryTrackAndMayRepeatOne)
 
     bool repeated = false;
     for (int i = 0; i < 50 && !repeated; ++i) {
-        const qint32 before = rig.common.list.lngPlayLoc;
+        const qint32 before = rig.player.list.current;
         rig.form->CmdNext->click();
-        repeated = rig.common.list.lngPlayLoc == before;
+        repeated = rig.player.list.current == before;
     }
     EXPECT_TRUE(repeated) << "shuffle may pick the track that is playing";
     EXPECT_EQ(rig.label(), "00:00/01:00");
