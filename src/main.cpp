@@ -8,6 +8,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
@@ -43,9 +44,9 @@ int runPlayer(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // Only "--" options are ours: Qt's own, such as -platform, have one dash
-    // and are left to the window.
-    if (argc > 1 && std::string_view(argv[1]).starts_with("--")) {
+    // Only "--" options are ours, wherever they stand: Qt's own, such as
+    // -platform, have one dash and are left to the window.
+    if (std::any_of(argv + 1, argv + argc, [](const char *arg) { return std::string_view(arg).starts_with("--"); })) {
         return runCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
                               std::filesystem::current_path().string());
     }

@@ -14,20 +14,22 @@ constexpr int kListedProblems = 20;
 
 std::string describeUnreadLines(const std::vector<ListProblem> &problems)
 {
-    std::string text = "tl.lst の次の行は読み込めませんでした。保存しても元のまま残ります。\n";
-    int listed = 0;
-    int errors = 0;
-    for (const ListProblem &problem : problems) {
-        if (problem.severity != ListProblem::Severity::Error)
-            continue;
-        if (++errors > kListedProblems)
-            continue;
-        text += "\n" + std::to_string(problem.lineNumber) + " 行目: " + problem.reason;
-        ++listed;
+    std::string text;
+    for (const auto severity : {ListProblem::Severity::Error, ListProblem::Severity::Warning}) {
+        const bool isError = severity == ListProblem::Severity::Error;
+        std::string part = isError ? "tl.lst の次の行は読み込めませんでした。保存しても元のまま残ります。\n"
+                                   : "tl.lst の次の行は、書かれたとおりには読めませんでした。読み取った内容で読み込みました。\n";
+        int count = 0;
+        for (const ListProblem &problem : problems) {
+            if (problem.severity == severity && ++count <= kListedProblems)
+                part += "\n" + std::to_string(problem.lineNumber) + " 行目: " + problem.reason;
+        }
+        if (count > kListedProblems)
+            part += "\n\nほか " + std::to_string(count - kListedProblems) + (isError ? " 行" : " 件");
+        if (count > 0)
+            text += (text.empty() ? "" : "\n\n") + part;
     }
-    if (errors > listed)
-        text += "\n\nほか " + std::to_string(errors - listed) + " 行";
-    return errors ? text : std::string();
+    return text;
 }
 
 } // namespace

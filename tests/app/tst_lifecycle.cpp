@@ -182,13 +182,13 @@ TEST_F(LifecycleTest, EndAsksOnlyForAChangedListAndSavesOnYes)
         std::string editedMeanwhile = {}; // written by another program while playing
         std::filesystem::perms mode = std::filesystem::perms(0644);
     };
-    const std::string savedList = "00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
+    const std::string savedList = "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
     const std::vector<Case> cases = {
         {"unchanged list: no question", unchangedList, false, true, false, ""},
         {"answer No keeps the file", kList, true, false, true, ""},
-        {"answer Yes rewrites without comments, codes in decimal", kList, true, true, true, savedList},
+        {"answer Yes rewrites keeping comments, codes in decimal", kList, true, true, true, savedList},
         {"hexadecimal code alone asks", kList, false, true, true,
-         "01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+         "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
         {"an edit by another program is named before asking and kept as the backup", kList, true, true, true,
          savedList, "; edited elsewhere\r\n" + kList},
         {"the list and its backup keep the list's permissions", kList, true, true, true, savedList, "",
