@@ -401,11 +401,12 @@ TEST_F(PlayerE2e, StoredTimeIsWrittenOnYesWithABackupOfTheOldList)
 
     EXPECT_EQ(read("tl.lst.bak"), original);
     const std::string saved = read("tl.lst");
-    ASSERT_GT(saved.size(), 6u);
-    const int seconds = saved[3] == '0' ? saved[4] - '0' : -1;
-    EXPECT_TRUE(saved.rfind("00:0", 0) == 0 && seconds >= 2 && seconds <= 7) << saved;
-    // The comment line goes; every track is written with its time, in Shift-JIS.
-    EXPECT_EQ(saved.substr(5), ",\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",1,\"Morning\"\r\n"
+    const std::string comment = ";two games\r\n";
+    ASSERT_GT(saved.size(), comment.size() + 6);
+    const int seconds = saved[comment.size() + 3] == '0' ? saved[comment.size() + 4] - '0' : -1;
+    EXPECT_TRUE(saved.rfind(comment + "00:0", 0) == 0 && seconds >= 2 && seconds <= 7) << saved;
+    // The comment line stays; every track is written with its time, in Shift-JIS.
+    EXPECT_EQ(saved.substr(comment.size() + 5), ",\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",1,\"Morning\"\r\n"
                                    "00:00,\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",2,\"Harbour\"\r\n"
                                    "00:00,\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n"
                                    "00:00,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n");
