@@ -55,9 +55,9 @@ int main()
     WinPlatform platform;
     const StartResult emulator = platform.startProgram("hoot.exe", ShowStyle::MinimizedWithFocus);
     const auto deadline = Clock::now() + 30s;
-    while (emulator.ok() && platform.findWindow(kHootWindowTitle) != WindowSearch::Found && Clock::now() < deadline)
+    while (emulator.ok() && platform.findWindow(kHootWindowTitle).search != WindowSearch::Found && Clock::now() < deadline)
         platform.pause(20ms, {});
-    if (platform.findWindow(kHootWindowTitle) != WindowSearch::Found) {
+    if (platform.findWindow(kHootWindowTitle).search != WindowSearch::Found) {
         std::fprintf(stderr, "the stand-in emulator did not come up\n");
         return 1;
     }

@@ -28,7 +28,7 @@ namespace {
 class InstantEmulator : public Platform
 {
 public:
-    WindowSearch findWindow(std::string_view) override { return WindowSearch::Found; }
+    WindowLookup findWindow(std::string_view) override { return {WindowSearch::Found, 1}; }
     StartResult startProgram(std::string_view, ShowStyle) override { return {++m_lastPid, {}}; }
     WaitResult waitForExit(ProcessId, std::chrono::milliseconds, const EventPump &) override { return {}; }
     bool hasExited(ProcessId) override { return true; }

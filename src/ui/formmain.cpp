@@ -2,6 +2,7 @@
 
 #include "tracklist/tracklist.h"
 #include "ui/flexgrid.h"
+#include "ui/showntext.h"
 #include "ui/textwidthmodel.h"
 #include "ui/widesttext.h"
 
@@ -152,8 +153,8 @@ void FormMain::refreshRow(qint32 trackIndex)
 {
     const Track &track = m_store.tracks[static_cast<std::size_t>(trackIndex)];
     const QRgb shade = track.playTime > 0 ? kShadeStored : kShadeNoTime;
-    const QString texts[] = {QString::number(trackIndex + 1), QString::fromStdString(track.gameTitle),
-                             QString::fromStdString(track.musicTitle)};
+    const QString texts[] = {QString::number(trackIndex + 1), shownText(track.gameTitle),
+                             shownText(track.musicTitle)};
     GridPlayList->setRow(trackIndex + 1);
     for (int col = 0; col < 3; ++col) {
         GridPlayList->setCol(col);

@@ -3,6 +3,7 @@
 #include "tracklist/conversions.h"
 #include "ui/flexgrid.h"
 #include "ui/formmain.h"
+#include "ui/showntext.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,7 +18,12 @@ PlaybackController::PlaybackController(FormMain &form, PlayerState &player, Prog
     : m_form(form)
     , m_player(player)
     , m_lifecycle(lifecycle)
+    , m_busyCursorDelay(new QTimer(this))
 {
+    // A quick change goes by without the cursor flickering.
+    m_busyCursorDelay->setSingleShot(true);
+    m_busyCursorDelay->setInterval(500);
+    connect(m_busyCursorDelay, &QTimer::timeout, this, [this] { m_form.setCursor(Qt::BusyCursor); });
     connect(form.Timer2, &QTimer::timeout, this, &PlaybackController::onTimer2Tick);
     connect(form.CmdNext, &QPushButton::clicked, this, &PlaybackController::onCmdNextClick);
     connect(form.CmdGetTime, &QPushButton::clicked, this, &PlaybackController::onCmdGetTimeClick);
@@ -39,13 +45,13 @@ bool PlaybackController::load()
         m_form.refreshPlayList(0, true, false);
         return true;
     }
-    m_changing = true;
+    beginChange();
     list.current = m_form.ChkShufflePlay->isChecked() ? randomIndex() : 0;
     m_form.refreshPlayList(list.current, true, false);
     playCurrentTrack();
     m_form.refreshPlayList(list.current, false, true);
     showTrackInfo(list.current);
-    m_changing = false;
+    endChange();
     m_form.Timer2->start();
     m_form.activateWindow();
     m_form.setFocus();
@@ -87,11 +93,21 @@ void PlaybackController::submit(Command command)
         // We are inside a change's wait for the client: nesting a second
         // change there would leave the emulator and the labels on different
         // tracks.
-        m_queued.push_back(command);
+        queue(command);
         return;
     }
     run(command);
     finishInput();
+}
+
+void PlaybackController::queue(const Command &command)
+{
+    // Many presses become one change, so the emulator is not kept switching.
+    if (command.entry == Entry::Next && !m_queued.empty() && m_queued.back().entry == Entry::Next) {
+        ++m_queued.back().steps;
+        return;
+    }
+    m_queued.push_back(command);
 }
 
 void PlaybackController::finishInput()
@@ -108,19 +124,16 @@ void PlaybackController::finishInput()
 void PlaybackController::run(const Command &command)
 {
     TrackList &list = m_player.list;
-    m_changing = true;
+    beginChange();
     switch (command.entry) {
     case Entry::Tick:
     case Entry::Next:
-        m_form.Timer2->stop();
-        nextTrackIndex();
-        changeTrack(false, true);
-        break;
     case Entry::GetTime:
         m_form.Timer2->stop();
-        list.storePlayTime(elapsed);
-        m_form.refreshRow(list.current);
-        nextTrackIndex();
+        if (command.entry == Entry::GetTime)
+            storePlayTime();
+        for (qint32 step = 0; step < command.steps; ++step)
+            nextTrackIndex();
         changeTrack(false, true);
         break;
     case Entry::Grid:
@@ -134,8 +147,32 @@ void PlaybackController::run(const Command &command)
         m_form.GridPlayList->setFocus();
         break;
     }
-    m_changing = false;
+    endChange();
     m_form.Timer2->start();
+}
+
+void PlaybackController::beginChange()
+{
+    m_changing = true;
+    m_busyCursorDelay->start();
+}
+
+void PlaybackController::endChange()
+{
+    m_changing = false;
+    m_busyCursorDelay->stop();
+    m_form.unsetCursor();
+}
+
+void PlaybackController::storePlayTime()
+{
+    // A track that has not played a whole second keeps the time it has: the
+    // press would store 0 and the user, its row scrolled away, never see it.
+    // A press queued behind a change comes here with the new track at 0.
+    if (elapsed < 1)
+        return;
+    m_player.list.storePlayTime(elapsed);
+    m_form.refreshRow(m_player.list.current);
 }
 
 void PlaybackController::nextTrackIndex()
@@ -174,8 +211,8 @@ void PlaybackController::playCurrentTrack()
 void PlaybackController::showTrackInfo(qint32 trackIndex)
 {
     const Track &track = m_player.list.tracks.at(static_cast<std::size_t>(trackIndex));
-    m_form.LblGameTitle->setText(QString::fromStdString(track.gameTitle));
-    m_form.LblMusicTitle->setText(QString::fromStdString(track.musicTitle));
+    m_form.LblGameTitle->setText(shownText(track.gameTitle));
+    m_form.LblMusicTitle->setText(shownText(track.musicTitle));
     storedTime = track.playTime;
     playLimit = track.playTime > 0 ? track.playTime : m_player.settings.defaultPlayTime;
     elapsed = 0;

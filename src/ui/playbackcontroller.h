@@ -9,12 +9,14 @@
 
 class FormMain;
 class QCloseEvent;
+class QTimer;
 
 // The behaviour of the player window: plays the first track at load, counts
 // the seconds of the current track, moves on when its time has passed (unless
 // looping), and carries out the buttons and the grid's double-click, Enter and
 // Space. Input that arrives while a track change waits for the emulator's
-// client is queued and carried out in order once the change has ended.
+// client is queued and carried out in order once the change has ended; next
+// presses queued together make one change.
 class PlaybackController : public QObject
 {
     Q_OBJECT
@@ -47,12 +49,17 @@ private:
     {
         Entry entry;
         qint32 gridRow = 0; // the grid's row when the user acted
+        qint32 steps = 1;   // next presses queued together: places to move on
     };
 
     bool hasTracks() const { return m_player.list.count() > 0; }
     void submit(Command command);
     void run(const Command &command);
     void finishInput();
+    void queue(const Command &command);
+    void beginChange();
+    void endChange();
+    void storePlayTime();
     void nextTrackIndex();
     void changeTrack(bool rebuild, bool moveToTop);
     void playCurrentTrack();
@@ -67,4 +74,5 @@ private:
     bool m_ended = false;
     bool m_emulatorFailureShown = false;
     std::deque<Command> m_queued;
+    QTimer *m_busyCursorDelay;
 };

@@ -2,6 +2,7 @@
 
 #include "tracklist/tracklist.h"
 #include "ui/flexgrid.h"
+#include "ui/showntext.h"
 #include "ui/textwidthmodel.h"
 
 #include <QCheckBox>
@@ -58,8 +59,8 @@ std::array<int, 3> naiveWidths(const FormMain &form, const TrackList &store)
     measure(2, QStringLiteral("MUSIC TITLE"));
     for (int i = 0; i < store.count(); ++i) {
         measure(0, QString::number(i + 1));
-        measure(1, QString::fromStdString(store.tracks[i].gameTitle));
-        measure(2, QString::fromStdString(store.tracks[i].musicTitle));
+        measure(1, shownText(store.tracks[i].gameTitle));
+        measure(2, shownText(store.tracks[i].musicTitle));
     }
     std::array<int, 3> widths{};
     for (int col = 0; col < 3; ++col)
@@ -169,6 +170,7 @@ TEST(FormMain, RebuildFillsTextsShadesAndAlignments)
     std::vector<Track> tracks;
     for (int i = 0; i < 12; ++i)
         tracks.push_back(track(i - 1, "GT" + std::to_string(i), "MT" + std::to_string(i)));
+    tracks[11].musicTitle += QString(1'000'000, u'あ').toStdString(); // cut for its cell, between characters
     TrackList store = storeOf(tracks);
     FormMain form(store);
     form.refreshPlayList(0, true, false);
@@ -182,7 +184,8 @@ TEST(FormMain, RebuildFillsTextsShadesAndAlignments)
         const int row = i + 1;
         EXPECT_EQ(model->data(cellIndex(form, row, 0)).toString(), QString::number(i + 1));
         EXPECT_EQ(model->data(cellIndex(form, row, 1)).toString(), QStringLiteral("GT%1").arg(i));
-        EXPECT_EQ(model->data(cellIndex(form, row, 2)).toString(), QStringLiteral("MT%1").arg(i));
+        EXPECT_EQ(model->data(cellIndex(form, row, 2)).toString(),
+                  QStringLiteral("MT%1").arg(i).leftJustified(i == 11 ? 256 : 0, u'あ'));
         // play times -1, 0 are unstored; 1 and more are stored
         const QColor shade = i - 1 > 0 ? QColor(255, 255, 255) : QColor(221, 221, 221);
         for (int col = 0; col < 3; ++col) {

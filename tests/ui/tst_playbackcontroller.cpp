@@ -20,7 +20,9 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <random>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -117,6 +119,10 @@ TEST(PlaybackController, LoadPlaysTheFirstTrackAndStartsTheTimer)
     EXPECT_EQ(rig.form->LblGameTitle->text(), QStringLiteral("Alpha"));
     EXPECT_EQ(rig.form->LblMusicTitle->text(), QStringLiteral("Title 1"));
     EXPECT_EQ(rig.label(), "00:00/01:30");
+    // A giant title is cut for the label.
+    rig.player.list.tracks[0].musicTitle = std::string(10'000'000, 'x');
+    rig.controller->showTrackInfo(0);
+    EXPECT_EQ(rig.form->LblMusicTitle->text(), QString(256, u'x'));
     EXPECT_TRUE(rig.form->Timer2->isActive());
     EXPECT_TRUE(rig.form->isVisible());
 }
@@ -210,19 +216,30 @@ TEST(PlaybackController, StoreTimeKeepsTheCountAndMovesOn)
         const char *name;
         int ticksBefore;
         bool loop;
-        int expectedStored;
+        int pressesDuringChange;
+        int expectedStored; // track 1's time; it was 60
+        bool expectedChanged;
+        int expectedCode;
     };
-    for (const Case c : {Case{"right after a change", 0, false, 0}, Case{"while looping", 130, true, 130},
-                         Case{"a few seconds in", 42, false, 42}}) {
+    for (const Case c : {Case{"in the first second nothing is stored", 0, false, 0, 60, false, 2},
+                         Case{"while looping", 130, true, 0, 130, true, 2},
+                         Case{"a few seconds in", 42, false, 0, 42, true, 2},
+                         Case{"a second press behind the change only moves on", 42, false, 1, 42, true, 3}}) {
         SCOPED_TRACE(c.name);
         Rig rig;
-        rig.load(kThreeGames);
+        rig.load(numberedTracks(4));
         rig.form->ChkLoop->setChecked(c.loop);
         rig.ticks(c.ticksBefore);
+        int pressesLeft = c.pressesDuringChange;
+        rig.duringWait = [&] {
+            if (pressesLeft-- > 0)
+                rig.form->CmdGetTime->click();
+        };
         rig.form->CmdGetTime->click();
         EXPECT_EQ(rig.player.list.tracks[0].playTime, c.expectedStored);
-        EXPECT_EQ(rig.player.list.modified, true);
-        EXPECT_EQ(rig.lastOrder(), "hootclient code 2");
+        EXPECT_EQ(rig.player.list.tracks[1].playTime, 60) << "the track after it keeps its time";
+        EXPECT_EQ(rig.player.list.modified, c.expectedChanged);
+        EXPECT_EQ(rig.lastOrder(), "hootclient code " + std::to_string(c.expectedCode));
         // The stored track's row is redrawn with its new shade.
         rig.form->GridPlayList->setRow(1);
         rig.form->GridPlayList->setCol(0);
@@ -257,23 +274,36 @@ TEST(PlaybackController, GridActivationPlaysThatRowWithoutScrolling)
     EXPECT_EQ(rig.label(), "00:00/01:00");
 }
 
-TEST(PlaybackController, InputDuringAChangeIsCarriedOutAfterIt)
+TEST(PlaybackController, NextPressesDuringAChangeBecomeOneChangeAfterIt)
 {
-    Rig rig;
-    rig.load(numberedTracks(10));
-    int clicksLeft = 2;
-    rig.duringWait = [&] {
-        // Two clicks land while the first change waits for its client.
-        if (clicksLeft-- > 0)
-            rig.form->CmdNext->click();
-    };
-    rig.form->CmdNext->click();
-    const auto orders = rig.platform.clientOrders();
-    EXPECT_EQ(std::vector<std::string>(orders.end() - 3, orders.end()),
-              (std::vector<std::string>{"hootclient code 2", "hootclient code 3", "hootclient code 4"}));
-    EXPECT_EQ(rig.player.list.current, 3);
-    EXPECT_EQ(rig.form->LblMusicTitle->text(), QStringLiteral("Title 4"));
-    EXPECT_FALSE(rig.controller->isChanging());
+    for (const bool shuffle : {false, true}) {
+        SCOPED_TRACE(shuffle ? "shuffle: a draw per press" : "in order");
+        Rig rig;
+        rig.load(numberedTracks(10), 120, shuffle);
+        rig.player.random.seed(3); // draws 5, 0, 7: each press counts
+        // Where three presses one after the other lead, drawn ahead on a copy.
+        const std::mt19937 generator = rig.player.random;
+        std::vector<qint32> targets;
+        for (qint32 at = 0; targets.size() < 3;)
+            targets.push_back(at = shuffle ? rig.controller->randomIndex() : at + 1);
+        rig.player.random = generator;
+        bool clicked = false;
+        rig.duringWait = [&] {
+            // Two clicks land while the first change waits for its client.
+            if (!std::exchange(clicked, true)) {
+                rig.form->CmdNext->click();
+                rig.form->CmdNext->click();
+            }
+        };
+        rig.form->CmdNext->click();
+        const auto orders = rig.platform.clientOrders();
+        EXPECT_EQ(std::vector<std::string>(orders.end() - 2, orders.end()),
+                  (std::vector<std::string>{"hootclient code " + std::to_string(targets[0] + 1),
+                                            "hootclient code " + std::to_string(targets[2] + 1)}));
+        EXPECT_EQ(rig.player.list.current, targets[2]);
+        EXPECT_EQ(rig.form->LblMusicTitle->text(), QStringLiteral("Title %1").arg(targets[2] + 1));
+        EXPECT_FALSE(rig.controller->isChanging());
+    }
 }
 
 TEST(PlaybackController, ClosingDuringAChangeWaitsForItsEnd)
