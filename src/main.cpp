@@ -2,12 +2,15 @@
 #include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "emulator/systemplatform.h"
+#include "ui/displaycheck.h"
 #include "ui/formmain.h"
 #include "ui/playbackcontroller.h"
 #include "ui/qtdialogs.h"
+#include "ui/signalwatcher.h"
 
 #include <QApplication>
 
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
@@ -16,11 +19,16 @@ namespace {
 
 int runPlayer(int argc, char *argv[])
 {
+    const auto platform = makeSystemPlatform();
+    if (const std::string reason = unreachableDisplay(argc, argv, *platform); !reason.empty()) {
+        std::cerr << "tunelark: " << reason << std::endl;
+        return 1;
+    }
     QApplication app(argc, argv);
+    SignalWatcher endSignals{SIGTERM, SIGINT, SIGHUP};
     const std::string currentDirectory = std::filesystem::current_path().string();
 
     PlayerState player;
-    const auto platform = makeSystemPlatform();
     FormMain form(player.list);
     QtDialogs dialogs(&form);
     const EventPumps pumps{
@@ -30,12 +38,17 @@ int runPlayer(int argc, char *argv[])
     };
     ProgramLifecycle lifecycle(player, *platform, dialogs, pumps, currentDirectory);
     PlaybackController controller(form, player, lifecycle);
+    // A signal closes the window as the user would, with nobody to ask.
+    QObject::connect(&endSignals, &SignalWatcher::endRequested, &form, [&] {
+        dialogs.stopAsking();
+        form.close();
+    });
 
-    if (!controller.load())
-        return 1;
-    if (!form.isVisible())
-        return 0; // closed while the first track was being started
-    return app.exec();
+    int exitCode = 1;
+    if (controller.load())
+        exitCode = form.isVisible() ? app.exec() : 0; // hidden: closed while starting
+    // As a shell reports a program the signal ended.
+    return endSignals.received() ? 128 + endSignals.received() : exitCode;
 }
 
 } // namespace
