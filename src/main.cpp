@@ -2,13 +2,16 @@
 #include "app/playerstate.h"
 #include "app/lifecycle.h"
 #include "emulator/systemplatform.h"
+#include "ui/displaycheck.h"
 #include "ui/formmain.h"
 #include "ui/playbackcontroller.h"
 #include "ui/qtdialogs.h"
+#include "ui/signalwatcher.h"
 
 #include <QApplication>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
@@ -17,11 +20,16 @@ namespace {
 
 int runPlayer(int argc, char *argv[])
 {
+    const auto platform = makeSystemPlatform();
+    if (const std::string reason = unreachableDisplay(argc, argv, *platform); !reason.empty()) {
+        std::cerr << "tunelark: " << reason << std::endl;
+        return 1;
+    }
     QApplication app(argc, argv);
+    SignalWatcher endSignals{SIGTERM, SIGINT, SIGHUP};
     const std::string currentDirectory = std::filesystem::current_path().string();
 
     PlayerState player;
-    const auto platform = makeSystemPlatform();
     FormMain form(player.list);
     QtDialogs dialogs(&form);
     const EventPumps pumps{
@@ -31,11 +39,18 @@ int runPlayer(int argc, char *argv[])
     };
     ProgramLifecycle lifecycle(player, *platform, dialogs, pumps, currentDirectory);
     PlaybackController controller(form, player, lifecycle);
+    // A signal closes the window as the user would, with nobody to ask.
+    QObject::connect(&endSignals, &SignalWatcher::endRequested, &form, [&] {
+        dialogs.stopAsking();
+        form.close();
+    });
 
-    if (!controller.load())
-        return 1;
-    // The window may have been closed while the first track was being started.
-    const int exitCode = form.isVisible() ? app.exec() : 0;
+    int exitCode = 1;
+    if (controller.load())
+        exitCode = form.isVisible() ? app.exec() : 0; // hidden: closed while starting
+    // As a shell reports a program the signal ended.
+    if (endSignals.received())
+        return 128 + endSignals.received();
     // Times the user asked to keep but that could not be written are no normal end.
     return lifecycle.saveFailed() ? 2 : exitCode;
 }

@@ -37,8 +37,17 @@ PlaybackController::PlaybackController(FormMain &form, PlayerState &player, Prog
 
 bool PlaybackController::load()
 {
-    if (!m_lifecycle.start())
+    // Start-up waits for the emulator as a track change does: a close asked
+    // for meanwhile is carried out once it is over.
+    m_changing = true;
+    const bool started = m_lifecycle.start();
+    m_changing = false;
+    if (!started)
         return false;
+    if (m_closeRequested) {
+        finishInput();
+        return true;
+    }
     TrackList &list = m_player.list;
     if (!hasTracks()) {
         // Nothing to play: the header row alone, and the timer stays off.

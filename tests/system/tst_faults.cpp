@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <sys/mount.h>
@@ -267,31 +268,45 @@ TEST(SaveFaults, KilledInTheMiddleLeavesOldOrNewNeverAMix)
     }
 }
 
-TEST(SingleInstanceFaults, LockOfAKilledRunDoesNotBlockTheNextStart)
+TEST(SingleInstanceFaults, OneRunPerDisplayAndAKilledRunDoesNotBlockTheNextStart)
 {
-    TempDir dir;
-    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", dir.path());
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        SingleInstance first;
-        const char answer = first.acquire() ? 'y' : 'n';
-        (void)!write(ready[1], &answer, 1);
-        pause();
-        _exit(0);
-    }
-    char answer = 0;
-    ASSERT_EQ(read(ready[0], &answer, 1), 1);
-    EXPECT_EQ(answer, 'y');
+    struct Case
     {
-        SingleInstance second;
-        EXPECT_FALSE(second.acquire()) << "refused while the first one runs";
+        const char *firstDisplay;
+        const char *secondDisplay;
+        bool sameDisplay;
+    };
+    for (const Case &c : {Case{":57", ":57", true}, Case{":57", ":57.0", true}, Case{"host:57.1", "host:57", true},
+                          Case{":57", ":58", false}}) {
+        SCOPED_TRACE(std::string(c.firstDisplay) + " then " + c.secondDisplay);
+        TempDir dir;
+        ScopedEnv runtimeDir("XDG_RUNTIME_DIR", dir.path());
+        std::optional<ScopedEnv> display(std::in_place, "DISPLAY", c.firstDisplay);
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            SingleInstance first;
+            const char answer = first.acquire() ? 'y' : 'n';
+            (void)!write(ready[1], &answer, 1);
+            pause();
+            _exit(0);
+        }
+        char answer = 0;
+        ASSERT_EQ(read(ready[0], &answer, 1), 1);
+        EXPECT_EQ(answer, 'y');
+        display.emplace("DISPLAY", c.secondDisplay);
+        {
+            SingleInstance second;
+            EXPECT_EQ(second.acquire(), !c.sameDisplay) << "refused only while the first one runs on that display";
+        }
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        close(ready[0]);
+        close(ready[1]);
+        SingleInstance next;
+        EXPECT_TRUE(next.acquire()) << "the killed run's lock is taken over";
     }
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
-    SingleInstance next;
-    EXPECT_TRUE(next.acquire()) << "the killed run's lock is taken over";
 }
 
 } // namespace
