@@ -38,7 +38,7 @@ bool drawsOnX(int argc, char *argv[])
 std::string unreachableDisplay(int argc, char *argv[], Platform &platform)
 {
     // Looking for the emulator's window opens the display the program keeps using.
-    if (!drawsOnX(argc, argv) || platform.findWindow(kHootWindowTitle) != WindowSearch::NoDisplay)
+    if (!drawsOnX(argc, argv) || platform.findWindow(kHootWindowTitle).search != WindowSearch::NoDisplay)
         return {};
     const std::string_view display = environment("DISPLAY");
     if (display.empty())
