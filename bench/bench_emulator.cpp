@@ -5,6 +5,7 @@
 #include "emulator/emulator.h"
 #include "emulator/platform_posix.h"
 
+#include "median.h"
 #include "scopedenv.h"
 #include "standinemulator.h"
 #include "xvfb.h"
@@ -26,12 +27,6 @@ extern char **environ;
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-static double medianMs(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
 
 // One client run as plainly as it can be done: spawn and a blocking wait.
 static void bareClientRun()
@@ -107,8 +102,8 @@ int main(int argc, char **argv)
             bareClientRun();
             bare.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
         }
-        const double change = medianMs(changes);
-        const double twoRuns = medianMs(bare);
+        const double change = median(changes);
+        const double twoRuns = median(bare);
         std::printf("track change (selection + play), median of %d: %.3f ms\n", kRounds, change);
         std::printf("two bare spawn-and-wait client runs, median:   %.3f ms\n", twoRuns);
         std::printf("ratio: %.3f (target below 1.15)\n", change / twoRuns);

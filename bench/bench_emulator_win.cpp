@@ -3,6 +3,8 @@
 // while waiting for a slow client. The counterpart of bench_emulator on
 // Linux; prints figures and asserts nothing.
 
+#include "median.h"
+
 #include "emulator/emulator.h"
 #include "emulator/platform_win.h"
 
@@ -15,12 +17,6 @@
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-static double medianMs(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
 
 static void drainMessages()
 {
@@ -59,9 +55,9 @@ int main()
     WinPlatform platform;
     const StartResult emulator = platform.startProgram("hoot.exe", ShowStyle::MinimizedWithFocus);
     const auto deadline = Clock::now() + 30s;
-    while (emulator.ok() && platform.findWindow(kHootWindowTitle) != WindowSearch::Found && Clock::now() < deadline)
+    while (emulator.ok() && platform.findWindow(kHootWindowTitle).search != WindowSearch::Found && Clock::now() < deadline)
         platform.pause(20ms, {});
-    if (platform.findWindow(kHootWindowTitle) != WindowSearch::Found) {
+    if (platform.findWindow(kHootWindowTitle).search != WindowSearch::Found) {
         std::fprintf(stderr, "the stand-in emulator did not come up\n");
         return 1;
     }
@@ -95,8 +91,8 @@ int main()
             bareClientRun();
             bare.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
         }
-        std::printf("Windows: track change (selection + play), median of %d: %.3f ms\n", kRounds, medianMs(changes));
-        std::printf("Windows: two bare start-and-wait client runs, median:   %.3f ms\n", medianMs(bare));
+        std::printf("Windows: track change (selection + play), median of %d: %.3f ms\n", kRounds, median(changes));
+        std::printf("Windows: two bare start-and-wait client runs, median:   %.3f ms\n", median(bare));
     }
 
     {

@@ -3,11 +3,12 @@
 // 100,000 tracks of a Shift-JIS list. The emulator's side is a platform on
 // which the window is open and every client run ends at once (the cost of real
 // client runs is bench_emulator's); the configured pauses are 0.
+#include "samplelist.h"
+
 #include "answeredwindow.h"
 #include "app/playerstate.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
-#include "tracklist/listfile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,7 +26,7 @@ namespace {
 class InstantEmulator : public Platform
 {
 public:
-    WindowSearch findWindow(std::string_view) override { return WindowSearch::Found; }
+    WindowLookup findWindow(std::string_view) override { return {WindowSearch::Found, 1}; }
     StartResult startProgram(std::string_view, ShowStyle) override { return {++m_lastPid, {}}; }
     WaitResult waitForExit(ProcessId, std::chrono::milliseconds, const EventPump &) override { return {}; }
     bool hasExited(ProcessId) override { return true; }
@@ -37,28 +38,11 @@ private:
     ProcessId m_lastPid = 100;
 };
 
-void writeList(const std::string &folder, int count)
-{
-    TrackList store;
-    for (int i = 0; i < count; ++i) {
-        Track record;
-        record.playTime = i % 3 == 0 ? 0 : 60 + i % 240;
-        record.gameTitle = "星海の記憶 第" + std::to_string(i / 25) + "章";
-        record.major = "lkfm";
-        record.sub = std::to_string(i / 25);
-        record.code = *TrackCode::fromWhole(i % 25);
-        record.musicTitle = "はじまりの朝 ～" + std::to_string(i) + "～";
-        store.addRecord(std::move(record));
-    }
-    std::ofstream(folder + "/tl.lst", std::ios::binary) << writeTrackList(store);
-    std::ofstream(folder + "/tl.ini") << "[config]\nDefaultPlayTime=180\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
-}
-
 void BM_StartupToShownWindow(benchmark::State &state)
 {
     QTemporaryDir folder;
     const std::string path = folder.path().toStdString();
-    writeList(path, static_cast<int>(state.range(0)));
+    writeSampleFolder(path, static_cast<int>(state.range(0)));
     qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
     for (auto _ : state) {
         PlayerState player;
@@ -69,7 +53,8 @@ void BM_StartupToShownWindow(benchmark::State &state)
         } dialogs;
         AnsweredWindow form(player.list, dialogs);
         ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
-        Player controller(form, player, lifecycle);
+        BusyCursor busy(form, [&platform] { return platform.now(); });
+        Player controller(form, player, lifecycle, busy);
         form.connectPlayer(controller);
         if (!controller.load() || !form.isVisible())
             state.SkipWithError("start-up did not show the window");
@@ -96,7 +81,7 @@ void BM_LargeListSession(benchmark::State &state)
 {
     QTemporaryDir folder;
     const std::string path = folder.path().toStdString();
-    writeList(path, static_cast<int>(state.range(0)));
+    writeSampleFolder(path, static_cast<int>(state.range(0)));
     qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
     const std::string listBytes = [&] {
         std::ifstream in(path + "/tl.lst", std::ios::binary);
@@ -114,7 +99,8 @@ void BM_LargeListSession(benchmark::State &state)
         } dialogs;
         AnsweredWindow form(player.list, dialogs);
         ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
-        Player controller(form, player, lifecycle);
+        BusyCursor busy(form, [&platform] { return platform.now(); });
+        Player controller(form, player, lifecycle, busy);
         form.connectPlayer(controller);
         if (!controller.load())
             state.SkipWithError("start-up failed");
@@ -130,6 +116,7 @@ void BM_LargeListSession(benchmark::State &state)
         QCoreApplication::processEvents();
         state.counters["double_click_ms"] = clock.restart();
 
+        controller.tick(); // a time is stored only after a whole second
         controller.storeTime();
         clock.restart();
         form.close();

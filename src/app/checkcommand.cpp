@@ -1,17 +1,17 @@
 #include "app/checkcommand.h"
 
 #include "app/config.h"
+#include "app/inifile.h"
 #include "tracklist/listfile.h"
+#include "tracklist/shiftjis.h"
 #include "tracklist/textcodec.h"
-
-#include <QByteArray>
-#include <QString>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
+#include <utility>
 
 static constexpr int kExitOk = 0;
 static constexpr int kExitProblems = 1;
@@ -27,12 +27,16 @@ static constexpr const char kUsage[] =
     "  --check [FILE]  read the track list FILE (default tl.lst) as start-up does,\n"
     "                  print its lines as a save would write them, and report each\n"
     "                  problem on standard error as FILE:LINE: reason; tl.ini in\n"
-    "                  the current directory is checked too when it is there\n"
+    "                  the current directory is checked too, as start-up needs it\n"
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
     "\n"
     "Exit status: 0 no problem (warnings allowed), 1 problems found,\n"
     "2 usage error or list file missing or unreadable.\n";
+
+// A pause longer than this looks like seconds written where milliseconds
+// are meant; start-up takes it all the same.
+static constexpr std::int32_t kLongPauseMs = 60000;
 
 static int usageError(std::ostream &err, const std::string &message)
 {
@@ -62,29 +66,32 @@ static std::string displayLine(const std::string &rawBytes, ListEncoding encodin
 {
     if (std::optional<std::string> text = decodeListText(rawBytes, encoding))
         return *text;
-    // The line end goes along so that a lead byte at the end of the line is
-    // decoded as a bad byte instead of waiting for its second byte.
-    const QByteArray bytes = QByteArray(rawBytes.data(), static_cast<qsizetype>(rawBytes.size())) + '\n';
-    QStringDecoder decoder(encoding == ListEncoding::ShiftJis ? "CP932" : "UTF-8");
-    QString text = decoder.decode(bytes);
-    text.chop(1);
-    // The Shift-JIS decoder marks a bad byte with the control character SUB.
-    text.replace(QChar(0x1A), QChar::ReplacementCharacter);
-    return text.toStdString();
+    return toUtf8Replacing(rawBytes, encoding == ListEncoding::ShiftJis);
+}
+
+// Start-up refuses to go on without tl.ini, so a missing file is a problem.
+static bool checkSettings(std::ostream &err, const std::string &currentDirectory)
+{
+    Settings settings;
+    if (const std::optional<ConfigError> error = readSettings(currentDirectory, settings)) {
+        err << error->message << '\n';
+        return false;
+    }
+    const std::optional<IniFile> file = IniFile::load(settings.iniPath);
+    for (const auto &[key, value] : {std::pair("HootInitWaitTime", settings.emulatorStartWait),
+                                     std::pair("DriverInitWaitTime", settings.driverStartWait)}) {
+        if (value > kLongPauseMs) {
+            err << "tl.ini:" << file->value("config", key)->lineNumber << ": warning: " << key << " is " << value
+                << " ms, a pause of more than 60 seconds\n";
+        }
+    }
+    return true;
 }
 
 static int runCheck(const std::string &fileName, std::ostream &out, std::ostream &err,
                     const std::string &currentDirectory)
 {
-    bool hasProblem = false;
-    std::error_code ignored;
-    if (std::filesystem::exists(std::filesystem::path(currentDirectory) / "tl.ini", ignored)) {
-        Settings settings;
-        if (const std::optional<ConfigError> error = readSettings(currentDirectory, settings)) {
-            err << error->message << '\n';
-            hasProblem = true;
-        }
-    }
+    bool hasProblem = !checkSettings(err, currentDirectory);
 
     std::string bytes;
     const std::string path = (std::filesystem::path(currentDirectory) / fileName).string();
@@ -111,12 +118,36 @@ static int runCheck(const std::string &fileName, std::ostream &out, std::ostream
     return hasProblem ? kExitProblems : kExitOk;
 }
 
+// Qt's own options, which have one dash, belong to the window: --check passes
+// over them, and over the value of those that take one.
+static bool isQtOption(std::string_view arg, bool &takesValue)
+{
+    static constexpr std::pair<std::string_view, bool> kQtOptions[] = {
+        {"-platform", true},     {"-platformpluginpath", true}, {"-platformtheme", true}, {"-plugin", true},
+        {"-qmljsdebugger", true}, {"-qwindowgeometry", true},  {"-qwindowicon", true},   {"-qwindowtitle", true},
+        {"-session", true},      {"-style", true},              {"-stylesheet", true},    {"-display", true},
+        {"-geometry", true},     {"-reverse", false},           {"-widgetcount", false},  {"-nograb", false},
+        {"-dograb", false},      {"-sync", false},
+    };
+    const std::size_t equals = arg.find('=');
+    for (const auto &[name, withValue] : kQtOptions) {
+        if (arg.substr(0, equals) == name) {
+            takesValue = withValue && equals == std::string_view::npos;
+            return true;
+        }
+    }
+    return false;
+}
+
 int runCommandLine(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
                    const std::string &currentDirectory)
 {
     bool check = false;
     std::vector<std::string> files;
+    bool skipValue = false;
     for (const std::string &arg : args) {
+        if (std::exchange(skipValue, false) || isQtOption(arg, skipValue))
+            continue;
         if (arg == "--help") {
             out << kUsage;
             return kExitOk;

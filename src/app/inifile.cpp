@@ -1,5 +1,7 @@
 #include "app/inifile.h"
 
+#include "tracklist/textcodec.h"
+
 #include <unordered_set>
 
 static constexpr std::size_t kMaxValueLength = 255; // the reader's buffer of 256 less its terminating zero
@@ -41,10 +43,15 @@ static std::string deliveredValue(std::string_view value)
 
 IniFile IniFile::fromBytes(std::string_view bytes)
 {
-    // Notepad saves UTF-8 with a byte-order mark; without this the first
-    // section line would not be recognised.
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
+    // Notepad saves UTF-8 with a byte-order mark, and its "Unicode" is UTF-16
+    // with one; without this the first section line would not be recognised.
+    const ListEncoding encoding = detectListEncoding(bytes);
+    bytes.remove_prefix(byteOrderMark(encoding).size());
+    std::string fromUtf16;
+    if (isUtf16(encoding)) {
+        fromUtf16 = utf16ToUtf8(bytes, encoding == ListEncoding::Utf16BE);
+        bytes = fromUtf16;
+    }
 
     IniFile file;
     // Names of the sections seen so far: a later section of the same name is

@@ -57,8 +57,10 @@ std::optional<IniFile> IniFile::load(const std::string &path)
 
     IniFile file = fromBytes(bytes);
     const std::optional<std::string> ansiPath = ansiFullPath(wide);
-    if (!ansiPath)
-        return file; // the system reader cannot be given this path: the parse stands
+    // The system reader cannot be given this path, or would hand the values
+    // of a UTF-16 file over in the ANSI code page: the parse stands.
+    if (!ansiPath || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return file;
     std::vector<Entry> kept;
     for (Entry &entry : file.m_entries) {
         // 256 bytes, as the program has always asked for: at most 255 delivered.

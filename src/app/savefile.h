@@ -5,8 +5,11 @@
 #include <string_view>
 
 // Replaces the file at `path` with `contents` so that it is always either the
-// old or the new file, never a mix: the new contents go to a temporary file in
-// the same folder, are flushed to disk and renamed over the file. The old file
-// is kept as `path`.bak. A symbolic link stays a link and its target gets the
-// new contents. Returns the reason on failure; the old file is then untouched.
+// old or the new file, never a mix, and keeps the file that was there as
+// `path`.bak. Both new files are written in full to temporary files in their
+// folders and are on the disk before either is renamed into place, so a save
+// that fails leaves `path` and `path`.bak exactly as they were. Both keep the
+// permissions of the old file. A symbolic link stays a link and its target
+// gets the new contents. Temporary files of a save that was killed half-way
+// are removed by the next one. Returns the reason on failure.
 std::optional<std::string> saveFileAtomically(const std::string &path, std::string_view contents);

@@ -8,6 +8,14 @@
 
 namespace {
 
+// The display without its screen: host:N.S and host:N are one session.
+QString displaySession()
+{
+    QString display = qEnvironmentVariable("DISPLAY", QStringLiteral("none"));
+    const qsizetype screenDot = display.indexOf(QLatin1Char('.'), display.lastIndexOf(QLatin1Char(':')) + 1);
+    return screenDot < 0 ? display : display.left(screenDot);
+}
+
 // One lock per user (the folder) and per display (the name): separate X
 // sessions of one user each get their own player.
 QString lockFilePath()
@@ -16,7 +24,7 @@ QString lockFilePath()
     if (folder.isEmpty())
         folder = QDir::tempPath() + QStringLiteral("/tunelark-") + QString::number(getuid());
     QDir().mkpath(folder);
-    QString display = qEnvironmentVariable("DISPLAY", QStringLiteral("none"));
+    QString display = displaySession();
     display.replace(QLatin1Char('/'), QLatin1Char('_'));
     return folder + QStringLiteral("/tunelark-") + display + QStringLiteral(".lock");
 }

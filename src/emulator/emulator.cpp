@@ -46,7 +46,7 @@ static std::string selectionLine(const Track &record)
 // Starts the emulator and waits for its window; pid is the process that
 // opened it.
 static std::optional<EmulatorError> launchEmulator(Platform &platform, const EventPumps &pumps,
-                                                   const EmulatorLimits &limits, ProcessId &pid)
+                                                   const EmulatorLimits &limits, ProcessId &pid, WindowId &window)
 {
     const auto started = platform.now();
     StartResult start = platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
@@ -58,10 +58,12 @@ static std::optional<EmulatorError> launchEmulator(Platform &platform, const Eve
     bool restarted = false;
     for (;;) {
         pumps.all();
-        const WindowSearch search = platform.findWindow(kHootWindowTitle);
-        if (search == WindowSearch::Found)
+        const WindowLookup lookup = platform.findWindow(kHootWindowTitle);
+        if (lookup.search == WindowSearch::Found) {
+            window = lookup.window;
             break;
-        if (search == WindowSearch::NoDisplay) {
+        }
+        if (lookup.search == WindowSearch::NoDisplay) {
             platform.terminate(start.pid);
             return noDisplayError();
         }
@@ -99,14 +101,15 @@ std::optional<EmulatorError> Emulator::attach()
 {
     m_state.startedProcess = -1;
 
-    switch (m_platform.findWindow(kHootWindowTitle)) {
+    WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
+    switch (lookup.search) {
     case WindowSearch::NoDisplay:
         return noDisplayError();
     case WindowSearch::Found:
         break;
     case WindowSearch::NotFound: {
         ProcessId pid = 0;
-        if (auto error = launchEmulator(m_platform, m_pumps, m_limits, pid))
+        if (auto error = launchEmulator(m_platform, m_pumps, m_limits, pid, lookup.window))
             return error;
         // Kept before the pause, so that whatever fails from here on, the
         // caller's release still ends the emulator Tunelark started.
@@ -115,31 +118,55 @@ std::optional<EmulatorError> Emulator::attach()
         break;
     }
     }
+    return sendOverride(lookup.window);
+}
 
-    if (auto error = runClient(kOverrideCommand))
-        return error;
+std::optional<EmulatorError> Emulator::sendOverride(WindowId window)
+{
+    const ClientRun override = runClient(kOverrideCommand);
+    if (override.error)
+        return override.error;
     m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
+    // An override the client failed to hand over is sent again before the next play.
+    m_state.window = override.succeeded ? window : 0;
     m_state.lastTitle.clear();
     m_state.lastMajor.clear();
     m_state.lastSub.clear();
     return std::nullopt;
 }
 
+// An emulator that the user closed and started again has a new window, which
+// has had neither the override nor a game.
+std::optional<EmulatorError> Emulator::attachAgainIfReplaced()
+{
+    const WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
+    if (lookup.search != WindowSearch::Found || lookup.window == m_state.window)
+        return std::nullopt;
+    return sendOverride(lookup.window);
+}
+
 std::optional<EmulatorError> Emulator::play(const TrackList &store, std::int32_t index)
 {
     const Track &record = store.tracks.at(static_cast<std::size_t>(index));
+    if (auto error = attachAgainIfReplaced())
+        return error;
 
     if (record.gameTitle != m_state.lastTitle || record.major != m_state.lastMajor
         || record.sub != m_state.lastSub) {
-        if (auto error = runClient(selectionLine(record)))
-            return error;
+        const ClientRun selection = runClient(selectionLine(record));
+        if (selection.error)
+            return selection.error;
         m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
-        m_state.lastTitle = record.gameTitle;
-        m_state.lastMajor = record.major;
-        m_state.lastSub = record.sub;
+        // A selection that did not reach the emulator is sent again with the
+        // next play; remembered, it never would be.
+        if (selection.succeeded) {
+            m_state.lastTitle = record.gameTitle;
+            m_state.lastMajor = record.major;
+            m_state.lastSub = record.sub;
+        }
     }
 
-    return runClient("hootclient code " + record.code.toDecimalText());
+    return runClient("hootclient code " + record.code.toDecimalText()).error;
 }
 
 void Emulator::release()
@@ -149,33 +176,33 @@ void Emulator::release()
     m_state.startedProcess = -1;
 }
 
-std::optional<EmulatorError> Emulator::waitForClient(ProcessId pid, const std::string &commandLine)
+ClientRun Emulator::waitForClient(ProcessId pid, const std::string &commandLine)
 {
     const WaitResult result = m_platform.waitForExit(pid, m_limits.clientRun, m_pumps.all);
     if (result.outcome == WaitResult::Outcome::TimedOut) {
         m_platform.terminate(pid);
-        return EmulatorError{"hootclient が " + secondsText(m_limits.clientRun)
-                             + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"};
+        return {EmulatorError{"hootclient が " + secondsText(m_limits.clientRun)
+                              + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"}};
     }
     if (result.exitCode == 0)
-        return std::nullopt;
-    // A failing run is noted, not retried: one lost order must not stop
+        return {std::nullopt, true};
+    // A failing run is noted, not repeated now: one lost order must not stop
     // playback, and the next track change sends fresh orders anyway.
     ++m_state.failedClientRuns;
     m_state.lastClientExitCode = result.exitCode;
     std::cerr << "hootclient exited with code " << result.exitCode << ": " << commandLine << '\n';
     // Unless the emulator itself is gone: then every order fails, and the user
     // has to hear about it.
-    if (m_platform.findWindow(kHootWindowTitle) != WindowSearch::Found)
-        return EmulatorError{"hoot のウィンドウが見つかりません。エミュレータが終了したようです。\n（命令: " + commandLine
-                             + "）"};
-    return std::nullopt;
+    if (m_platform.findWindow(kHootWindowTitle).search != WindowSearch::Found)
+        return {EmulatorError{"hoot のウィンドウが見つかりません。エミュレータが終了したようです。\n（命令: "
+                              + commandLine + "）"}};
+    return {};
 }
 
-std::optional<EmulatorError> Emulator::runClient(const std::string &commandLine)
+ClientRun Emulator::runClient(const std::string &commandLine)
 {
     const StartResult start = m_platform.startProgram(commandLine, ShowStyle::Hidden);
     if (!start.ok())
-        return startError("hootclient", start.error);
+        return {startError("hootclient", start.error)};
     return waitForClient(start.pid, commandLine);
 }

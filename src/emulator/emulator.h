@@ -20,7 +20,10 @@ struct EmulatorState
     std::string lastTitle;
     std::string lastMajor;
     std::string lastSub;
-    // Client runs that ended with a non-zero exit code: noted, not retried.
+    // The emulator window that got the override; 0 until an override succeeded.
+    WindowId window = 0;
+    // Client runs that ended with a non-zero exit code; a failed override or
+    // selection goes out again before the next play.
     int failedClientRuns = 0;
     int lastClientExitCode = 0;
 };
@@ -30,6 +33,13 @@ struct EmulatorState
 struct EmulatorError
 {
     std::string message;
+};
+
+// How one client run ended.
+struct ClientRun
+{
+    std::optional<EmulatorError> error; // what the user has to hear of
+    bool succeeded = false;             // ended by itself with exit code 0
 };
 
 struct EmulatorLimits
@@ -59,9 +69,10 @@ public:
     // sends "hootclient override" and forgets the last game selection.
     std::optional<EmulatorError> attach();
 
-    // Has the emulator play track `index` of the list: a game selection order
-    // when title, major or sub differ from the last ones sent, then the play
-    // order with the track's code.
+    // Has the emulator play track `index` of the list: the override again when
+    // the emulator's window is a new one, a game selection order when title,
+    // major or sub differ from the last ones sent, then the play order with the
+    // track's code.
     std::optional<EmulatorError> play(const TrackList &store, std::int32_t index);
 
     // Terminates the emulator if Tunelark started it; a found one keeps running.
@@ -69,12 +80,14 @@ public:
 
     // Waits for one client run, within the client time limit; a run that
     // overstays is ended. `commandLine` names the order in the message.
-    std::optional<EmulatorError> waitForClient(ProcessId pid, const std::string &commandLine);
+    ClientRun waitForClient(ProcessId pid, const std::string &commandLine);
 
     const EmulatorState &state() const { return m_state; }
 
 private:
-    std::optional<EmulatorError> runClient(const std::string &commandLine);
+    ClientRun runClient(const std::string &commandLine);
+    std::optional<EmulatorError> sendOverride(WindowId window);
+    std::optional<EmulatorError> attachAgainIfReplaced();
 
     Platform &m_platform;
     const Settings &m_settings;

@@ -21,6 +21,16 @@ using EventPump = std::function<void()>;
 
 enum class WindowSearch { Found, NotFound, NoDisplay };
 
+// Which window was found: the X11 window id or the HWND value. A window that
+// was closed and opened again gets a new one.
+using WindowId = std::uint64_t;
+
+struct WindowLookup
+{
+    WindowSearch search = WindowSearch::NotFound;
+    WindowId window = 0; // when Found
+};
+
 struct StartResult
 {
     ProcessId pid = 0;
@@ -41,7 +51,7 @@ public:
     virtual ~Platform() = default;
 
     // Looks for a top-level window whose title is exactly titleUtf8.
-    virtual WindowSearch findWindow(std::string_view titleUtf8) = 0;
+    virtual WindowLookup findWindow(std::string_view titleUtf8) = 0;
 
     // Starts a program from one command line, split into arguments by the
     // Windows rules; the first argument is the program, looked up on PATH.

@@ -127,7 +127,8 @@ static std::vector<Window> managedClients(const XLookup &x, Window root)
 }
 
 // Window managers reparent clients into frames, so every level is looked at.
-static bool treeHoldsTitle(const XLookup &x, Window root, std::string_view title)
+// Returns the window with the title, or None.
+static Window windowInTree(const XLookup &x, Window root, std::string_view title)
 {
     std::vector<Window> pending{root};
     while (!pending.empty()) {
@@ -139,28 +140,29 @@ static bool treeHoldsTitle(const XLookup &x, Window root, std::string_view title
         unsigned int count = 0;
         if (!XQueryTree(x.display, parent, &rootReturn, &parentReturn, &children, &count))
             continue;
-        bool found = false;
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            found = titleIs(x, children[i], title);
+        Window found = None;
+        for (unsigned int i = 0; i < count && found == None; ++i) {
+            if (titleIs(x, children[i], title))
+                found = children[i];
             pending.push_back(children[i]);
         }
         if (children)
             XFree(children);
-        if (found)
-            return true;
+        if (found != None)
+            return found;
     }
-    return false;
+    return None;
 }
 
 PosixPlatform::PosixPlatform() = default;
 PosixPlatform::~PosixPlatform() = default;
 
-WindowSearch PosixPlatform::findWindow(std::string_view titleUtf8)
+WindowLookup PosixPlatform::findWindow(std::string_view titleUtf8)
 {
     if (!m_x11) {
         ::Display *display = XOpenDisplay(nullptr);
         if (!display)
-            return WindowSearch::NoDisplay;
+            return {WindowSearch::NoDisplay};
         m_x11 = std::make_unique<X11Connection>();
         m_x11->lookup = {display, XInternAtom(display, "_NET_CLIENT_LIST", False),
                          XInternAtom(display, "_NET_WM_NAME", False), XInternAtom(display, "UTF8_STRING", False)};
@@ -170,9 +172,10 @@ WindowSearch PosixPlatform::findWindow(std::string_view titleUtf8)
     const Window root = DefaultRootWindow(x.display);
     for (const Window window : managedClients(x, root)) {
         if (titleIs(x, window, titleUtf8))
-            return WindowSearch::Found;
+            return {WindowSearch::Found, window};
     }
-    return treeHoldsTitle(x, root, titleUtf8) ? WindowSearch::Found : WindowSearch::NotFound;
+    const Window window = windowInTree(x, root, titleUtf8);
+    return window != None ? WindowLookup{WindowSearch::Found, window} : WindowLookup{};
 }
 
 // The show style is a Windows notion: X11 has no say in how a new program

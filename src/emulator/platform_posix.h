@@ -17,7 +17,7 @@ public:
     PosixPlatform(const PosixPlatform &) = delete;
     PosixPlatform &operator=(const PosixPlatform &) = delete;
 
-    WindowSearch findWindow(std::string_view titleUtf8) override;
+    WindowLookup findWindow(std::string_view titleUtf8) override;
     StartResult startProgram(std::string_view commandLine, ShowStyle style) override;
     WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump) override;
     bool hasExited(ProcessId pid) override;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 
 using std::chrono::milliseconds;
 
@@ -72,9 +73,12 @@ WinPlatform::~WinPlatform()
         CloseHandle(handle);
 }
 
-WindowSearch WinPlatform::findWindow(std::string_view titleUtf8)
+WindowLookup WinPlatform::findWindow(std::string_view titleUtf8)
 {
-    return FindWindowW(nullptr, toWide(titleUtf8).c_str()) ? WindowSearch::Found : WindowSearch::NotFound;
+    const HWND window = FindWindowW(nullptr, toWide(titleUtf8).c_str());
+    if (!window)
+        return {};
+    return {WindowSearch::Found, static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(window))};
 }
 
 // The command line goes to CreateProcessW whole, so the program receives it

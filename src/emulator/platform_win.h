@@ -16,7 +16,7 @@ public:
     WinPlatform(const WinPlatform &) = delete;
     WinPlatform &operator=(const WinPlatform &) = delete;
 
-    WindowSearch findWindow(std::string_view titleUtf8) override;
+    WindowLookup findWindow(std::string_view titleUtf8) override;
     StartResult startProgram(std::string_view commandLine, ShowStyle style) override;
     WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump) override;
     bool hasExited(ProcessId pid) override;

@@ -12,22 +12,33 @@ namespace {
 
 constexpr int kListedProblems = 20;
 
+// False on a read error, with errno telling why.
+bool readToEnd(std::FILE *stream, std::string &bytes)
+{
+    char buffer[65536];
+    while (const std::size_t read = std::fread(buffer, 1, sizeof buffer, stream))
+        bytes.append(buffer, read);
+    return !std::ferror(stream);
+}
+
 std::string describeUnreadLines(const std::vector<ListProblem> &problems)
 {
-    std::string text = "tl.lst の次の行は読み込めませんでした。保存しても元のまま残ります。\n";
-    int listed = 0;
-    int errors = 0;
-    for (const ListProblem &problem : problems) {
-        if (problem.severity != ListProblem::Severity::Error)
-            continue;
-        if (++errors > kListedProblems)
-            continue;
-        text += "\n" + std::to_string(problem.lineNumber) + " 行目: " + problem.reason;
-        ++listed;
+    std::string text;
+    for (const auto severity : {ListProblem::Severity::Error, ListProblem::Severity::Warning}) {
+        const bool isError = severity == ListProblem::Severity::Error;
+        std::string part = isError ? "tl.lst の次の行は読み込めませんでした。保存しても元のまま残ります。\n"
+                                   : "tl.lst の次の行は、書かれたとおりには読めませんでした。読み取った内容で読み込みました。\n";
+        int count = 0;
+        for (const ListProblem &problem : problems) {
+            if (problem.severity == severity && ++count <= kListedProblems)
+                part += "\n" + std::to_string(problem.lineNumber) + " 行目: " + problem.reason;
+        }
+        if (count > kListedProblems)
+            part += "\n\nほか " + std::to_string(count - kListedProblems) + (isError ? " 行" : " 件");
+        if (count > 0)
+            text += (text.empty() ? "" : "\n\n") + part;
     }
-    if (errors > listed)
-        text += "\n\nほか " + std::to_string(errors - listed) + " 行";
-    return errors ? text : std::string();
+    return text;
 }
 
 } // namespace
@@ -77,15 +88,13 @@ bool ProgramLifecycle::loadList()
     m_player.list.modified = false;
     m_listFile.reset(std::fopen(listPath().c_str(), "rb"));
     std::string bytes;
-    if (m_listFile) {
-        char buffer[65536];
-        while (const std::size_t read = std::fread(buffer, 1, sizeof buffer, m_listFile.get()))
-            bytes.append(buffer, read);
-    }
-    if (!m_listFile || std::ferror(m_listFile.get())) {
+    if (!m_listFile || !readToEnd(m_listFile.get(), bytes)) {
         m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + std::string(std::strerror(errno)));
         return false;
     }
+    m_loadedBytes = bytes;
+    std::error_code unknown; // an unknown time counts as changed at the end
+    m_loadedTime = std::filesystem::last_write_time(listPath(), unknown);
     const auto problems = readTrackList(bytes, m_player.list);
     if (const std::string text = describeUnreadLines(problems); !text.empty())
         m_dialogs.showExclamation(text);
@@ -95,14 +104,42 @@ bool ProgramLifecycle::loadList()
 void ProgramLifecycle::shutDown()
 {
     m_listFile.reset();
-    if (m_player.list.modified && m_dialogs.askYesNo("演奏時間情報を記録しますか？"))
+    if (m_player.list.modified && m_dialogs.askYesNo(saveQuestion()))
         saveList();
     m_emulator.release();
+}
+
+std::string ProgramLifecycle::saveQuestion() const
+{
+    const std::string question = "演奏時間情報を記録しますか？";
+    if (!listChangedOnDisk())
+        return question;
+    return "tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
+           "に残ります。\n\n"
+        + question;
+}
+
+bool ProgramLifecycle::listChangedOnDisk() const
+{
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(listPath(), error);
+    if (error || time != m_loadedTime)
+        return true;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> onDisk(std::fopen(listPath().c_str(), "rb"), &std::fclose);
+    std::string bytes;
+    return !onDisk || !readToEnd(onDisk.get(), bytes) || bytes != m_loadedBytes;
 }
 
 void ProgramLifecycle::saveList()
 {
     const std::string bytes = writeTrackList(m_player.list);
-    if (const auto failed = saveFileAtomically(listPath(), bytes))
-        m_dialogs.showExclamation("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + *failed);
+    // The user may free space or fix the folder and try again, so one failure
+    // does not throw the stored times away.
+    while (const auto failed = saveFileAtomically(listPath(), bytes)) {
+        if (!m_dialogs.askYesNo("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + *failed
+                                + "\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）")) {
+            m_saveFailed = true;
+            return;
+        }
+    }
 }

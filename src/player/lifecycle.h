@@ -6,6 +6,7 @@
 #include "player/userdialogs.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -23,9 +24,13 @@ public:
     // was written and an emulator started here has been stopped again.
     bool start();
 
-    // Closes the list, asks whether to save a changed list and saves it, then
-    // stops an emulator that this run started.
+    // Closes the list, asks whether to save a changed list and saves it (as
+    // often as the user wants to try), then stops an emulator that this run
+    // started.
     void shutDown();
+    // True when the user asked for a save that failed and gave up: the run
+    // must not end as if all went well.
+    bool saveFailed() const { return m_saveFailed; }
 
     Emulator &emulator() { return m_emulator; }
     UserDialogs &dialogs() { return m_dialogs; }
@@ -34,6 +39,8 @@ public:
 private:
     bool loadList();
     void saveList();
+    std::string saveQuestion() const;
+    bool listChangedOnDisk() const;
 
     PlayerState &m_player;
     UserDialogs &m_dialogs;
@@ -42,4 +49,8 @@ private:
     Emulator m_emulator;
     // Held open from loading until shut-down.
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> m_listFile{nullptr, &std::fclose};
+    // The list as it was read, to tell whether another program changed it.
+    std::string m_loadedBytes;
+    std::filesystem::file_time_type m_loadedTime;
+    bool m_saveFailed = false;
 };

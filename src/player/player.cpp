@@ -1,36 +1,47 @@
 #include "player/player.h"
 
 #include "player/columnwidths.h"
+#include "player/showntext.h"
 #include "tracklist/conversions.h"
 
 #include <cmath>
 #include <iostream>
 
-Player::Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle)
+Player::Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle, BusyCursor &busy)
     : m_view(view)
     , m_state(state)
     , m_lifecycle(lifecycle)
+    , m_busy(busy)
     , m_playlist(state.list)
 {
 }
 
 bool Player::load()
 {
-    if (!m_lifecycle.start())
+    // Start-up waits for the emulator as a track change does: a close asked
+    // for meanwhile is carried out once it is over.
+    m_changing = true;
+    const bool started = m_lifecycle.start();
+    m_changing = false;
+    if (!started)
         return false;
+    if (m_closeRequested) {
+        finishInput();
+        return true;
+    }
     TrackList &list = m_state.list;
     if (!hasTracks()) {
         // Nothing to play: the header row alone, and the timer stays off.
         refreshPlayList(0, true, false);
         return true;
     }
-    m_changing = true;
+    beginChange();
     list.current = m_view.shuffleChecked() ? randomIndex() : 0;
     refreshPlayList(list.current, true, false);
     playCurrentTrack();
     refreshPlayList(list.current, false, true);
     showTrackInfo(list.current);
-    m_changing = false;
+    endChange();
     m_view.startTick();
     m_view.focusWindow();
     finishInput();
@@ -70,11 +81,21 @@ void Player::submit(Command command)
         // We are inside a change's wait for the client: nesting a second
         // change there would leave the emulator and the labels on different
         // tracks.
-        m_queued.push_back(command);
+        queue(command);
         return;
     }
     run(command);
     finishInput();
+}
+
+void Player::queue(const Command &command)
+{
+    // Many presses become one change, so the emulator is not kept switching.
+    if (command.entry == Entry::Next && !m_queued.empty() && m_queued.back().entry == Entry::Next) {
+        ++m_queued.back().steps;
+        return;
+    }
+    m_queued.push_back(command);
 }
 
 void Player::finishInput()
@@ -91,19 +112,16 @@ void Player::finishInput()
 void Player::run(const Command &command)
 {
     TrackList &list = m_state.list;
-    m_changing = true;
+    beginChange();
     switch (command.entry) {
     case Entry::Tick:
     case Entry::Next:
-        m_view.stopTick();
-        nextTrackIndex();
-        changeTrack(false, true);
-        break;
     case Entry::StoreTime:
         m_view.stopTick();
-        list.storePlayTime(m_elapsed);
-        m_view.repaintRow(list.current);
-        nextTrackIndex();
+        if (command.entry == Entry::StoreTime)
+            storePlayTime();
+        for (int step = 0; step < command.steps; ++step)
+            nextTrackIndex();
         changeTrack(false, true);
         break;
     case Entry::Grid:
@@ -117,8 +135,31 @@ void Player::run(const Command &command)
         m_view.focusGrid();
         break;
     }
-    m_changing = false;
+    endChange();
     m_view.startTick();
+}
+
+void Player::beginChange()
+{
+    m_changing = true;
+    m_busy.changeBegins();
+}
+
+void Player::endChange()
+{
+    m_changing = false;
+    m_busy.changeEnds();
+}
+
+void Player::storePlayTime()
+{
+    // A track that has not played a whole second keeps the time it has: the
+    // press would store 0 and the user, its row scrolled away, never see it.
+    // A press queued behind a change comes here with the new track at 0.
+    if (m_elapsed < 1)
+        return;
+    m_state.list.storePlayTime(m_elapsed);
+    m_view.repaintRow(m_state.list.current);
 }
 
 void Player::nextTrackIndex()
@@ -172,7 +213,7 @@ void Player::playCurrentTrack()
 void Player::showTrackInfo(int track)
 {
     const Track &record = m_state.list.tracks.at(static_cast<std::size_t>(track));
-    m_view.showTitles(record.gameTitle, record.musicTitle);
+    m_view.showTitles(shownText(record.gameTitle), shownText(record.musicTitle));
     m_storedTime = record.playTime;
     m_playLimit = record.playTime > 0 ? record.playTime : m_state.settings.defaultPlayTime;
     m_elapsed = 0;
@@ -205,9 +246,4 @@ bool Player::requestClose()
         m_lifecycle.shutDown();
     }
     return true;
-}
-
-EventPumps eventPumpsOf(PlayerView &view)
-{
-    return {[&view] { view.pumpEvents(); }, [&view] { view.pumpPaintOnly(); }};
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/playerstate.h"
-#include "emulator/emulator.h"
+#include "player/busycursor.h"
 #include "player/lifecycle.h"
 #include "player/playerview.h"
 #include "player/playlist.h"
@@ -13,11 +13,12 @@
 // counts the seconds of the current track, moves on when its time has passed
 // (unless looping), and carries out the buttons and the grid's activation.
 // Input that arrives while a track change waits for the emulator's client is
-// queued and carried out in order once the change has ended.
+// queued and carried out in order once the change has ended; next presses
+// queued together make one change.
 class Player
 {
 public:
-    Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle);
+    Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle, BusyCursor &busy);
 
     // The window's load event. False when the program must end now (start-up
     // has told the user why).
@@ -41,12 +42,17 @@ private:
     {
         Entry entry;
         int track = 0; // the grid's row when the user acted
+        int steps = 1; // next presses queued together: places to move on
     };
 
     bool hasTracks() const { return m_state.list.count() > 0; }
     void submit(Command command);
     void run(const Command &command);
     void finishInput();
+    void queue(const Command &command);
+    void beginChange();
+    void endChange();
+    void storePlayTime();
     void nextTrackIndex();
     void changeTrack(bool rebuild, bool moveToTop);
     void refreshPlayList(int track, bool rebuild, bool moveToTop);
@@ -57,6 +63,7 @@ private:
     PlayerView &m_view;
     PlayerState &m_state;
     ProgramLifecycle &m_lifecycle;
+    BusyCursor &m_busy;
     Playlist m_playlist;
     std::int32_t m_elapsed = 0;
     std::int32_t m_storedTime = 0;
@@ -67,6 +74,3 @@ private:
     bool m_emulatorFailureShown = false;
     std::deque<Command> m_queued;
 };
-
-// The window's event pumps, for the waits of the emulator control.
-EventPumps eventPumpsOf(PlayerView &view);

@@ -32,6 +32,7 @@ public:
     // Selects the track's whole row, its first cell current, without scrolling.
     virtual void selectRow(int track) = 0;
     virtual void showWindow() = 0; // visible and repainted before the call returns
+    virtual void setBusy(bool busy) = 0; // the busy cursor over the window, or the usual one
     virtual TextMeasure &textMeasure() = 0;
     virtual void pumpEvents() = 0;    // every pending event (while a client runs)
     virtual void pumpPaintOnly() = 0; // painting only (the configured pauses)

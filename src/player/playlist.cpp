@@ -1,5 +1,7 @@
 #include "player/playlist.h"
 
+#include "player/showntext.h"
+
 namespace {
 
 constexpr RgbColor kShadeStored = 0xFFFFFF;
@@ -20,9 +22,9 @@ std::string Playlist::cellText(int track, int column) const
     case 0:
         return std::to_string(track + 1);
     case 1:
-        return record.gameTitle;
+        return shownText(record.gameTitle);
     default:
-        return record.musicTitle;
+        return shownText(record.musicTitle);
     }
 }
 

@@ -14,7 +14,7 @@ using RgbColor = std::uint32_t;
 // What the playlist grid shows: a header row, then one row per track (rows
 // are track indices) with its number, game title and music title, shaded by
 // whether the track has a stored play time. Cells are read from the list
-// itself, so a long list is held once.
+// itself, so a long list is held once; they show a giant title cut.
 class Playlist
 {
 public:

@@ -1,12 +1,17 @@
 #include "app/checkcommand.h"
 #include "app/playerstate.h"
 #include "emulator/systemplatform.h"
+#include "player/busycursor.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
+#include "qt/displaycheck.h"
 #include "qt/mainwindow.h"
+#include "qt/signalwatcher.h"
 
 #include <QApplication>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
@@ -15,30 +20,44 @@ namespace {
 
 int runPlayer(int argc, char *argv[])
 {
+    const auto platform = makeSystemPlatform();
+    if (const std::string reason = unreachableDisplay(argc, argv, *platform); !reason.empty()) {
+        std::cerr << "tunelark: " << reason << std::endl;
+        return 1;
+    }
     QApplication app(argc, argv);
+    SignalWatcher endSignals{SIGTERM, SIGINT, SIGHUP};
     const std::string currentDirectory = std::filesystem::current_path().string();
 
     PlayerState state;
-    const auto platform = makeSystemPlatform();
     MainWindow window(state.list);
-    ProgramLifecycle lifecycle(state, *platform, window, eventPumpsOf(window), currentDirectory);
-    Player player(window, state, lifecycle);
+    BusyCursor busy(window, [&platform] { return platform->now(); });
+    ProgramLifecycle lifecycle(state, *platform, window, eventPumpsOf(window, busy), currentDirectory);
+    Player player(window, state, lifecycle, busy);
     window.connectPlayer(player);
+    // A signal closes the window as the user would, with nobody to ask.
+    QObject::connect(&endSignals, &SignalWatcher::endRequested, &window, [&] {
+        window.stopAsking();
+        window.close();
+    });
 
-    if (!player.load())
-        return 1;
-    if (!window.isVisible())
-        return 0; // closed while the first track was being started
-    return app.exec();
+    int exitCode = 1;
+    if (player.load())
+        exitCode = window.isVisible() ? app.exec() : 0; // hidden: closed while starting
+    // As a shell reports a program the signal ended.
+    if (endSignals.received())
+        return 128 + endSignals.received();
+    // Times the user asked to keep but that could not be written are no normal end.
+    return lifecycle.saveFailed() ? 2 : exitCode;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // Only "--" options are ours: Qt's own, such as -platform, have one dash
-    // and are left to the window.
-    if (argc > 1 && std::string_view(argv[1]).starts_with("--")) {
+    // Only "--" options are ours, wherever they stand: Qt's own, such as
+    // -platform, have one dash and are left to the window.
+    if (std::any_of(argv + 1, argv + argc, [](const char *arg) { return std::string_view(arg).starts_with("--"); })) {
         return runCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
                               std::filesystem::current_path().string());
     }

@@ -173,6 +173,14 @@ bool MainWindow::askYesNo(const std::string &text)
     return m_dialogs.askYesNo(text);
 }
 
+void MainWindow::setBusy(bool busy)
+{
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
 void MainWindow::pumpEvents()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -29,6 +29,8 @@ public:
 
     // Timer ticks, clicks, grid activation and closing go to `player` from now on.
     void connectPlayer(Player &player);
+    // For an end nobody attends (a signal): no message box waits for an answer.
+    void stopAsking() { m_dialogs.stopAsking(); }
 
     bool shuffleChecked() const override;
     bool loopChecked() const override;
@@ -44,6 +46,7 @@ public:
     void putRowOnTop(int track) override;
     void selectRow(int track) override;
     void showWindow() override;
+    void setBusy(bool busy) override;
     TextMeasure &textMeasure() override;
     void showExclamation(const std::string &text) override;
     bool askYesNo(const std::string &text) override;

@@ -1,5 +1,6 @@
 #include "qt/qtdialogs.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
@@ -27,13 +28,24 @@ void echoToTerminal(const std::string &text)
 void QtDialogs::showExclamation(const std::string &text)
 {
     echoToTerminal(text);
+    if (m_stopped)
+        return;
     QMessageBox::warning(visibleParent(m_parent), QStringLiteral("Tunelark"), QString::fromStdString(text));
 }
 
 bool QtDialogs::askYesNo(const std::string &text)
 {
+    if (m_stopped)
+        return false;
     echoToTerminal(text);
     return QMessageBox::question(visibleParent(m_parent), QStringLiteral("Tunelark"), QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
+}
+
+void QtDialogs::stopAsking()
+{
+    m_stopped = true;
+    if (QWidget *box = QApplication::activeModalWidget())
+        box->close();
 }

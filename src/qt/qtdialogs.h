@@ -13,6 +13,12 @@ public:
     void showExclamation(const std::string &text) override;
     bool askYesNo(const std::string &text) override;
 
+    // For an end nobody attends (a signal): the box on screen is closed as
+    // its Escape key would (No to the question), later notices only go to
+    // standard error and questions are answered No without being asked.
+    void stopAsking();
+
 private:
     QWidget *m_parent;
+    bool m_stopped = false;
 };

@@ -81,10 +81,10 @@ std::string formatPlayTime(std::int32_t seconds)
     return twoDigits(minutes) + ':' + twoDigits(rest);
 }
 
-std::optional<std::int32_t> parsePlayTime(std::string_view text)
+std::optional<PlayTimeParts> playTimeParts(std::string_view text)
 {
     if (countCodePoints(text) != 5)
-        return 0;
+        return std::nullopt;
     const std::size_t colon = text.find(':');
     if (colon == std::string_view::npos)
         return std::nullopt;
@@ -94,7 +94,17 @@ std::optional<std::int32_t> parsePlayTime(std::string_view text)
     const std::optional<std::int32_t> seconds = parseWholeNumber(secondsPart);
     if (!minutes || !seconds)
         return std::nullopt;
-    return *minutes * 60 + *seconds;
+    return PlayTimeParts{*minutes, *seconds};
+}
+
+std::optional<std::int32_t> parsePlayTime(std::string_view text)
+{
+    if (countCodePoints(text) != 5)
+        return 0;
+    const std::optional<PlayTimeParts> parts = playTimeParts(text);
+    if (!parts)
+        return std::nullopt;
+    return parts->minutes * 60 + parts->seconds;
 }
 
 std::int32_t playTimeSeconds(std::string_view text)

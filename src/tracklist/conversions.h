@@ -17,6 +17,15 @@ std::string formatPlayTime(std::int32_t seconds);
 // whole numbers around ":" also gives 0; parsePlayTime tells that case apart.
 std::int32_t playTimeSeconds(std::string_view text);
 
+// The two numbers of a five-character play time ("99:99" gives 99 and 99);
+// nullopt for another length or when they are not whole numbers around ":".
+struct PlayTimeParts
+{
+    std::int32_t minutes = 0;
+    std::int32_t seconds = 0;
+};
+std::optional<PlayTimeParts> playTimeParts(std::string_view text);
+
 // nullopt for a five-character text that is not two whole numbers around ":".
 // Texts of another length give 0 (they mean "no stored time", not a fault).
 std::optional<std::int32_t> parsePlayTime(std::string_view text);

@@ -14,10 +14,12 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::int16_t kLastField = 5;
 // "; 文字コード Shift-JIS" in Shift-JIS: bytes that are no UTF-8.
 constexpr std::string_view kShiftJisComment = "; \x95\xB6\x8E\x9A\x83\x52\x81\x5B\x83\x68 Shift-JIS";
+// "; 文字コード UTF-8" in UTF-8: bytes that are no Shift-JIS (87 E5 is no
+// character there).
+constexpr std::string_view kUtf8Comment = "; 文字コード UTF-8";
 
 // Only U+0020: tabs and full-width spaces are part of the text.
 std::string_view trimSpaces(std::string_view text)
@@ -56,19 +58,26 @@ std::vector<std::string_view> splitLines(std::string_view bytes)
     return lines;
 }
 
-// How many fields the line reaches, counting commas outside quotation marks
-// the way splitFields does; an empty last field counts as reached.
-int countFields(std::string_view line)
+// How a line is cut into fields the way splitFields does it: how many
+// fields it reaches (an empty last field counts as reached), where the comma
+// that ends the sixth field stands, and whether a quotation mark is left open.
+struct LineShape
 {
-    int count = 1;
-    bool quoting = false;
-    for (const char c : line) {
-        if (c == '"')
-            quoting = !quoting;
-        else if (c == ',' && !quoting)
-            ++count;
+    int fields = 1;
+    std::size_t sixthComma = std::string_view::npos;
+    bool quoteLeftOpen = false;
+};
+
+LineShape shapeOf(std::string_view line)
+{
+    LineShape shape;
+    for (std::size_t pos = 0; pos < line.size(); ++pos) {
+        if (line[pos] == '"')
+            shape.quoteLeftOpen = !shape.quoteLeftOpen;
+        else if (line[pos] == ',' && !shape.quoteLeftOpen && ++shape.fields == kLastField + 2)
+            shape.sixthComma = pos;
     }
-    return count;
+    return shape;
 }
 
 bool isContinuationByte(char c)
@@ -127,13 +136,44 @@ std::string quoted(std::string_view text)
     return result;
 }
 
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+std::size_t decimalPlaces(std::string_view code)
+{
+    const std::size_t point = code.find('.');
+    if (point == std::string_view::npos)
+        return 0;
+    const std::size_t end = code.find_first_not_of("0123456789", point + 1);
+    return (end == std::string_view::npos ? code.size() : end) - point - 1;
+}
+
 struct ParsedLine
 {
     Track record;
     bool hexCode = false;
     std::string error; // empty when the line can be loaded
-    std::string warning;
+    // What the reader took differently from what the line says; the record
+    // is loaded all the same.
+    std::vector<std::string> warnings;
 };
+
+// A play time that reads, but not as the minutes and seconds it looks like.
+std::optional<std::string> playTimeWarning(std::string_view text, std::int32_t seconds)
+{
+    const std::optional<PlayTimeParts> parts = playTimeParts(text);
+    if (!parts)
+        return std::nullopt;
+    const char *what = parts->seconds < 0 || parts->seconds >= 60 ? " has seconds outside 0 to 59"
+        : seconds < 0                                             ? " is negative"
+                                                                  : nullptr;
+    if (!what)
+        return std::nullopt;
+    return "play time " + quoted(text) + what + ": read as " + std::to_string(seconds) + " seconds, saved as "
+        + formatPlayTime(seconds);
+}
 
 // One track line, already without its surrounding spaces. `fields` is only
 // room to work in, handed from line to line to spare allocations.
@@ -141,11 +181,16 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
 {
     ParsedLine parsed;
     splitFields(line, kLastField, fields);
-    // A last field with text was reached; only an empty one needs a count.
-    if (fields[kLastField].empty() && countFields(line) <= kLastField) {
-        parsed.error = "fewer than six fields";
+    const LineShape shape = shapeOf(line);
+    if (shape.fields <= kLastField) {
+        // An open quotation mark takes the commas after it into one field.
+        parsed.error = shape.quoteLeftOpen ? "a quotation mark is not closed" : "fewer than six fields";
         return parsed;
     }
+    if (shape.quoteLeftOpen)
+        parsed.warnings.push_back("a quotation mark is not closed");
+    if (shape.sixthComma != std::string_view::npos)
+        parsed.warnings.push_back("more than six fields: ignored " + quoted(line.substr(shape.sixthComma)));
 
     const struct
     {
@@ -164,6 +209,9 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
             parsed.error = std::string(field.name) + " field is shorter than two characters";
             return parsed;
         }
+        const std::string_view trimmed = trimSpaces(fields[field.index]);
+        if (trimmed.front() != '"' || trimmed.back() != '"')
+            parsed.warnings.push_back(std::string(field.name) + " has no quotation marks: read as " + quoted(*text));
         parsed.record.*field.text = std::move(*text);
     }
 
@@ -176,6 +224,9 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
         }
         parsed.record.code = *value;
         parsed.hexCode = true;
+        if (!std::all_of(code.begin() + 2, code.end(), isHexDigit))
+            parsed.warnings.push_back("code " + quoted(code) + " holds characters that are not hexadecimal digits: read as "
+                                      + value->toDecimalText());
     } else {
         const std::optional<TrackCode> value = TrackCode::fromDecimalText(code);
         if (!value) {
@@ -184,12 +235,17 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
             return parsed;
         }
         parsed.record.code = *value;
+        if (decimalPlaces(code) > 4)
+            parsed.warnings.push_back("code " + quoted(code) + " has more than four decimal places: read as "
+                                      + value->toDecimalText());
     }
 
     const std::string_view playTime = trimSpaces(fields[0]);
     const std::optional<std::int32_t> seconds = parsePlayTime(playTime);
     if (!seconds)
-        parsed.warning = "play time " + quoted(playTime) + " is not minutes and seconds; read as no stored time";
+        parsed.warnings.push_back("play time " + quoted(playTime) + " is not minutes and seconds; read as no stored time");
+    else if (std::optional<std::string> warning = playTimeWarning(playTime, *seconds))
+        parsed.warnings.push_back(std::move(*warning));
     parsed.record.playTime = seconds.value_or(0);
     return parsed;
 }
@@ -297,14 +353,35 @@ void appendEncoded(std::string &out, std::string_view utf8, ListEncoding encodin
     }
 }
 
+bool hasByteBeyondAscii(std::string_view bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The encoding of a file without a byte-order mark is told from its bytes, and
+// a save changes them: a track line can lose the only bytes that decided it
+// (in a seventh field), and a kept line can begin with the bytes of a
+// byte-order mark. A comment in front then keeps the file in its encoding:
+// each one is one more line that only this encoding reads.
+void keepEncodingReadable(std::string &out, ListEncoding encoding)
+{
+    const std::string_view comment = encoding == ListEncoding::ShiftJis ? kShiftJisComment : kUtf8Comment;
+    while (hasByteBeyondAscii(out) && detectListEncoding(out) != encoding)
+        out.insert(0, std::string(comment) + std::string(kLineEnd));
+}
+
 } // unnamed
 
 std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &store)
 {
     store.modified = false;
     store.encoding = detectListEncoding(fileBytes);
-    if (store.encoding == ListEncoding::Utf8WithBom)
-        fileBytes.remove_prefix(kByteOrderMark.size());
+    fileBytes.remove_prefix(byteOrderMark(store.encoding).size());
+    std::string fromUtf16; // the text of a UTF-16 file, read as UTF-8 from here on
+    if (isUtf16(store.encoding)) {
+        fromUtf16 = utf16ToUtf8(fileBytes, store.encoding == ListEncoding::Utf16BE);
+        fileBytes = fromUtf16;
+    }
 
     const std::vector<std::string_view> rawLines = splitLines(fileBytes);
     LineDecoder decoder(fileBytes, rawLines, store.encoding);
@@ -313,21 +390,27 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
 
     std::vector<ListProblem> problems;
     std::vector<std::string> fields;
-    const auto keep = [&](std::size_t lineIndex, std::string reason) {
-        problems.push_back({static_cast<int>(lineIndex) + 1, ListProblem::Severity::Error, std::move(reason)});
+    const auto keep = [&](std::size_t lineIndex) {
         store.keptLines.push_back({store.count(), std::string(rawLines[lineIndex])});
+    };
+    const auto report = [&](std::size_t lineIndex, ListProblem::Severity severity, std::string reason) {
+        problems.push_back({static_cast<int>(lineIndex) + 1, severity, std::move(reason)});
     };
 
     for (std::size_t i = 0; i < rawLines.size(); ++i) {
-        // Spaces and ";" are single bytes in both encodings, so blank and
-        // comment lines are told apart before decoding.
+        // Spaces and ";" are single bytes in every encoding, so blank and
+        // comment lines are told apart before decoding. They are the user's
+        // notes: a save writes them back.
         const std::string_view rawTrimmed = trimSpaces(rawLines[i]);
-        if (rawTrimmed.empty() || rawTrimmed.front() == ';')
+        if (rawTrimmed.empty() || rawTrimmed.front() == ';') {
+            keep(i);
             continue;
+        }
 
         const std::optional<std::string_view> decoded = decoder.line(i);
         if (!decoded) {
-            keep(i, "bytes are not valid Shift-JIS");
+            report(i, ListProblem::Severity::Error, std::string("bytes are not valid ") + encodingName(store.encoding));
+            keep(i);
             continue;
         }
         const std::string_view text = trimSpaces(*decoded);
@@ -336,11 +419,12 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
         if (parsed.error.empty() && holdsQuotationMark(parsed.record) && !survivesSave(parsed.record))
             parsed.error = "quotation marks would not survive a save";
         if (!parsed.error.empty()) {
-            keep(i, std::move(parsed.error));
+            report(i, ListProblem::Severity::Error, std::move(parsed.error));
+            keep(i);
             continue;
         }
-        if (!parsed.warning.empty())
-            problems.push_back({static_cast<int>(i) + 1, ListProblem::Severity::Warning, std::move(parsed.warning)});
+        for (std::string &warning : parsed.warnings)
+            report(i, ListProblem::Severity::Warning, std::move(warning));
         if (parsed.hexCode)
             store.modified = true;
         store.addRecord(std::move(parsed.record));
@@ -367,9 +451,6 @@ std::string formatTrackLine(const Track &record)
 std::string writeTrackList(const TrackList &store)
 {
     std::string out;
-    if (store.encoding == ListEncoding::Utf8WithBom)
-        out += kByteOrderMark;
-
     std::string pending; // records in UTF-8 not yet encoded
     std::size_t nextKept = 0;
     const auto writeKeptLines = [&](std::int32_t upToRecord) {
@@ -392,15 +473,10 @@ std::string writeTrackList(const TrackList &store)
     }
     writeKeptLines(std::numeric_limits<std::int32_t>::max());
     appendEncoded(out, pending, store.encoding);
-    // The encoding is told from the whole file, and the comments and blank
-    // lines that decided it are not written back. Shift-JIS text can be valid
-    // UTF-8 as well (half-width katakana pairs such as C3 A9), and a kept line
-    // can begin with the byte-order mark's bytes: either would read back
-    // differently without a line in front.
-    if (store.encoding == ListEncoding::ShiftJis && detectListEncoding(out) != ListEncoding::ShiftJis
-        && std::any_of(out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-        out.insert(0, std::string(kShiftJisComment) + std::string(kLineEnd));
-    else if (store.encoding == ListEncoding::Utf8 && out.starts_with(kByteOrderMark))
-        out.insert(0, kLineEnd);
-    return out;
+
+    if (isUtf16(store.encoding))
+        return std::string(byteOrderMark(store.encoding)) + utf8ToUtf16(out, store.encoding == ListEncoding::Utf16BE);
+    if (store.encoding == ListEncoding::ShiftJis || store.encoding == ListEncoding::Utf8)
+        keepEncodingReadable(out, store.encoding);
+    return std::string(byteOrderMark(store.encoding)) + out;
 }

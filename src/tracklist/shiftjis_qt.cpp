@@ -53,6 +53,19 @@ std::optional<std::string> shiftJisToUtf8(std::string_view bytes)
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
+std::string toUtf8Replacing(std::string_view bytes, bool shiftJis)
+{
+    // The line end goes along so that a lead byte at the end is decoded as a
+    // bad byte instead of waiting for its second byte.
+    const QByteArray withEnd = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())) + '\n';
+    QStringDecoder decoder(shiftJis ? kShiftJisName : "UTF-8");
+    QString text = decoder.decode(withEnd);
+    text.chop(1);
+    // The Shift-JIS decoder marks a bad byte with the control character SUB.
+    text.replace(QChar(0x1A), QChar::ReplacementCharacter);
+    return text.toStdString();
+}
+
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8)
 {
     QStringEncoder encoder(kShiftJisName);

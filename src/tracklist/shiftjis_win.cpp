@@ -56,6 +56,20 @@ std::optional<std::string> shiftJisToUtf8(std::string_view bytes)
     return fromWide(*wide, CP_UTF8);
 }
 
+std::string toUtf8Replacing(std::string_view bytes, bool shiftJis)
+{
+    // Without MB_ERR_INVALID_CHARS the system puts its replacement character
+    // in for what it cannot read.
+    const UINT codePage = shiftJis ? kShiftJisCodePage : CP_UTF8;
+    if (bytes.empty() || bytes.size() > INT_MAX)
+        return std::string();
+    const int length = static_cast<int>(bytes.size());
+    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), size);
+    return fromWide(wide, CP_UTF8).value_or(std::string());
+}
+
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8)
 {
     const std::optional<std::wstring> wide = toWide(utf8, CP_UTF8);

@@ -7,11 +7,13 @@
 #include <vector>
 
 // The encoding a list file was read in; a save writes it back the same way.
-enum class ListEncoding { ShiftJis, Utf8, Utf8WithBom };
+// The UTF-16 forms always carry their byte-order mark.
+enum class ListEncoding { ShiftJis, Utf8, Utf8WithBom, Utf16LE, Utf16BE };
 
-// A line of the file that could not be read as a track. It is not lost: a save
-// writes its original bytes back, in front of record `beforeRecord` (or at the
-// end when that equals the record count).
+// A line of the file that is not a track: a comment, a blank line, or one that
+// could not be read. It is not lost: a save writes its original bytes back, in
+// front of record `beforeRecord` (or at the end when that equals the record
+// count). The bytes of a UTF-16 file are kept as UTF-8.
 struct KeptLine
 {
     std::int32_t beforeRecord = 0;

@@ -11,6 +11,7 @@
 #include <limits>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 struct IniCase
 {
@@ -55,6 +56,8 @@ TEST(IniFile, FindsValuesAsTheWindowsReaderDoes)
         {"quotes removed before the cut", "[config]\nkey=\"" + longValue + "\"\n", "config", "key",
          longValue.substr(0, 255), 2},
         {"UTF-8 byte-order mark skipped", "\xEF\xBB\xBF[config]\nkey=1\n", "config", "key", "1", 2},
+        {"UTF-16LE", "\xFF\xFE[\0c\0o\0n\0f\0i\0g\0]\0\n\0k\0e\0y\0=\0" "5\0"s, "config", "key", "5", 2},
+        {"UTF-16BE", "\xFE\xFF\0[\0c\0o\0n\0f\0i\0g\0]\0\n\0k\0e\0y\0=\0" "5"s, "config", "key", "5", 2},
         {"Shift-JIS bytes pass through", "[config]\nkey=\x82\x50\x82\x60\n", "config", "key", "\x82\x50\x82\x60", 2},
         {"missing section", "[other]\n", "config", "key", std::nullopt, 0},
     };

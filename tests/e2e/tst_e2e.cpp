@@ -11,10 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -401,11 +404,12 @@ TEST_F(PlayerE2e, StoredTimeIsWrittenOnYesWithABackupOfTheOldList)
 
     EXPECT_EQ(read("tl.lst.bak"), original);
     const std::string saved = read("tl.lst");
-    ASSERT_GT(saved.size(), 6u);
-    const int seconds = saved[3] == '0' ? saved[4] - '0' : -1;
-    EXPECT_TRUE(saved.rfind("00:0", 0) == 0 && seconds >= 2 && seconds <= 7) << saved;
-    // The comment line goes; every track is written with its time, in Shift-JIS.
-    EXPECT_EQ(saved.substr(5), ",\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",1,\"Morning\"\r\n"
+    const std::string comment = ";two games\r\n";
+    ASSERT_GT(saved.size(), comment.size() + 6);
+    const int seconds = saved[comment.size() + 3] == '0' ? saved[comment.size() + 4] - '0' : -1;
+    EXPECT_TRUE(saved.rfind(comment + "00:0", 0) == 0 && seconds >= 2 && seconds <= 7) << saved;
+    // The comment line stays; every track is written with its time, in Shift-JIS.
+    EXPECT_EQ(saved.substr(comment.size() + 5), ",\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",1,\"Morning\"\r\n"
                                    "00:00,\"" + kStarSeaSjis + "\",\"lkfm\",\"1\",2,\"Harbour\"\r\n"
                                    "00:00,\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n"
                                    "00:00,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n");
@@ -526,9 +530,80 @@ TEST_F(PlayerE2e, FailedSaveIsReportedAndLeavesTheList)
     ASSERT_NO_FATAL_FAILURE(answerBox("y"));
     ASSERT_TRUE(waitUntil([&] { return messages().size() == 2; })) << read("tunelark.log");
     EXPECT_EQ(messages().back(), "演奏時間情報を記録できませんでした。tl.lst は元のままです。");
-    ASSERT_NO_FATAL_FAILURE(answerBox("Return"));
+    ASSERT_NO_FATAL_FAILURE(answerBox("n")); // not tried again
     ASSERT_TRUE(m_app.waitForExit(kLimit));
+    EXPECT_EQ(*m_app.waitForExit(0ms), 2);
 
     EXPECT_EQ(read("tl.lst"), original);
     EXPECT_TRUE(std::filesystem::is_directory(m_dir.file("tl.lst.bak")));
+}
+
+struct SignalCase
+{
+    const char *name;
+    int signalNumber;
+    // StartingUp: the first client run is under way; NoticeOpen: start-up
+    // shows the report of an unreadable line.
+    enum When { Playing, StartingUp, NoticeOpen } when;
+};
+
+class EndSignal : public PlayerE2e, public ::testing::WithParamInterface<SignalCase>
+{
+};
+
+// The list is changed, so a close would ask to save: a signal ends the run
+// in order without the question, writes nothing and waits for nobody.
+TEST_P(EndSignal, EndsTheEmulatorAndLeavesTheList)
+{
+    const SignalCase &c = GetParam();
+    write("tl.ini", settings());
+    const std::string original = (c.when == SignalCase::NoticeOpen ? ",\"Meadow\",\"lkpsg\",16\r\n" : "")
+        + trackList("0x10");
+    write("tl.lst", original);
+    const bool startingUp = c.when == SignalCase::StartingUp;
+    ScopedEnv slowClient("HOOT_STANDIN_DELAY_MS", startingUp ? std::optional<std::string>("3000") : std::nullopt);
+    const Orders sent = c.when == SignalCase::Playing ? kStartRuns : Orders{{"override"}};
+    startApp(m_app);
+    if (c.when == SignalCase::NoticeOpen)
+        ASSERT_TRUE(waitUntil([&] { return !messages().empty(); })) << read("tunelark.log");
+    else
+        ASSERT_EQ(waitForRuns(sent.size()), sent) << read("tunelark.log");
+
+    kill(m_app.pid(), c.signalNumber);
+    const auto exitCode = m_app.waitForExit(kLimit);
+    ASSERT_TRUE(exitCode) << "still running; output:\n" << read("tunelark.log");
+    EXPECT_EQ(*exitCode, 128 + c.signalNumber);
+    EXPECT_TRUE(waitUntil([&] { return xdotool({"search", "--name", kHootTitle}).empty(); }))
+        << "the emulator outlived the player";
+    EXPECT_EQ(journal(), sent);
+    EXPECT_EQ(read("tl.lst"), original);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file("tl.lst.bak")));
+    EXPECT_EQ(messages().size(), c.when == SignalCase::NoticeOpen ? 1u : 0u) << read("tunelark.log");
+}
+
+INSTANTIATE_TEST_SUITE_P(E2e, EndSignal,
+                         ::testing::Values(SignalCase{"Terminate", SIGTERM, SignalCase::Playing},
+                                           SignalCase{"Interrupt", SIGINT, SignalCase::Playing},
+                                           SignalCase{"HangUp", SIGHUP, SignalCase::Playing},
+                                           SignalCase{"TerminateDuringStartUp", SIGTERM, SignalCase::StartingUp},
+                                           SignalCase{"HangUpWhileANoticeIsOpen", SIGHUP, SignalCase::NoticeOpen}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(PlayerE2e, WithoutADisplayEndsWithOneLineAndCode1)
+{
+    write("tl.ini", settings());
+    write("tl.lst", trackList());
+    for (const std::optional<std::string> &display : {std::optional<std::string>(), std::optional<std::string>(":4242")}) {
+        SCOPED_TRACE(display.value_or("unset"));
+        ScopedEnv noDisplay("DISPLAY", display);
+        std::filesystem::remove(m_dir.file("nodisplay.log"));
+        ChildProcess app;
+        ASSERT_NO_FATAL_FAILURE(startApp(app, "nodisplay.log"));
+        const auto exitCode = app.waitForExit(kLimit);
+        ASSERT_TRUE(exitCode);
+        EXPECT_EQ(*exitCode, 1);
+        const std::string log = read("nodisplay.log");
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+        EXPECT_EQ(messages("nodisplay.log").size(), 1u) << log;
+    }
 }

@@ -32,13 +32,15 @@ public:
     // --- script ---
 
     // The emulator's window is open before anything starts.
-    void windowPresentFromStart() { m_windowOpen = true; }
+    void windowPresentFromStart() { openWindow(); }
     // Each start of `m_windowProgram` opens the window on the n-th look after it
     // (1: the first look finds it); 0 never opens it. The default is 1.
     void windowAfterLooks(int n) { m_looksToWindow = n; }
     void noDisplay() { m_noDisplay = true; }
     // The emulator goes away by itself (killed, crashed): its window is gone.
     void emulatorVanishes() { m_windowOpen = false; m_looksToWindow = 0; }
+    // The user closed the emulator and started it again: a new window.
+    void emulatorRestartedByUser() { openWindow(); }
     // The next `times` starts of the emulator end before opening their window.
     void emulatorDiesBeforeWindow(int times = INT_MAX) { m_deathsLeft = times; }
     // The next `times` starts of `program` (the command line's first word) fail.
@@ -100,20 +102,20 @@ public:
 
     // --- Platform ---
 
-    WindowSearch findWindow(std::string_view titleUtf8) override
+    WindowLookup findWindow(std::string_view titleUtf8) override
     {
-        WindowSearch result = WindowSearch::NotFound;
+        WindowLookup result;
         if (m_noDisplay) {
-            result = WindowSearch::NoDisplay;
+            result.search = WindowSearch::NoDisplay;
         } else {
             for (Process &process : m_processes)
                 if (process.opensWindow && process.running && ++process.looks == m_looksToWindow)
-                    m_windowOpen = true;
+                    openWindow();
             if (m_windowOpen && titleUtf8 == kHootWindowTitle)
-                result = WindowSearch::Found;
+                result = {WindowSearch::Found, m_windowId};
         }
         static constexpr const char *names[] = {"Found", "NotFound", "NoDisplay"};
-        log(std::string("findWindow: ") + names[static_cast<int>(result)]);
+        log(std::string("findWindow: ") + names[static_cast<int>(result.search)]);
         return result;
     }
 
@@ -230,6 +232,11 @@ private:
         return process ? process->commandLine : "pid " + std::to_string(pid);
     }
 
+    void openWindow()
+    {
+        m_windowOpen = true;
+        ++m_windowId;
+    }
     std::size_t log(std::string line)
     {
         m_calls.push_back(std::move(line));
@@ -262,6 +269,7 @@ private:
 
     std::string m_windowProgram = "hoot.exe";
     bool m_windowOpen = false;
+    WindowId m_windowId = 0; // a new one each time the window opens
     bool m_noDisplay = false;
     int m_looksToWindow = 1;
     int m_deathsLeft = 0;

@@ -207,6 +207,8 @@ struct PlayCase
     const char *name;
     std::vector<Track> tracks; // played one after the other
     Lines expected;                // start and pause calls after the attach
+    int userRestartsBefore = -1;   // the track before which the user starts a new emulator
+    Script script = {};            // before the attach
 };
 
 static void PrintTo(const PlayCase &c, std::ostream *os)
@@ -223,14 +225,19 @@ TEST_P(Play, SelectsTheGameOnlyWhenItChanged)
     const PlayCase &c = GetParam();
     Rig rig;
     rig.platform.windowPresentFromStart();
+    if (c.script)
+        c.script(rig.platform);
     ASSERT_FALSE(rig.control.attach().has_value());
     rig.platform.clearCalls();
     TrackList store;
     for (const Track &record : c.tracks)
         store.addRecord(record);
 
-    for (std::int32_t index = 0; index < store.count(); ++index)
+    for (std::int32_t index = 0; index < store.count(); ++index) {
+        if (index == c.userRestartsBefore)
+            rig.platform.emulatorRestartedByUser();
         ASSERT_FALSE(rig.control.play(store, index).has_value());
+    }
 
     EXPECT_EQ(rig.platform.calls({"start", "pause"}), c.expected);
 }
@@ -273,6 +280,16 @@ INSTANTIATE_TEST_SUITE_P(
         PlayCase{"code_read_as_hex_goes_out_decimal",
                  {track("", "", "", 0x12)},
                  {"start [hootclient code 18] hidden"}},
+        PlayCase{"new_emulator_window_gets_override_then_selection",
+                 {track("Foo", "abc", "1", 18), track("Foo", "abc", "1", 19)},
+                 {kFooSelect, "pause 300 paintOnly", "start [hootclient code 18] hidden", kOverrideStart,
+                  "pause 300 paintOnly", kFooSelect, "pause 300 paintOnly", "start [hootclient code 19] hidden"},
+                 1},
+        PlayCase{"failed_override_is_sent_again_before_the_next_play",
+                 {track("", "", "", 5)},
+                 {kOverrideStart, "pause 300 paintOnly", "start [hootclient code 5] hidden"},
+                 -1,
+                 [](FakePlatform &p) { p.exitCode("hootclient override", 3); }},
         PlayCase{"values_go_out_unescaped",
                  {track("Foo Bar", "ゲーム", "a\"b", 7)},
                  {"start [hootclient title=\"Foo Bar\" major=\"ゲーム\" sub=\"a\"b\"] hidden",
@@ -290,7 +307,7 @@ TEST(Emulator, ClientRunsAreWaitedForWithEveryEventPumped)
 
     ASSERT_FALSE(rig.control.play(store, 0).has_value());
 
-    const Lines expected{kFooSelect, "wait [hootclient title=\"Foo\" major=\"abc\" sub=\"1\"] all",
+    const Lines expected{"findWindow: Found", kFooSelect, "wait [hootclient title=\"Foo\" major=\"abc\" sub=\"1\"] all",
                          "pause 300 paintOnly", "start [hootclient code 18] hidden",
                          "wait [hootclient code 18] all"};
     EXPECT_EQ(rig.platform.calls(), expected);
@@ -358,21 +375,25 @@ TEST(Emulator, FailingClientIsNotedAndPlaybackGoesOn)
 {
     Rig rig;
     rig.platform.windowPresentFromStart();
-    rig.platform.exitCode("hootclient title=\"Foo\" major=\"abc\" sub=\"1\"", 3);
+    const std::string select = "hootclient title=\"Foo\" major=\"abc\" sub=\"1\"";
+    rig.platform.exitCode(select, 3);
     ASSERT_FALSE(rig.control.attach().has_value());
     TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
 
     testing::internal::CaptureStderr();
     const auto error = rig.control.play(store, 0);
+    EXPECT_FALSE(rig.control.play(store, 0).has_value());
     const std::string stderrText = testing::internal::GetCapturedStderr();
 
     EXPECT_FALSE(error.has_value());
-    EXPECT_EQ(stderrText, "hootclient exited with code 3: hootclient title=\"Foo\" major=\"abc\" sub=\"1\"\n");
-    EXPECT_EQ(rig.control.state().failedClientRuns, 1);
+    const std::string note = "hootclient exited with code 3: " + select + "\n";
+    EXPECT_EQ(stderrText, note + note);
+    EXPECT_EQ(rig.control.state().failedClientRuns, 2);
     EXPECT_EQ(rig.control.state().lastClientExitCode, 3);
-    EXPECT_EQ(rig.platform.clientOrders().back(), "hootclient code 18");
-    EXPECT_EQ(rig.control.state().lastTitle, "Foo");
+    EXPECT_EQ(rig.platform.clientOrders(),
+              (Lines{"hootclient override", select, "hootclient code 18", select, "hootclient code 18"}))
+        << "a failed selection goes out again with the next play";
 }
 
 TEST(Emulator, FailingClientWithTheEmulatorGoneIsReported)

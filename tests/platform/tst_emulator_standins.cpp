@@ -61,7 +61,7 @@ TEST_F(EmulatorStandinTest, LaunchesTheEmulatorWhenAbsentAndEndsIt)
     ASSERT_EQ(emulator.attach(), std::nullopt);
     const ProcessId pid = emulator.state().startedProcess;
     EXPECT_GT(pid, 0);
-    EXPECT_EQ(m_platform.findWindow(kHootWindowTitle), WindowSearch::Found);
+    EXPECT_EQ(m_platform.findWindow(kHootWindowTitle).search, WindowSearch::Found);
     EXPECT_EQ(journal(), (Runs{{"override"}}));
 
     emulator.release();
@@ -70,7 +70,7 @@ TEST_F(EmulatorStandinTest, LaunchesTheEmulatorWhenAbsentAndEndsIt)
     WindowSearch search = WindowSearch::Found;
     for (const auto deadline = m_platform.now() + 5s; search == WindowSearch::Found && m_platform.now() < deadline;) {
         m_platform.pause(10ms, {});
-        search = m_platform.findWindow(kHootWindowTitle);
+        search = m_platform.findWindow(kHootWindowTitle).search;
     }
     EXPECT_EQ(search, WindowSearch::NotFound);
 }

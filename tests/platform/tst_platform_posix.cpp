@@ -43,7 +43,7 @@ TEST_P(PlatformWindowTest, FindsTheEmulatorWindowByItsExactTitle)
     // One platform across the emulator's start: a window mapped after the
     // first lookup must still be seen.
     PosixPlatform platform;
-    EXPECT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::NotFound);
+    EXPECT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::NotFound);
 
     StandinEmulator emulator;
     ASSERT_EQ(emulator.start(m_dir.file("hoot.out")), "");
@@ -61,10 +61,10 @@ TEST_P(PlatformWindowTest, FindsTheEmulatorWindowByItsExactTitle)
         {"title with a trailing blank", std::string(kHootWindowTitle) + " ", WindowSearch::NotFound},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(platform.findWindow(c.title), c.expected) << c.name;
+        EXPECT_EQ(platform.findWindow(c.title).search, c.expected) << c.name;
 
     emulator.stop();
-    EXPECT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::NotFound);
+    EXPECT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::NotFound);
 }
 
 TEST_P(PlatformWindowTest, FindsAWindowNamedOnlyByWmName)
@@ -78,7 +78,7 @@ TEST_P(PlatformWindowTest, FindsAWindowNamedOnlyByWmName)
     WindowSearch search = WindowSearch::NotFound;
     for (const auto deadline = platform.now() + 10s; search != WindowSearch::Found && platform.now() < deadline;) {
         platform.pause(20ms, {});
-        search = platform.findWindow("Café hoot");
+        search = platform.findWindow("Café hoot").search;
     }
     EXPECT_EQ(search, WindowSearch::Found);
 }
@@ -90,7 +90,7 @@ TEST(Platform, NoDisplayWithoutDisplay)
 {
     ScopedEnv noDisplay("DISPLAY", std::nullopt);
     PosixPlatform platform;
-    EXPECT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::NoDisplay);
+    EXPECT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::NoDisplay);
 }
 
 TEST(Platform, StartFailuresSayWhy)

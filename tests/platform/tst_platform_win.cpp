@@ -145,7 +145,7 @@ void drainMessages()
 bool waitForWindow(WinPlatform &platform, WindowSearch wanted, std::chrono::milliseconds limit)
 {
     const auto deadline = Clock::now() + limit;
-    while (platform.findWindow(kHootWindowTitle) != wanted) {
+    while (platform.findWindow(kHootWindowTitle).search != wanted) {
         if (Clock::now() > deadline)
             return false;
         platform.pause(20ms, {});
@@ -224,12 +224,12 @@ const EventPumps kWindowPumps{drainMessages, drainMessages};
 TEST(WinPlatform, FindsOnlyTheEmulatorsWholeTitle)
 {
     WinPlatform platform;
-    EXPECT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::NotFound);
+    EXPECT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::NotFound);
     RunningEmulator emulator(platform);
     ASSERT_TRUE(emulator.up());
-    EXPECT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::Found);
-    EXPECT_EQ(platform.findWindow("hoot... - Sound Hardware"), WindowSearch::NotFound);
-    EXPECT_EQ(platform.findWindow(std::string(kHootWindowTitle) + " "), WindowSearch::NotFound);
+    EXPECT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::Found);
+    EXPECT_EQ(platform.findWindow("hoot... - Sound Hardware").search, WindowSearch::NotFound);
+    EXPECT_EQ(platform.findWindow(std::string(kHootWindowTitle) + " ").search, WindowSearch::NotFound);
 }
 
 TEST(WinPlatform, StartFailureSaysWhy)
@@ -243,7 +243,7 @@ TEST(WinPlatform, StartFailureSaysWhy)
 TEST(EmulatorControlOnWindows, LaunchedEmulatorIsEndedAtExit)
 {
     WinPlatform platform;
-    ASSERT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::NotFound);
+    ASSERT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::NotFound);
     Journal journal;
     Settings settings;
     Emulator control(platform, settings, kWindowPumps, {30s, 10s, 50ms});
@@ -252,7 +252,7 @@ TEST(EmulatorControlOnWindows, LaunchedEmulatorIsEndedAtExit)
     ASSERT_FALSE(error) << error->message;
     const ProcessId pid = control.state().startedProcess;
     EXPECT_GT(pid, 0);
-    EXPECT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::Found);
+    EXPECT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::Found);
     EXPECT_EQ(shownOrders(), std::vector<std::string>{"hootclient override"});
 
     control.release();
@@ -275,7 +275,7 @@ TEST(EmulatorControlOnWindows, FoundEmulatorKeepsRunningAtExit)
     }
     platform.pause(300ms, {});
     EXPECT_FALSE(platform.hasExited(emulator.pid()));
-    EXPECT_EQ(platform.findWindow(kHootWindowTitle), WindowSearch::Found);
+    EXPECT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::Found);
 }
 
 struct CommandLineCase
@@ -385,7 +385,7 @@ TEST(EmulatorControlOnWindows, HangingClientEndsAtItsTimeLimit)
     ASSERT_TRUE(start.ok()) << start.error;
 
     const auto began = Clock::now();
-    const auto error = control.waitForClient(start.pid, "hootclient code 18");
+    const auto error = control.waitForClient(start.pid, "hootclient code 18").error;
     const auto took = Clock::now() - began;
     ASSERT_TRUE(error);
     EXPECT_NE(error->message.find("0.7 秒"), std::string::npos) << error->message;

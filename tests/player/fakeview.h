@@ -2,6 +2,7 @@
 
 #include "player/player.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ public:
     void putRowOnTop(int track) override { note("top " + std::to_string(track)); }
     void selectRow(int track) override { note("select " + std::to_string(track)); }
     void showWindow() override { note("show"); }
+    void setBusy(bool busy) override { note(busy ? "busy on" : "busy off"); }
     TextMeasure &textMeasure() override { return *measure; }
     void showExclamation(const std::string &text) override { note("message " + text); }
     bool askYesNo(const std::string &text) override
@@ -39,7 +41,11 @@ public:
         note("ask " + text);
         return false;
     }
-    void pumpEvents() override {}
+    void pumpEvents() override
+    {
+        if (onPump)
+            onPump();
+    }
     void pumpPaintOnly() override {}
     // As a real window does: closing asks the player first.
     void close() override
@@ -63,4 +69,5 @@ public:
     std::vector<std::string> calls;
     TextMeasure *measure = nullptr;
     Player *player = nullptr;
+    std::function<void()> onPump;
 };

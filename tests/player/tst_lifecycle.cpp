@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -25,11 +26,12 @@ public:
     bool askYesNo(const std::string &text) override
     {
         asked.push_back(text);
-        return answerYes;
+        return answer ? answer(text) : answerYes;
     }
     std::vector<std::string> shown;
     std::vector<std::string> asked;
     bool answerYes = false;
+    std::function<bool(const std::string &)> answer; // replaces answerYes when set
 };
 
 std::string readFile(const std::string &path)
@@ -175,33 +177,49 @@ TEST_F(LifecycleTest, EndAsksOnlyForAChangedListAndSavesOnYes)
         bool storeTime;
         bool answerYes;
         bool expectQuestion;
-        std::string expectedList; // empty: the file is left as it was
+        std::string expectedList;    // empty: the file is left as it was
+        std::string editedMeanwhile = {}; // written by another program while playing
+        std::filesystem::perms mode = std::filesystem::perms(0644);
     };
+    const std::string savedList = "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
     const std::vector<Case> cases = {
         {"unchanged list: no question", unchangedList, false, true, false, ""},
         {"answer No keeps the file", kList, true, false, true, ""},
-        {"answer Yes rewrites without comments, codes in decimal", kList, true, true, true,
-         "00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+        {"answer Yes rewrites keeping comments, codes in decimal", kList, true, true, true, savedList},
         {"hexadecimal code alone asks", kList, false, true, true,
-         "01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+         "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+        {"an edit by another program is named before asking and kept as the backup", kList, true, true, true,
+         savedList, "; edited elsewhere\r\n" + kList},
+        {"the list and its backup keep the list's permissions", kList, true, true, true, savedList, "",
+         std::filesystem::perms(0640)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         writeFile(m_dir.file("tl.lst"), c.list);
+        std::filesystem::permissions(m_dir.file("tl.lst"), c.mode);
         std::filesystem::remove(m_dir.file("tl.lst.bak"));
         auto run = newRun();
         ASSERT_TRUE(run->lifecycle.start());
+        const std::string onDisk = c.editedMeanwhile.empty() ? c.list : c.editedMeanwhile;
+        if (!c.editedMeanwhile.empty())
+            writeFile(m_dir.file("tl.lst"), onDisk);
         if (c.storeTime)
             run->player.list.storePlayTime(7);
         run->dialogs.answerYes = c.answerYes;
         run->lifecycle.shutDown();
 
         EXPECT_EQ(run->dialogs.asked.size(), c.expectQuestion ? 1u : 0u);
-        if (c.expectQuestion)
-            EXPECT_EQ(run->dialogs.asked[0], "演奏時間情報を記録しますか？");
-        EXPECT_EQ(readFile(m_dir.file("tl.lst")), c.expectedList.empty() ? c.list : c.expectedList);
-        if (!c.expectedList.empty())
-            EXPECT_EQ(readFile(m_dir.file("tl.lst.bak")), c.list) << "the old list is kept beside it";
+        const std::string editNote = "tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの "
+                                     "tl.lst は tl.lst.bak に残ります。\n\n";
+        if (c.expectQuestion) {
+            EXPECT_EQ(run->dialogs.asked[0], (c.editedMeanwhile.empty() ? "" : editNote) + "演奏時間情報を記録しますか？");
+        }
+        EXPECT_EQ(readFile(m_dir.file("tl.lst")), c.expectedList.empty() ? onDisk : c.expectedList);
+        if (!c.expectedList.empty()) {
+            EXPECT_EQ(readFile(m_dir.file("tl.lst.bak")), onDisk) << "the list on disk is kept beside it";
+            for (const char *file : {"tl.lst", "tl.lst.bak"})
+                EXPECT_EQ(std::filesystem::status(m_dir.file(file)).permissions(), c.mode) << file;
+        }
         EXPECT_TRUE(run->dialogs.shown.empty());
     }
 }
@@ -220,20 +238,32 @@ TEST_F(LifecycleTest, EmulatorIsEndedAfterTheSaveOnlyWhenStartedHere)
     }
 }
 
-TEST_F(LifecycleTest, FailedSaveLeavesTheListIntact)
+TEST_F(LifecycleTest, FailedSaveLeavesTheListIntactAndMayBeTriedAgain)
 {
-    auto run = newRun();
-    ASSERT_TRUE(run->lifecycle.start());
-    // The backup cannot be written (root ignores read-only folders; a folder
-    // in its place stops it for everyone).
-    std::filesystem::create_directory(m_dir.file("tl.lst.bak"));
-    run->player.list.storePlayTime(99);
-    run->dialogs.answerYes = true;
-    run->lifecycle.shutDown();
-    EXPECT_EQ(readFile(m_dir.file("tl.lst")), kList);
-    ASSERT_EQ(run->dialogs.shown.size(), 1u);
-    EXPECT_NE(run->dialogs.shown[0].find("tl.lst は元のままです"), std::string::npos);
-    EXPECT_EQ(run->platform.calls({"terminate"}).size(), 1u) << "the emulator is still stopped";
+    const std::string backup = m_dir.file("tl.lst.bak");
+    for (const bool tryAgain : {false, true}) {
+        SCOPED_TRACE(tryAgain ? "tried again once the cause is gone" : "given up");
+        // The backup cannot be written (root ignores read-only folders; a
+        // folder in its place stops it for everyone).
+        std::filesystem::create_directory(backup);
+        auto run = newRun();
+        ASSERT_TRUE(run->lifecycle.start());
+        run->player.list.storePlayTime(99);
+        run->dialogs.answer = [&](const std::string &) {
+            const bool firstQuestion = run->dialogs.asked.size() == 1;
+            if (!firstQuestion && tryAgain)
+                std::filesystem::remove(backup);
+            return firstQuestion || tryAgain;
+        };
+        run->lifecycle.shutDown();
+        ASSERT_EQ(run->dialogs.asked.size(), 2u);
+        EXPECT_EQ(run->dialogs.asked[1], "演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + backup
+                                             + ": Is a directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）");
+        EXPECT_EQ(readFile(m_dir.file("tl.lst")) == kList, !tryAgain);
+        EXPECT_EQ(std::filesystem::is_directory(backup), !tryAgain);
+        EXPECT_EQ(run->lifecycle.saveFailed(), !tryAgain) << "a save given up ends the run as failed";
+        EXPECT_EQ(run->platform.calls({"terminate"}).size(), 1u) << "the emulator is still stopped";
+    }
 }
 
 TEST_F(LifecycleTest, SaveThroughALinkKeepsTheLink)

@@ -58,9 +58,9 @@ struct Rig
                  << "\",\"m\",\"s\"," << i + 1 << ",\"M" << i + 1 << "\"\r\n";
         list.close();
         platform.windowPresentFromStart();
-        lifecycle = std::make_unique<ProgramLifecycle>(state, platform, view, platform.pumps([this] { duringWait(); }),
-                                                       dir.path());
-        player = std::make_unique<Player>(view, state, *lifecycle);
+        view.onPump = [this] { duringWait(); };
+        lifecycle = std::make_unique<ProgramLifecycle>(state, platform, view, eventPumpsOf(view, busy), dir.path());
+        player = std::make_unique<Player>(view, state, *lifecycle, busy);
         view.player = player.get();
         view.measure = &measure;
     }
@@ -77,8 +77,8 @@ struct Rig
 
     // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks),
     // "n" next, "s" store time, "r4" activate row 4, "c" close, "L"/"l" loop
-    // on/off, "S" shuffle on, "|" forget the calls so far, "@x" do x during
-    // the next wait for the emulator.
+    // on/off, "S" shuffle on, "w600" client runs take 600 ms, "|" forget the
+    // calls so far, "@x" do x during the next wait for the emulator.
     void run(const std::string &steps)
     {
         std::istringstream in(steps);
@@ -102,6 +102,8 @@ struct Rig
                 view.loop = step == "L";
             else if (step == "S")
                 view.shuffle = true;
+            else if (step[0] == 'w')
+                platform.clientRunTime(std::chrono::milliseconds(number));
             else if (step == "|")
                 view.calls.clear();
             else if (step[0] == '@')
@@ -114,6 +116,7 @@ struct Rig
     FakePlatform platform;
     FakeMeasure measure;
     FakeView view;
+    BusyCursor busy{view, [this] { return platform.now(); }};
     PlayerState state;
     std::unique_ptr<ProgramLifecycle> lifecycle;
     std::unique_ptr<Player> player;
@@ -135,17 +138,20 @@ TEST(Player, StepsReachTheWindowInOrder)
         int defaultPlayTime;
         std::string steps;
         Calls expected;
+        std::vector<std::string> games = {};
     };
+    const auto then = [](Calls calls, const Calls &more) {
+        calls.insert(calls.end(), more.begin(), more.end());
+        return calls;
+    };
+    const Calls changeTo1 = {"tick off", "play 1", "top 0", "select 0", "show", "titles G1|M1", "time 00:00/01:30",
+                             "tick on"};
     const Case cases[] = {
         {"load fills and shows the grid before the first order", three, 120, "load",
          {"rows 3", "select 0", "show", "play 1", "top 0", "select 0", "show", "titles G1|M1", "time 00:00/01:30",
           "tick on", "focus window"}},
         {"a stored time of 90 changes on tick 91", three, 120, "load t89 | t t",
-         [&] {
-             Calls calls = {"time 01:30/01:30", "time 01:31/01:30"};
-             calls.insert(calls.end(), changeTo2.begin(), changeTo2.end());
-             return calls;
-         }()},
+         then({"time 01:30/01:30", "time 01:31/01:30"}, changeTo2)},
         {"no stored time plays for the default", {"", ""}, 120, "load t119 | t", {"time 02:00/00:00"}},
         {"no stored time, default 0: the first tick changes", {"", ""}, 0, "load | t",
          {"time 00:01/00:00", "tick off", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
@@ -154,20 +160,31 @@ TEST(Player, StepsReachTheWindowInOrder)
          {"time 00:01/00:00", "tick off", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
           "tick on"}},
         {"next", three, 120, "load t7 | n", changeTo2},
-        {"next after the last track wraps to the first", three, 120, "load r2 | n",
-         {"tick off", "play 1", "top 0", "select 0", "show", "titles G1|M1", "time 00:00/01:30", "tick on"}},
+        {"next after the last track wraps to the first", three, 120, "load r2 | n", changeTo1},
         {"one track plays again", {"01:00"}, 120, "load t5 | n",
          {"tick off", "play 1", "top 0", "select 0", "show", "titles G1|M1", "time 00:00/01:00", "tick on"}},
         {"loop keeps the track past its time", three, 120, "load L t130 | t", {"time 02:11/01:30"}},
         {"unchecking loop changes at the next tick", three, 120, "load L t130 l | t",
-         [&] {
-             Calls calls = {"time 02:11/01:30"};
-             calls.insert(calls.end(), changeTo2.begin(), changeTo2.end());
-             return calls;
-         }()},
+         then({"time 02:11/01:30"}, changeTo2)},
         {"store time repaints the old row, then moves on", three, 120, "load t42 | s",
          {"tick off", "repaint 0", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
           "tick on"}},
+        {"store time in the first second stores nothing and moves on", three, 120, "load | s", changeTo2},
+        {"a store press queued behind a change only moves on", three, 120, "load t42 | @s s",
+         {"tick off", "repaint 0", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
+          "tick on", "tick off", "play 3", "top 2", "select 2", "show", "titles G3|M3", "time 00:00/00:05",
+          "tick on"}},
+        {"next presses queued behind a change make one change", three, 120, "load | @n @n n",
+         then(changeTo2, changeTo1)},
+        {"a change longer than half a second shows the busy cursor", three, 120, "load w600 | n",
+         {"tick off", "busy on", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
+          "busy off", "tick on"}},
+        {"a quicker change leaves the cursor alone", three, 120, "load w400 | n", changeTo2},
+        {"a giant title is cut for the label", {"01:00"}, 120, "load | n",
+         {"tick off", "play 1", "top 0", "select 0", "show", "titles " + std::string(256, 'x') + "|M1",
+          "time 00:00/01:00", "tick on"},
+         {std::string(300, 'x')}},
+        {"closing during start-up waits for it and plays nothing", three, 120, "@c load", {"close", "tick off"}},
         {"a row plays without scrolling; the grid is off meanwhile", three, 120, "load S | r2",
          {"grid off", "tick off", "play 3", "select 2", "show", "titles G3|M3", "time 00:00/00:05", "grid on",
           "focus grid", "tick on"}},
@@ -188,7 +205,7 @@ TEST(Player, StepsReachTheWindowInOrder)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        Rig rig(c.times, c.defaultPlayTime);
+        Rig rig(c.times, c.defaultPlayTime, c.games);
         rig.run(c.steps);
         EXPECT_TRUE(rig.loaded);
         EXPECT_EQ(rig.view.calls, c.expected);
@@ -203,9 +220,10 @@ TEST(Player, StoreTimeKeepsTheCountAndClosingEnds)
         std::string steps;
         int expectedStored;
         bool expectedClosed;
+        bool expectedChanged = true;
     };
     const Case cases[] = {
-        {"right after a change", "load s", 0, false},
+        {"in the first second nothing is stored", "load s", 90, false, false},
         {"while looping", "load L t130 s", 130, false},
         {"closed after a change that waited", "load t42 @c s", 42, true},
     };
@@ -214,7 +232,7 @@ TEST(Player, StoreTimeKeepsTheCountAndClosingEnds)
         Rig rig({"01:30", ""});
         rig.run(c.steps);
         EXPECT_EQ(rig.state.list.tracks[0].playTime, c.expectedStored);
-        EXPECT_TRUE(rig.state.list.modified);
+        EXPECT_EQ(rig.state.list.modified, c.expectedChanged);
         EXPECT_EQ(rig.view.closed, c.expectedClosed);
         // Shut-down asks to save the changed list once the window may close.
         const auto asked = std::count(rig.view.calls.begin(), rig.view.calls.end(), "ask 演奏時間情報を記録しますか？");
@@ -244,6 +262,18 @@ TEST(Player, ShuffleDrawsEveryTrackAndMayRepeatOne)
     EXPECT_TRUE(repeated) << "shuffle may pick the track that is playing";
     EXPECT_EQ(rig.view.label, "00:00/01:00");
 
+    // Next presses queued behind a change make one change that draws once per press.
+    rig.state.random.seed(3);
+    const std::mt19937 generator = rig.state.random;
+    std::vector<std::string> plays, expectedPlays;
+    for (int i = 0; i < 3; ++i)
+        expectedPlays.push_back("play " + std::to_string(rig.player->randomIndex() + 1));
+    rig.state.random = generator;
+    rig.run("| @n @n n");
+    std::copy_if(rig.view.calls.begin(), rig.view.calls.end(), std::back_inserter(plays),
+                 [](const std::string &call) { return call.starts_with("play "); });
+    EXPECT_EQ(plays, (std::vector<std::string>{expectedPlays[0], expectedPlays[2]}));
+
     Rig large(std::vector<std::string>(2000, "01:00"));
     large.run("S load");
     EXPECT_NE(large.state.list.current, 0) << "a shuffled start draws its track (fails once in 2000 runs)";
@@ -262,6 +292,8 @@ TEST(Playlist, CellsAndShadesFollowTheTracks)
         EXPECT_EQ(playlist.cellText(track, 2), "music");
         EXPECT_EQ(playlist.shade(track), expectedShades[track]) << track;
     }
+    list.tracks[2].musicTitle += std::string(1000, 'x') + "あ";
+    EXPECT_EQ(playlist.cellText(2, 2), "music" + std::string(251, 'x')) << "a giant title is cut for its cell";
     EXPECT_EQ(Playlist::alignment(0), CellAlignment::Right);
     EXPECT_EQ(Playlist::alignment(1), CellAlignment::Left);
 }
@@ -286,6 +318,7 @@ TEST(ColumnWidths, WidestTextPlusAnARoundedHalfToEven)
         {"half a twip above an odd kept width widens it", 2, {"=1523.4", "=1523.5"}, {30, 1534, 120}, 10.25f},
         {"a quarter twip wider widens", 2, {"=1522.5", "=1522.75"}, {30, 1534, 120}},
         {"a text whose loose bound came late is still measured", 2, {"=1000+900", "=1400+100"}, {30, 1410, 120}},
+        {"a giant title is measured as shown", 1, {std::string(1000, 'g')}, {30, 2570, 120}},
     };
     for (const Case &c : cases) {
         for (const bool modelGivesUp : {false, true}) {

@@ -17,7 +17,7 @@ static bool pollForWindow(std::chrono::milliseconds limit, ChildProcess *process
 {
     PosixPlatform platform;
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (platform.findWindow(kHootWindowTitle) != WindowSearch::Found) {
+    while (platform.findWindow(kHootWindowTitle).search != WindowSearch::Found) {
         if (std::chrono::steady_clock::now() > deadline || (process && !process->running()))
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -19,10 +19,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <sstream>
-#include <sys/resource.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -139,7 +143,7 @@ TEST_F(FaultTest, StartUpFailuresGiveTheirMessageInTime)
         unsetenv("HOOT_STANDIN_HANG");
         EXPECT_NE(message.find(c.message), std::string::npos) << message;
         EXPECT_LT(elapsed, c.limitMs);
-        EXPECT_EQ(m_platform.findWindow(kHootWindowTitle), WindowSearch::NotFound) << "nothing is left running";
+        EXPECT_EQ(m_platform.findWindow(kHootWindowTitle).search, WindowSearch::NotFound) << "nothing is left running";
         EXPECT_EQ(readFile(m_dir.file("tl.lst")), kList);
         m_lifecycle.reset();
     }
@@ -151,13 +155,15 @@ TEST_F(FaultTest, EmulatorGoneWhilePlayingIsToldOnceAndTheListStaysSafe)
     AnsweredWindow window(m_player.list, m_dialogs);
     m_lifecycle = std::make_unique<ProgramLifecycle>(m_player, m_platform, m_dialogs, EventPumps{[] {}, [] {}},
                                                      m_dir.path(), kShortLimits);
-    Player player(window, m_player, *m_lifecycle);
+    BusyCursor busy(window, [this] { return m_platform.now(); });
+    Player player(window, m_player, *m_lifecycle, busy);
     window.connectPlayer(player);
     ASSERT_TRUE(player.load());
     const ProcessId emulator = m_lifecycle->emulator().state().startedProcess;
     ASSERT_GT(emulator, 0);
 
     kill(static_cast<pid_t>(emulator), SIGKILL);
+    player.tick(); // a whole second played: the press stores it
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 3; ++i)
@@ -171,34 +177,75 @@ TEST_F(FaultTest, EmulatorGoneWhilePlayingIsToldOnceAndTheListStaysSafe)
     EXPECT_EQ(readFile(m_dir.file("tl.lst.bak")), kList);
 }
 
-// Runs body in a child process and returns its exit status.
-int inChild(const std::function<int()> &body)
+// Fills the file system that holds `filler` but for `freeBytes`.
+void fillUpTo(const std::string &filler, off_t freeBytes)
 {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    waitpid(child, &status, 0);
-    return status;
+    const int fd = open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const std::string page(4096, 'f');
+    off_t size = 0;
+    for (ssize_t written; (written = write(fd, page.data(), page.size())) > 0;)
+        size += written;
+    close(fd);
+    std::filesystem::resize_file(filler, size - freeBytes);
 }
 
-TEST(SaveFaults, FullDiskLeavesTheListAsItWas)
+TEST(SaveFaults, FailedSaveLeavesBothFilesAsTheyWereUntilTriedAgain)
 {
+    struct Case
+    {
+        const char *name;
+        std::size_t newSize;
+        off_t freeBytes;
+        const char *inUse = nullptr; // a file that cannot be replaced: something is mounted on it
+    };
+    const std::vector<Case> cases = {
+        {"1 kB on a full disk", 1000, 0},
+        {"1 kB with one free page", 1000, 4096},
+        {"50 kB on a full disk", 50000, 0},
+        {"50 kB with room for the backups only", 50000, 2 * 4096},
+        {"the backup cannot be replaced", 1000, 64 * 1024, "tl.lst.bak"},
+        {"the list cannot be replaced once the backup was", 1000, 64 * 1024, "tl.lst"},
+    };
     TempDir dir;
-    const std::string path = dir.file("tl.lst");
-    const std::string old(20000, 'o');
-    std::ofstream(path, std::ios::binary) << old;
-    // A file size limit on the saving process stands in for a full disk.
-    const int status = inChild([&] {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{30000, 30000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const auto failed = saveFileAtomically(path, std::string(50000, 'n'));
-        return failed ? 3 : 0;
-    });
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 3) << "the save reports the failure";
-    EXPECT_EQ(readFile(path), old);
+    const std::string disk = dir.file("disk");
+    std::filesystem::create_directory(disk);
+    if (mount("tunelark", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "no small file system of its own (needs root): " << std::strerror(errno);
+    const std::unique_ptr<const char, void (*)(const char *)> unmount(disk.c_str(),
+                                                                     [](const char *path) { umount2(path, MNT_DETACH); });
+    const std::string list = disk + "/tl.lst";
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(list, std::ios::binary | std::ios::trunc) << std::string(1000, 'o');
+        std::ofstream(list + ".bak", std::ios::binary | std::ios::trunc) << std::string(1000, 'b');
+        const std::string inUse = c.inUse ? disk + "/" + c.inUse : std::string();
+        if (c.inUse) {
+            std::filesystem::copy_file(inUse, dir.file("in-use"), std::filesystem::copy_options::overwrite_existing);
+            ASSERT_EQ(mount(dir.file("in-use").c_str(), inUse.c_str(), nullptr, MS_BIND, nullptr), 0);
+        }
+        fillUpTo(disk + "/filler", c.freeBytes);
+        const std::string listBefore = readFile(list), backupBefore = readFile(list + ".bak");
+        const std::string fresh(c.newSize, 'n');
+
+        EXPECT_TRUE(saveFileAtomically(list, fresh).has_value());
+        EXPECT_EQ(readFile(list), listBefore);
+        EXPECT_EQ(readFile(list + ".bak"), backupBefore);
+
+        // Space freed, the mount gone, and the leftovers of a killed save lying about.
+        std::filesystem::remove(disk + "/filler");
+        if (c.inUse)
+            umount2(inUse.c_str(), MNT_DETACH);
+        std::ofstream(list + ".tmp-Ab12Cd") << "half";
+        std::ofstream(list + ".bak.tmp-Ab12Cd") << "half";
+        const auto failed = saveFileAtomically(list, fresh);
+        EXPECT_FALSE(failed.has_value()) << *failed;
+        EXPECT_EQ(readFile(list), fresh);
+        EXPECT_EQ(readFile(list + ".bak"), listBefore);
+        std::set<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(disk))
+            names.insert(entry.path().filename().string());
+        EXPECT_EQ(names, (std::set<std::string>{"tl.lst", "tl.lst.bak"}));
+    }
 }
 
 TEST(SaveFaults, KilledInTheMiddleLeavesOldOrNewNeverAMix)
@@ -222,31 +269,45 @@ TEST(SaveFaults, KilledInTheMiddleLeavesOldOrNewNeverAMix)
     }
 }
 
-TEST(SingleInstanceFaults, LockOfAKilledRunDoesNotBlockTheNextStart)
+TEST(SingleInstanceFaults, OneRunPerDisplayAndAKilledRunDoesNotBlockTheNextStart)
 {
-    TempDir dir;
-    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", dir.path());
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        SingleInstance first;
-        const char answer = first.acquire() ? 'y' : 'n';
-        (void)!write(ready[1], &answer, 1);
-        pause();
-        _exit(0);
-    }
-    char answer = 0;
-    ASSERT_EQ(read(ready[0], &answer, 1), 1);
-    EXPECT_EQ(answer, 'y');
+    struct Case
     {
-        SingleInstance second;
-        EXPECT_FALSE(second.acquire()) << "refused while the first one runs";
+        const char *firstDisplay;
+        const char *secondDisplay;
+        bool sameDisplay;
+    };
+    for (const Case &c : {Case{":57", ":57", true}, Case{":57", ":57.0", true}, Case{"host:57.1", "host:57", true},
+                          Case{":57", ":58", false}}) {
+        SCOPED_TRACE(std::string(c.firstDisplay) + " then " + c.secondDisplay);
+        TempDir dir;
+        ScopedEnv runtimeDir("XDG_RUNTIME_DIR", dir.path());
+        std::optional<ScopedEnv> display(std::in_place, "DISPLAY", c.firstDisplay);
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            SingleInstance first;
+            const char answer = first.acquire() ? 'y' : 'n';
+            (void)!write(ready[1], &answer, 1);
+            pause();
+            _exit(0);
+        }
+        char answer = 0;
+        ASSERT_EQ(read(ready[0], &answer, 1), 1);
+        EXPECT_EQ(answer, 'y');
+        display.emplace("DISPLAY", c.secondDisplay);
+        {
+            SingleInstance second;
+            EXPECT_EQ(second.acquire(), !c.sameDisplay) << "refused only while the first one runs on that display";
+        }
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        close(ready[0]);
+        close(ready[1]);
+        SingleInstance next;
+        EXPECT_TRUE(next.acquire()) << "the killed run's lock is taken over";
     }
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
-    SingleInstance next;
-    EXPECT_TRUE(next.acquire()) << "the killed run's lock is taken over";
 }
 
 } // namespace

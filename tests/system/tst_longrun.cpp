@@ -73,7 +73,8 @@ TEST(LongRun, TenThousandTrackChangesKeepMemoryAndDescriptorsFlat)
                                {[] { QCoreApplication::processEvents(); },
                                 [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }},
                                dir.path());
-    Player controller(window, player, lifecycle);
+    BusyCursor busy(window, [&platform] { return platform.now(); });
+    Player controller(window, player, lifecycle, busy);
     window.connectPlayer(controller);
     ASSERT_TRUE(controller.load()) << (dialogs.shown.empty() ? "" : dialogs.shown.front());
 

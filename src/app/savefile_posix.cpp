@@ -1,0 +1,76 @@
+#include "app/savefile_system.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string reasonFor(const std::filesystem::path &file, int error)
+{
+    return file.string() + ": " + std::strerror(error);
+}
+
+// The descriptor's own error, or the first one met while using it.
+int closeKeepingFirstError(int fd, int error)
+{
+    const int closeError = ::close(fd) == 0 ? 0 : errno;
+    return error ? error : closeError;
+}
+
+} // namespace
+
+std::optional<std::string> readWholeFile(const std::filesystem::path &path, std::string &bytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return reasonFor(path, errno);
+    char buffer[65536];
+    int error = 0;
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count > 0)
+            bytes.append(buffer, static_cast<std::size_t>(count));
+        else if (count == 0 || errno != EINTR) {
+            error = count == 0 ? 0 : errno;
+            break;
+        }
+    }
+    error = closeKeepingFirstError(fd, error);
+    return error ? std::optional(reasonFor(path, error)) : std::nullopt;
+}
+
+std::optional<std::string> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
+                                        std::optional<std::filesystem::perms> mode)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return reasonFor(path, errno);
+    // Set exactly, past the umask: a backup must not be more readable than its list.
+    int error = mode && ::fchmod(fd, static_cast<mode_t>(*mode & std::filesystem::perms::mask)) != 0 ? errno : 0;
+    for (std::size_t written = 0; !error && written < bytes.size();) {
+        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (count > 0)
+            written += static_cast<std::size_t>(count);
+        else if (count == 0 || errno != EINTR)
+            error = count == 0 ? EIO : errno;
+    }
+    // A full disk may show only here, when the buffered pages are written.
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    error = closeKeepingFirstError(fd, error);
+    return error ? std::optional(reasonFor(path, error)) : std::nullopt;
+}
+
+void syncFolder(const std::filesystem::path &folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    // The renames are done by now: a folder that cannot be synced makes the
+    // save less durable, not wrong, so there is nothing to undo or report.
+    (void)::fsync(fd);
+    ::close(fd);
+}
