@@ -125,9 +125,11 @@ TEST_F(LifecycleTest, StartStopsWithOneMessage)
         EXPECT_NE(run->dialogs.shown[0].find(c.message), std::string::npos) << run->dialogs.shown[0];
         EXPECT_EQ(readFile(m_dir.file("tl.lst")), listBefore);
         // Nothing is left running: an emulator started here was ended again.
-        for (const std::string &call : run->platform.calls({"start"}))
-            if (call.starts_with("start [hoot.exe]") && call.find(':') == std::string::npos)
+        for (const std::string &call : run->platform.calls({"start"})) {
+            if (call.starts_with("start [hoot.exe]") && call.find(':') == std::string::npos) {
                 EXPECT_EQ(run->platform.calls({"terminate"}), std::vector<std::string>{"terminate [hoot.exe]"});
+            }
+        }
         std::filesystem::remove_all(m_dir.file("tl.lst"));
     }
 }
