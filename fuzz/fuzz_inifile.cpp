@@ -4,6 +4,7 @@
 #include "fuzzcheck.h"
 #include "app/config.h"
 #include "app/inifile.h"
+#include "tracklist/textcodec.h"
 
 #include <unistd.h>
 
@@ -214,10 +215,17 @@ void checkConfig(std::string_view bytes, const IniFile &file)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    std::string_view bytes(reinterpret_cast<const char *>(data), size);
     checkInt32(bytes);
 
     const IniFile file = IniFile::fromBytes(bytes);
+    checkConfig(bytes, file);
+    // A UTF-16 file is read as its UTF-8 text, so its lines are checked there.
+    std::string decoded;
+    if (const ListEncoding encoding = detectListEncoding(bytes); isUtf16(encoding)) {
+        decoded = utf16ToUtf8(bytes.substr(byteOrderMark(encoding).size()), encoding == ListEncoding::Utf16BE);
+        bytes = decoded;
+    }
     for (const char *key : {"DefaultPlayTime", "HootInitWaitTime", "DriverInitWaitTime"})
         checkValue(file, bytes, "config", key);
     // Names taken from the input itself reach sections and keys that the
@@ -231,6 +239,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         checkValue(file, bytes, std::string(bytes.substr(open + 1, close - open - 1)),
                    std::string(bytes.substr(from, equals - from)));
     }
-    checkConfig(bytes, file);
     return 0;
 }
