@@ -4,6 +4,7 @@
 #include "ui/flexgrid.h"
 #include "ui/formmain.h"
 #include "ui/showntext.h"
+#include "util/message.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,7 +13,6 @@
 #include <QTimer>
 
 #include <cmath>
-#include <iostream>
 
 PlaybackController::PlaybackController(FormMain &form, PlayerState &player, ProgramLifecycle &lifecycle)
     : m_form(form)
@@ -206,14 +206,14 @@ void PlaybackController::changeTrack(bool rebuild, bool moveToTop)
 
 void PlaybackController::playCurrentTrack()
 {
-    const auto error = m_lifecycle.emulator().play(m_player.list, m_player.list.current);
-    if (!error)
+    const Result<void> played = m_lifecycle.emulator().play(m_player.list, m_player.list.current);
+    if (played)
         return;
     // Once is enough: when the emulator is gone every later change fails too.
-    std::cerr << "tunelark: " << error->message << '\n';
+    printMessage(played.error().message);
     if (!m_emulatorFailureShown) {
         m_emulatorFailureShown = true;
-        m_lifecycle.dialogs().showExclamation(error->message);
+        m_lifecycle.dialogs().showExclamation(played.error().forDialog());
     }
 }
 
