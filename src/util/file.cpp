@@ -5,18 +5,19 @@
 #include <cstring>
 #include <filesystem>
 
+// The path's native form: UTF-16 on Windows, whose narrow names are in the
+// ANSI code page, the bytes themselves elsewhere.
 #ifdef _WIN32
-// The C runtime's narrow names are in the ANSI code page, not UTF-8.
 static std::FILE *openForReading(const wchar_t *path)
 {
     return _wfopen(path, L"rb");
 }
-#endif
-
+#else
 static std::FILE *openForReading(const char *path)
 {
     return std::fopen(path, "rb");
 }
+#endif
 
 Result<std::string> readFile(const std::string &path)
 {
