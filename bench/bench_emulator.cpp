@@ -75,7 +75,7 @@ int main(int argc, char **argv)
         Settings settings; // both pauses 0
         const EventPump pump = [] { QCoreApplication::processEvents(); };
         Emulator control(platform, settings, {pump, pump});
-        if (control.attach()) {
+        if (!control.attach()) {
             std::fprintf(stderr, "attach failed\n");
             return 1;
         }
@@ -95,7 +95,7 @@ int main(int argc, char **argv)
         std::vector<double> bare;
         for (int round = 0; round < kRounds; ++round) {
             auto began = Clock::now();
-            control.play(store, round % 2);
+            (void)control.play(store, round % 2);
             changes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
             began = Clock::now();
             bareClientRun();

@@ -65,7 +65,7 @@ int main()
     {
         Settings settings; // both pauses 0
         Emulator control(platform, settings, {drainMessages, drainMessages});
-        if (control.attach()) {
+        if (!control.attach()) {
             std::fprintf(stderr, "attach failed\n");
             return 1;
         }
@@ -84,7 +84,7 @@ int main()
         std::vector<double> bare;
         for (int round = 0; round < kRounds; ++round) {
             auto began = Clock::now();
-            control.play(store, round % 2);
+            (void)control.play(store, round % 2);
             changes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
             began = Clock::now();
             bareClientRun();

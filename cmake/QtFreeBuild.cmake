@@ -6,6 +6,7 @@
 set(CMAKE_AUTOMOC OFF)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/bin")
 
+add_subdirectory(src/util)
 add_subdirectory(src/tracklist)
 add_subdirectory(src/app)
 add_subdirectory(src/emulator)

@@ -1,10 +1,10 @@
 // Any bytes as tl.ini: lookups behave as the Windows profile reader does,
-// the tl.ini value rules hold, and textToInt32 agrees with an exact reading
+// the tl.ini value rules hold, and the settings' number reading agrees with an exact reading
 // on digit strings, both on the values and on the raw input.
 #include "fuzzcheck.h"
 #include "app/config.h"
 #include "app/inifile.h"
-#include "tracklist/textcodec.h"
+#include "util/text.h"
 
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,11 +66,21 @@ std::optional<std::int32_t> referenceInt32(std::string_view text)
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
+// The number of a setting, as readSettings reads it.
+std::optional<std::int32_t> settingNumber(std::string_view text)
+{
+    const Decimal number = parseDecimal(text, 0, std::numeric_limits<std::int32_t>::min(),
+                                        std::numeric_limits<std::int32_t>::max());
+    if (number.reading != DecimalReading::Number)
+        return std::nullopt;
+    return static_cast<std::int32_t>(number.scaled);
+}
+
 void checkInt32(std::string_view text)
 {
-    const std::optional<std::int32_t> actual = textToInt32(text);
+    const std::optional<std::int32_t> actual = settingNumber(text);
     const std::optional<std::int32_t> expected = referenceInt32(text);
-    fuzzCheck(actual == expected, "textToInt32 differs from the exact reading", [&] {
+    fuzzCheck(actual == expected, "the settings' number reading differs from the exact reading", [&] {
         return std::string(fuzzShow(std::string(text)) + " gives " + (actual ? std::to_string(*actual) : "nothing")
                            + ", expected " + (expected ? std::to_string(*expected) : "nothing"));
     });
@@ -145,7 +156,7 @@ void checkValue(const IniFile &file, std::string_view bytes, const std::string &
 }
 
 // A private directory for tl.ini, in memory where possible: readSettings
-// and iniString read the file itself. Removed again at exit.
+// reads the file itself. Removed again at exit.
 class ScratchDirectory
 {
 public:
@@ -179,35 +190,29 @@ void checkConfig(std::string_view bytes, const IniFile &file)
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::fclose(stream);
 
-    Settings settings;
-    const std::optional<ConfigError> error = readSettings(directory, settings);
+    const Result<Settings> settings = readSettings(directory);
     bool allRead = true;
     std::int32_t values[3] = {};
     const char *keys[] = {"DefaultPlayTime", "HootInitWaitTime", "DriverInitWaitTime"};
     for (int i = 0; i < 3; ++i) {
-        const std::string text = iniString(settings, directory, "config", keys[i], false);
         const std::optional<IniFile::Value> found = file.value("config", keys[i]);
-        fuzzCheck(text == (found ? referenceValueRules(found->text) : std::string()),
-                  "iniString differs from the value rules", [&] { return fuzzShow(text); });
-        const std::optional<std::int32_t> number = textToInt32(text);
+        const std::optional<std::int32_t> number
+            = found ? settingNumber(referenceValueRules(found->text)) : std::nullopt;
         if (!number) {
             allRead = false;
             break;
         }
         values[i] = i == 0 ? *number : std::max(0, *number);
-
-        const std::string path = iniString(settings, "C:\\work", "config", keys[i], true);
-        fuzzCheck(path.empty() || (path.size() >= 2 && path[1] == ':'), "path value not made absolute",
-                  [&] { return fuzzShow(path); });
     }
-    fuzzCheck(error.has_value() != allRead, "readSettings disagrees with the values it reads",
-              [&] { return error ? error->message : std::string("no error"); });
-    if (!error) {
-        fuzzCheck(settings.defaultPlayTime == values[0] && settings.emulatorStartWait == values[1]
-                      && settings.driverStartWait == values[2],
+    fuzzCheck(static_cast<bool>(settings) == allRead, "readSettings disagrees with the values it reads",
+              [&] { return settings ? std::string("no error") : settings.error().message; });
+    if (settings) {
+        fuzzCheck(settings->defaultPlayTime == values[0] && settings->emulatorStartWait == values[1]
+                      && settings->driverStartWait == values[2],
                   "settings differ from their values");
     } else {
-        fuzzCheck(!error->message.empty() && !error->messageJa.empty(), "error without a message");
+        fuzzCheck(!settings.error().message.empty() && !settings.error().dialogText.empty(),
+                  "error without a message");
     }
 }
 
@@ -222,10 +227,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     checkConfig(bytes, file);
     // A UTF-16 file is read as its UTF-8 text, so its lines are checked there.
     std::string decoded;
-    if (const ListEncoding encoding = detectListEncoding(bytes); isUtf16(encoding)) {
-        decoded = utf16ToUtf8(bytes.substr(byteOrderMark(encoding).size()), encoding == ListEncoding::Utf16BE);
-        bytes = decoded;
-    }
+    if (const ByteOrderMark mark = byteOrderMarkOf(bytes); mark == ByteOrderMark::Utf16LE || mark == ByteOrderMark::Utf16BE)
+        bytes = textAfterMark(bytes, decoded);
     for (const char *key : {"DefaultPlayTime", "HootInitWaitTime", "DriverInitWaitTime"})
         checkValue(file, bytes, "config", key);
     // Names taken from the input itself reach sections and keys that the

@@ -5,6 +5,7 @@
 #include "fuzzcheck.h"
 #include "tracklist/listfile.h"
 #include "tracklist/textcodec.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -46,9 +47,8 @@ bool isNoteLine(const std::string &line)
 
 void checkProblems(const std::string &bytes, const std::vector<ListProblem> &problems, const TrackList &store)
 {
-    std::string text = bytes.substr(byteOrderMark(store.encoding).size());
-    if (isUtf16(store.encoding))
-        text = utf16ToUtf8(text, store.encoding == ListEncoding::Utf16BE);
+    std::string fromUtf16;
+    const std::string text(textAfterMark(bytes, fromUtf16));
     const std::vector<std::string> lines = splitLines(text);
     const int lineCount = static_cast<int>(lines.size());
     int previousLine = 0;

@@ -5,6 +5,8 @@
 #include "tracklist/listfile.h"
 #include "tracklist/shiftjis.h"
 #include "tracklist/textcodec.h"
+#include "util/file.h"
+#include "util/message.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -40,24 +42,9 @@ static constexpr std::int32_t kLongPauseMs = 60000;
 
 static int usageError(std::ostream &err, const std::string &message)
 {
-    err << "tunelark: " << message << "\nTry 'tunelark --help' for more information.\n";
+    printMessage(err, message);
+    err << "Try 'tunelark --help' for more information.\n";
     return kExitUsage;
-}
-
-// Empty on success, otherwise the system's reason.
-static std::string readWholeFile(const std::string &path, std::string &bytes)
-{
-    std::FILE *stream = std::fopen(path.c_str(), "rb");
-    if (!stream)
-        return std::strerror(errno);
-    char buffer[65536];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        bytes.append(buffer, count);
-    // A directory opens on POSIX systems and fails only on reading.
-    const int readError = std::ferror(stream) ? errno : 0;
-    std::fclose(stream);
-    return readError ? std::strerror(readError) : std::string();
 }
 
 // A line kept for its bad bytes still shows what can be read, with
@@ -70,38 +57,38 @@ static std::string displayLine(const std::string &rawBytes, ListEncoding encodin
 }
 
 // Start-up refuses to go on without tl.ini, so a missing file is a problem.
-static bool checkSettings(std::ostream &err, const std::string &currentDirectory)
+static Result<void> checkSettings(std::ostream &err, const std::string &currentDirectory)
 {
-    Settings settings;
-    if (const std::optional<ConfigError> error = readSettings(currentDirectory, settings)) {
-        err << error->message << '\n';
-        return false;
-    }
-    const std::optional<IniFile> file = IniFile::load(settings.iniPath);
-    for (const auto &[key, value] : {std::pair("HootInitWaitTime", settings.emulatorStartWait),
-                                     std::pair("DriverInitWaitTime", settings.driverStartWait)}) {
+    const Result<Settings> settings = readSettings(currentDirectory);
+    if (!settings)
+        return settings.error();
+    const Result<IniFile> file = IniFile::load(settings->iniPath);
+    for (const auto &[key, value] : {std::pair("HootInitWaitTime", settings->emulatorStartWait),
+                                     std::pair("DriverInitWaitTime", settings->driverStartWait)}) {
         if (value > kLongPauseMs) {
             err << "tl.ini:" << file->value("config", key)->lineNumber << ": warning: " << key << " is " << value
                 << " ms, a pause of more than 60 seconds\n";
         }
     }
-    return true;
+    return {};
 }
 
 static int runCheck(const std::string &fileName, std::ostream &out, std::ostream &err,
                     const std::string &currentDirectory)
 {
-    bool hasProblem = !checkSettings(err, currentDirectory);
+    const Result<void> settings = checkSettings(err, currentDirectory);
+    if (!settings)
+        err << settings.error().message << '\n';
+    bool hasProblem = !settings;
 
-    std::string bytes;
-    const std::string path = (std::filesystem::path(currentDirectory) / fileName).string();
-    if (const std::string reason = readWholeFile(path, bytes); !reason.empty()) {
-        err << fileName << ": cannot be read: " << reason << '\n';
+    const Result<std::string> bytes = readFile((std::filesystem::path(currentDirectory) / fileName).string());
+    if (!bytes) {
+        err << fileName << ": cannot be read: " << bytes.error().message << '\n';
         return kExitUsage;
     }
 
     TrackList store;
-    const std::vector<ListProblem> problems = readTrackList(bytes, store);
+    const std::vector<ListProblem> problems = readTrackList(bytes.value(), store);
     std::size_t kept = 0;
     for (std::int32_t index = 0; index <= store.count(); ++index) {
         for (; kept < store.keptLines.size() && store.keptLines[kept].beforeRecord <= index; ++kept)

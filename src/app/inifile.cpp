@@ -1,24 +1,10 @@
 #include "app/inifile.h"
 
-#include "tracklist/textcodec.h"
+#include "util/text.h"
 
 #include <unordered_set>
 
 static constexpr std::size_t kMaxValueLength = 255; // the reader's buffer of 256 less its terminating zero
-
-static bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-static std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // Only ASCII letters fold; other bytes, such as those of Shift-JIS text, pass unchanged.
 static char foldCase(char c)
@@ -29,7 +15,7 @@ static char foldCase(char c)
 static std::string foldedName(std::string_view name)
 {
     std::string folded;
-    for (char c : trimBlanks(name))
+    for (char c : trim(name))
         folded += foldCase(c);
     return folded;
 }
@@ -45,13 +31,8 @@ IniFile IniFile::fromBytes(std::string_view bytes)
 {
     // Notepad saves UTF-8 with a byte-order mark, and its "Unicode" is UTF-16
     // with one; without this the first section line would not be recognised.
-    const ListEncoding encoding = detectListEncoding(bytes);
-    bytes.remove_prefix(byteOrderMark(encoding).size());
     std::string fromUtf16;
-    if (isUtf16(encoding)) {
-        fromUtf16 = utf16ToUtf8(bytes, encoding == ListEncoding::Utf16BE);
-        bytes = fromUtf16;
-    }
+    bytes = textAfterMark(bytes, fromUtf16);
 
     IniFile file;
     // Names of the sections seen so far: a later section of the same name is
@@ -68,7 +49,7 @@ IniFile IniFile::fromBytes(std::string_view bytes)
         std::size_t end = bytes.find_first_of("\r\n", pos);
         if (end == std::string_view::npos)
             end = bytes.size();
-        const std::string_view line = trimBlanks(bytes.substr(pos, end - pos));
+        const std::string_view line = trim(bytes.substr(pos, end - pos));
         pos = end;
         if (pos < bytes.size()) {
             const bool crLf = bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n';
@@ -92,7 +73,7 @@ IniFile IniFile::fromBytes(std::string_view bytes)
         if (!inSection || sectionIsDuplicate || equals == std::string_view::npos)
             continue;
         file.m_entries.push_back(Entry{section, foldedName(line.substr(0, equals)),
-                                       Value{deliveredValue(trimBlanks(line.substr(equals + 1))), lineNumber}});
+                                       Value{deliveredValue(trim(line.substr(equals + 1))), lineNumber}});
     }
     return file;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/error.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,8 +22,8 @@ public:
     };
 
     static IniFile fromBytes(std::string_view bytes);
-    // nullopt when the file cannot be read.
-    static std::optional<IniFile> load(const std::string &path);
+    // The error when the file cannot be read.
+    static Result<IniFile> load(const std::string &path);
 
     // nullopt when the section or the key is missing.
     std::optional<Value> value(std::string_view section, std::string_view key) const;

@@ -1,20 +1,14 @@
 #include "app/inifile.h"
 
-#include <windows.h>
+#include "util/file.h"
+#include "util/text.h"
+#include "util/widestring_win.h"
 
-#include <cstdio>
+#include <windows.h>
 
 // Handed to the system reader as the default: a key it does not find comes
 // back as this text, which no tl.ini holds.
 static constexpr const char *kNotFound = "\x01tunelark-not-found\x01";
-
-static std::wstring widePath(const std::string &utf8)
-{
-    const int size = static_cast<int>(utf8.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
 
 // The full path in the ANSI code page, as GetPrivateProfileStringA takes it
 // (a bare file name would be looked for in the Windows folder); nothing when
@@ -26,40 +20,26 @@ static std::optional<std::string> ansiFullPath(const std::wstring &path)
         return std::nullopt;
     std::wstring full(needed, L'\0');
     full.resize(GetFullPathNameW(path.c_str(), needed, full.data(), nullptr));
-    const int length = static_cast<int>(full.size());
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, full.data(), length, nullptr, 0, nullptr, &lossy);
-    if (size <= 0 || lossy)
-        return std::nullopt;
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, full.data(), length, ansi.data(), size, nullptr, nullptr);
-    return ansi;
+    return encodeCodePage(full, CP_ACP);
 }
 
 // The file is parsed here too, for the line numbers that messages name; the
 // texts, and whether a key counts as present at all, come from the system's
 // profile reader, so the program reads tl.ini exactly as Windows does.
-std::optional<IniFile> IniFile::load(const std::string &path)
+Result<IniFile> IniFile::load(const std::string &path)
 {
-    const std::wstring wide = widePath(path);
-    std::FILE *stream = _wfopen(wide.c_str(), L"rb");
-    if (!stream)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        bytes.append(buffer, count);
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    if (failed)
-        return std::nullopt;
+    const Result<std::string> read = readFile(path);
+    if (!read)
+        return read.error();
+    const std::string &bytes = read.value();
 
     IniFile file = fromBytes(bytes);
-    const std::optional<std::string> ansiPath = ansiFullPath(wide);
+    const std::optional<std::string> ansiPath = ansiFullPath(toWide(path));
     // The system reader cannot be given this path, or would hand the values
     // of a UTF-16 file over in the ANSI code page: the parse stands.
-    if (!ansiPath || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+    const bool utf16 = bytes.starts_with(markBytes(ByteOrderMark::Utf16LE))
+        || bytes.starts_with(markBytes(ByteOrderMark::Utf16BE));
+    if (!ansiPath || utf16)
         return file;
     std::vector<Entry> kept;
     for (Entry &entry : file.m_entries) {

@@ -1,6 +1,7 @@
 #include "app/savefile.h"
 
 #include "app/savefile_system.h"
+#include "util/file.h"
 
 #include <random>
 
@@ -56,12 +57,14 @@ public:
 
     const fs::path &path() const { return m_path; }
 
-    std::optional<std::string> placeAt(const fs::path &destination)
+    Result<void> placeAt(const fs::path &destination)
     {
         std::error_code error;
         fs::rename(m_path, destination, error);
         m_placed = !error;
-        return error ? std::optional(describe(destination, error)) : std::nullopt;
+        if (error)
+            return Error{describe(destination, error)};
+        return {};
     }
 
 private:
@@ -70,16 +73,16 @@ private:
 };
 
 // A copy of `source`, with its permissions, in `copy`.
-std::optional<std::string> copyInto(const TemporaryFile &copy, const fs::path &source)
+Result<void> copyInto(const TemporaryFile &copy, const fs::path &source)
 {
     std::error_code error;
     const fs::perms mode = fs::status(source, error).permissions();
     if (error)
-        return describe(source, error);
-    std::string bytes;
-    if (auto failed = readWholeFile(source, bytes))
-        return failed;
-    return writeNewFile(copy.path(), bytes, mode);
+        return Error{describe(source, error)};
+    const Result<std::string> bytes = readFile(source.string());
+    if (!bytes)
+        return Error{source.string() + ": " + bytes.error().message};
+    return writeNewFile(copy.path(), bytes.value(), mode);
 }
 
 // The files a save touches, as they are before it.
@@ -92,54 +95,58 @@ struct SaveTargets
 };
 
 // A file that is not there is no error here.
-std::optional<std::string> statusOf(const fs::path &file, bool followLink, fs::file_status &status)
+Result<void> statusOf(const fs::path &file, bool followLink, fs::file_status &status)
 {
     std::error_code error;
     status = followLink ? fs::status(file, error) : fs::symlink_status(file, error);
-    return error && status.type() != fs::file_type::not_found ? std::optional(describe(file, error)) : std::nullopt;
+    if (error && status.type() != fs::file_type::not_found)
+        return Error{describe(file, error)};
+    return {};
 }
 
-std::optional<std::string> findTargets(const std::string &path, SaveTargets &targets)
+Result<void> findTargets(const std::string &path, SaveTargets &targets)
 {
     std::error_code error;
     const fs::path given = fs::absolute(path, error);
     fs::file_status givenStatus, listStatus, backupStatus;
     if (error)
-        return describe(path, error);
-    if (auto failed = statusOf(given, false, givenStatus))
-        return failed;
+        return Error{describe(path, error)};
+    if (Result<void> done = statusOf(given, false, givenStatus); !done)
+        return done;
     targets.list = fs::is_symlink(givenStatus) ? fs::canonical(given, error) : given;
     if (error)
-        return describe(given, error);
+        return Error{describe(given, error)};
     targets.backup = given.string() + ".bak";
-    if (auto failed = statusOf(targets.list, true, listStatus))
-        return failed;
-    if (auto failed = statusOf(targets.backup, false, backupStatus))
-        return failed;
+    if (Result<void> done = statusOf(targets.list, true, listStatus); !done)
+        return done;
+    if (Result<void> done = statusOf(targets.backup, false, backupStatus); !done)
+        return done;
     if (fs::exists(listStatus))
         targets.listMode = listStatus.permissions();
     targets.hasBackup = fs::exists(backupStatus);
-    return std::nullopt;
+    return {};
 }
 
 // Called once the backup was replaced but the list could not be: the
 // backup from before goes back, or the new one goes when there was none.
-std::optional<std::string> undoBackup(const SaveTargets &targets, TemporaryFile &oldBackup)
+Result<void> undoBackup(const SaveTargets &targets, TemporaryFile &oldBackup)
 {
     if (targets.hasBackup)
         return oldBackup.placeAt(targets.backup);
     std::error_code error;
     fs::remove(targets.backup, error);
-    return error ? std::optional(describe(targets.backup, error)) : std::nullopt;
+    if (error)
+        return Error{describe(targets.backup, error)};
+    return {};
 }
 
 } // namespace
 
-std::optional<std::string> saveFileAtomically(const std::string &path, std::string_view contents)
+Result<void> saveFileAtomically(const std::string &path, std::string_view contents)
 {
     SaveTargets targets;
-    if (auto failed = findTargets(path, targets))
-        return failed;
+    if (Result<void> done = findTargets(path, targets); !done)
+        return done;
     removeLeftoversOf(targets.list);
     removeLeftoversOf(targets.backup);
 
@@ -147,26 +154,26 @@ std::optional<std::string> saveFileAtomically(const std::string &path, std::stri
     TemporaryFile newList(targets.list), newBackup(targets.backup), oldBackup(targets.backup);
     const bool keepsBackup = targets.listMode.has_value();
     if (keepsBackup) {
-        if (auto failed = copyInto(newBackup, targets.list))
-            return failed;
+        if (Result<void> done = copyInto(newBackup, targets.list); !done)
+            return done;
         if (targets.hasBackup) {
-            if (auto failed = copyInto(oldBackup, targets.backup))
-                return failed;
+            if (Result<void> done = copyInto(oldBackup, targets.backup); !done)
+                return done;
         }
     }
-    if (auto failed = writeNewFile(newList.path(), contents, targets.listMode))
-        return failed;
+    if (Result<void> done = writeNewFile(newList.path(), contents, targets.listMode); !done)
+        return done;
 
     if (keepsBackup) {
-        if (auto failed = newBackup.placeAt(targets.backup))
-            return failed;
+        if (Result<void> done = newBackup.placeAt(targets.backup); !done)
+            return done;
     }
-    if (auto failed = newList.placeAt(targets.list)) {
-        const auto notUndone = keepsBackup ? undoBackup(targets, oldBackup) : std::nullopt;
-        return notUndone ? *failed + "\n" + *notUndone : failed;
+    if (const Result<void> placed = newList.placeAt(targets.list); !placed) {
+        const Result<void> undone = keepsBackup ? undoBackup(targets, oldBackup) : Result<void>();
+        return undone ? placed : Error{placed.error().message + "\n" + undone.error().message};
     }
     syncFolder(targets.list.parent_path());
     if (targets.backup.parent_path() != targets.list.parent_path())
         syncFolder(targets.backup.parent_path());
-    return std::nullopt;
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <optional>
+#include "util/error.h"
+
 #include <string>
 #include <string_view>
 
@@ -12,4 +13,4 @@
 // permissions of the old file. A symbolic link stays a link and its target
 // gets the new contents. Temporary files of a save that was killed half-way
 // are removed by the next one. Returns the reason on failure.
-std::optional<std::string> saveFileAtomically(const std::string &path, std::string_view contents);
+Result<void> saveFileAtomically(const std::string &path, std::string_view contents);

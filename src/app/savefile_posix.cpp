@@ -22,32 +22,12 @@ int closeKeepingFirstError(int fd, int error)
 
 } // namespace
 
-std::optional<std::string> readWholeFile(const std::filesystem::path &path, std::string &bytes)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return reasonFor(path, errno);
-    char buffer[65536];
-    int error = 0;
-    for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count > 0)
-            bytes.append(buffer, static_cast<std::size_t>(count));
-        else if (count == 0 || errno != EINTR) {
-            error = count == 0 ? 0 : errno;
-            break;
-        }
-    }
-    error = closeKeepingFirstError(fd, error);
-    return error ? std::optional(reasonFor(path, error)) : std::nullopt;
-}
-
-std::optional<std::string> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
-                                        std::optional<std::filesystem::perms> mode)
+Result<void> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
+                          std::optional<std::filesystem::perms> mode)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return reasonFor(path, errno);
+        return Error{reasonFor(path, errno)};
     // Set exactly, past the umask: a backup must not be more readable than its list.
     int error = mode && ::fchmod(fd, static_cast<mode_t>(*mode & std::filesystem::perms::mask)) != 0 ? errno : 0;
     for (std::size_t written = 0; !error && written < bytes.size();) {
@@ -61,7 +41,9 @@ std::optional<std::string> writeNewFile(const std::filesystem::path &path, std::
     if (!error && ::fsync(fd) != 0)
         error = errno;
     error = closeKeepingFirstError(fd, error);
-    return error ? std::optional(reasonFor(path, error)) : std::nullopt;
+    if (error)
+        return Error{reasonFor(path, error)};
+    return {};
 }
 
 void syncFolder(const std::filesystem::path &folder)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/error.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -8,14 +10,11 @@
 // What saving needs from the system; one implementation per system
 // (savefile_posix.cpp). Each returns the reason on failure, naming the file.
 
-// Appends the whole file to `bytes`.
-std::optional<std::string> readWholeFile(const std::filesystem::path &path, std::string &bytes);
-
 // Creates `path`, which must not exist yet, with `mode` (without one, the
 // system's default for a new file), writes every byte and returns once they
 // are on the disk. On failure the caller removes what was created.
-std::optional<std::string> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
-                                        std::optional<std::filesystem::perms> mode);
+Result<void> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
+                          std::optional<std::filesystem::perms> mode);
 
 // Puts the folder's renames on the disk too.
 void syncFolder(const std::filesystem::path &folder);

@@ -25,14 +25,14 @@ static std::string secondsText(std::chrono::milliseconds limit)
     return text;
 }
 
-static EmulatorError noDisplayError()
+static Error noDisplayError()
 {
-    return {"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"};
+    return Error{"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"};
 }
 
-static EmulatorError startError(const std::string &program, const std::string &reason)
+static Error startError(const std::string &program, const std::string &reason)
 {
-    return {program + " を起動できません（" + reason + "）。"};
+    return Error{program + " を起動できません（" + reason + "）。"};
 }
 
 static std::string selectionLine(const Track &record)
@@ -45,8 +45,8 @@ static std::string selectionLine(const Track &record)
 
 // Starts the emulator and waits for its window; pid is the process that
 // opened it.
-static std::optional<EmulatorError> launchEmulator(Platform &platform, const EventPumps &pumps,
-                                                   const EmulatorLimits &limits, ProcessId &pid, WindowId &window)
+static Result<void> launchEmulator(Platform &platform, const EventPumps &pumps,
+                                   const EmulatorLimits &limits, ProcessId &pid, WindowId &window)
 {
     const auto started = platform.now();
     StartResult start = platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
@@ -69,7 +69,7 @@ static std::optional<EmulatorError> launchEmulator(Platform &platform, const Eve
         }
         if (platform.hasExited(start.pid)) {
             if (restarted)
-                return EmulatorError{std::string(kEmulatorCommand) + " がウィンドウを開く前に終了しました。"};
+                return Error{std::string(kEmulatorCommand) + " がウィンドウを開く前に終了しました。"};
             restarted = true;
             start = platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
             if (!start.ok())
@@ -78,14 +78,14 @@ static std::optional<EmulatorError> launchEmulator(Platform &platform, const Eve
         }
         if (platform.now() - started >= limits.windowAppear) {
             platform.terminate(start.pid);
-            return EmulatorError{std::string(kEmulatorCommand) + " のウィンドウが " + secondsText(limits.windowAppear)
+            return Error{std::string(kEmulatorCommand) + " のウィンドウが " + secondsText(limits.windowAppear)
                                  + " 秒以内に現れませんでした。"};
         }
         platform.pause(limits.windowPoll, pumps.all);
     }
 
     pid = start.pid;
-    return std::nullopt;
+    return {};
 }
 
 Emulator::Emulator(Platform &platform, const Settings &settings, EventPumps pumps,
@@ -97,7 +97,7 @@ Emulator::Emulator(Platform &platform, const Settings &settings, EventPumps pump
 {
 }
 
-std::optional<EmulatorError> Emulator::attach()
+Result<void> Emulator::attach()
 {
     m_state.startedProcess = -1;
 
@@ -109,8 +109,8 @@ std::optional<EmulatorError> Emulator::attach()
         break;
     case WindowSearch::NotFound: {
         ProcessId pid = 0;
-        if (auto error = launchEmulator(m_platform, m_pumps, m_limits, pid, lookup.window))
-            return error;
+        if (Result<void> launched = launchEmulator(m_platform, m_pumps, m_limits, pid, lookup.window); !launched)
+            return launched;
         // Kept before the pause, so that whatever fails from here on, the
         // caller's release still ends the emulator Tunelark started.
         m_state.startedProcess = pid;
@@ -121,52 +121,55 @@ std::optional<EmulatorError> Emulator::attach()
     return sendOverride(lookup.window);
 }
 
-std::optional<EmulatorError> Emulator::sendOverride(WindowId window)
+Result<void> Emulator::sendOverride(WindowId window)
 {
-    const ClientRun override = runClient(kOverrideCommand);
-    if (override.error)
-        return override.error;
+    const Result<bool> override = runClient(kOverrideCommand);
+    if (!override)
+        return override.error();
     m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
     // An override the client failed to hand over is sent again before the next play.
-    m_state.window = override.succeeded ? window : 0;
+    m_state.window = override.value() ? window : 0;
     m_state.lastTitle.clear();
     m_state.lastMajor.clear();
     m_state.lastSub.clear();
-    return std::nullopt;
+    return {};
 }
 
 // An emulator that the user closed and started again has a new window, which
 // has had neither the override nor a game.
-std::optional<EmulatorError> Emulator::attachAgainIfReplaced()
+Result<void> Emulator::attachAgainIfReplaced()
 {
     const WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
     if (lookup.search != WindowSearch::Found || lookup.window == m_state.window)
-        return std::nullopt;
+        return {};
     return sendOverride(lookup.window);
 }
 
-std::optional<EmulatorError> Emulator::play(const TrackList &store, std::int32_t index)
+Result<void> Emulator::play(const TrackList &store, std::int32_t index)
 {
     const Track &record = store.tracks.at(static_cast<std::size_t>(index));
-    if (auto error = attachAgainIfReplaced())
-        return error;
+    if (Result<void> attached = attachAgainIfReplaced(); !attached)
+        return attached;
 
     if (record.gameTitle != m_state.lastTitle || record.major != m_state.lastMajor
         || record.sub != m_state.lastSub) {
-        const ClientRun selection = runClient(selectionLine(record));
-        if (selection.error)
-            return selection.error;
+        const Result<bool> selection = runClient(selectionLine(record));
+        if (!selection)
+            return selection.error();
         m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
         // A selection that did not reach the emulator is sent again with the
         // next play; remembered, it never would be.
-        if (selection.succeeded) {
+        if (selection.value()) {
             m_state.lastTitle = record.gameTitle;
             m_state.lastMajor = record.major;
             m_state.lastSub = record.sub;
         }
     }
 
-    return runClient("hootclient code " + record.code.toDecimalText()).error;
+    const Result<bool> played = runClient("hootclient code " + record.code.toDecimalText());
+    if (!played)
+        return played.error();
+    return {};
 }
 
 void Emulator::release()
@@ -176,16 +179,16 @@ void Emulator::release()
     m_state.startedProcess = -1;
 }
 
-ClientRun Emulator::waitForClient(ProcessId pid, const std::string &commandLine)
+Result<bool> Emulator::waitForClient(ProcessId pid, const std::string &commandLine)
 {
     const WaitResult result = m_platform.waitForExit(pid, m_limits.clientRun, m_pumps.all);
     if (result.outcome == WaitResult::Outcome::TimedOut) {
         m_platform.terminate(pid);
-        return {EmulatorError{"hootclient が " + secondsText(m_limits.clientRun)
-                              + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"}};
+        return Error{"hootclient が " + secondsText(m_limits.clientRun)
+                     + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"};
     }
     if (result.exitCode == 0)
-        return {std::nullopt, true};
+        return true;
     // A failing run is noted, not repeated now: one lost order must not stop
     // playback, and the next track change sends fresh orders anyway.
     ++m_state.failedClientRuns;
@@ -194,15 +197,15 @@ ClientRun Emulator::waitForClient(ProcessId pid, const std::string &commandLine)
     // Unless the emulator itself is gone: then every order fails, and the user
     // has to hear about it.
     if (m_platform.findWindow(kHootWindowTitle).search != WindowSearch::Found)
-        return {EmulatorError{"hoot のウィンドウが見つかりません。エミュレータが終了したようです。\n（命令: "
-                              + commandLine + "）"}};
-    return {};
+        return Error{"hoot のウィンドウが見つかりません。エミュレータが終了したようです。\n（命令: "
+                     + commandLine + "）"};
+    return false;
 }
 
-ClientRun Emulator::runClient(const std::string &commandLine)
+Result<bool> Emulator::runClient(const std::string &commandLine)
 {
     const StartResult start = m_platform.startProgram(commandLine, ShowStyle::Hidden);
     if (!start.ok())
-        return {startError("hootclient", start.error)};
+        return startError("hootclient", start.error);
     return waitForClient(start.pid, commandLine);
 }

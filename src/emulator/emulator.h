@@ -3,10 +3,10 @@
 #include "app/config.h"
 #include "emulator/platform.h"
 #include "tracklist/tracklist.h"
+#include "util/error.h"
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 inline constexpr const char *kHootWindowTitle = "hoot... - Sound Hardware Emulator";
@@ -26,20 +26,6 @@ struct EmulatorState
     // selection goes out again before the next play.
     int failedClientRuns = 0;
     int lastClientExitCode = 0;
-};
-
-// A failure to show the user: a Japanese message naming the program and what
-// happened.
-struct EmulatorError
-{
-    std::string message;
-};
-
-// How one client run ended.
-struct ClientRun
-{
-    std::optional<EmulatorError> error; // what the user has to hear of
-    bool succeeded = false;             // ended by itself with exit code 0
 };
 
 struct EmulatorLimits
@@ -67,27 +53,29 @@ public:
 
     // Finds the emulator's window or starts "hoot.exe" and waits for it, then
     // sends "hootclient override" and forgets the last game selection.
-    std::optional<EmulatorError> attach();
+    Result<void> attach();
 
     // Has the emulator play track `index` of the list: the override again when
     // the emulator's window is a new one, a game selection order when title,
     // major or sub differ from the last ones sent, then the play order with the
     // track's code.
-    std::optional<EmulatorError> play(const TrackList &store, std::int32_t index);
+    Result<void> play(const TrackList &store, std::int32_t index);
 
     // Terminates the emulator if Tunelark started it; a found one keeps running.
     void release();
 
     // Waits for one client run, within the client time limit; a run that
-    // overstays is ended. `commandLine` names the order in the message.
-    ClientRun waitForClient(ProcessId pid, const std::string &commandLine);
+    // overstays is ended. `commandLine` names the order in the message. True
+    // when the run ended by itself with exit code 0; the error is what the
+    // user has to hear of.
+    Result<bool> waitForClient(ProcessId pid, const std::string &commandLine);
 
     const EmulatorState &state() const { return m_state; }
 
 private:
-    ClientRun runClient(const std::string &commandLine);
-    std::optional<EmulatorError> sendOverride(WindowId window);
-    std::optional<EmulatorError> attachAgainIfReplaced();
+    Result<bool> runClient(const std::string &commandLine);
+    Result<void> sendOverride(WindowId window);
+    Result<void> attachAgainIfReplaced();
 
     Platform &m_platform;
     const Settings &m_settings;

@@ -1,6 +1,7 @@
 #include "emulator/platform_win.h"
 
 #include "emulator/systemplatform.h"
+#include "util/widestring_win.h"
 
 #include <windows.h>
 
@@ -13,17 +14,6 @@ using std::chrono::milliseconds;
 // window messages arriving in between wake them at once.
 static constexpr milliseconds kPumpSlice{10};
 
-static std::wstring toWide(std::string_view utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int length = static_cast<int>(utf8.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)),
-                      L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
-
 static std::string systemMessage(DWORD error)
 {
     wchar_t *text = nullptr;
@@ -35,11 +25,7 @@ static std::string systemMessage(DWORD error)
         std::wstring wide(text, length);
         while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L'.'))
             wide.pop_back();
-        const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                             nullptr, nullptr);
-        message.resize(static_cast<std::size_t>(size));
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), message.data(), size, nullptr,
-                            nullptr);
+        message = toUtf8(wide);
     }
     LocalFree(text);
     return message.empty() ? "error " + std::to_string(error) : message;

@@ -63,10 +63,12 @@ bool ProgramLifecycle::start()
         m_dialogs.showExclamation("既に起動されています。");
         return false;
     }
-    if (auto error = readSettings(m_currentDirectory, m_player.settings)) {
-        m_dialogs.showExclamation(error->messageJa);
+    const Result<Settings> settings = readSettings(m_currentDirectory);
+    if (!settings) {
+        m_dialogs.showExclamation(settings.error().forDialog());
         return false;
     }
+    m_player.settings = settings.value();
     std::error_code unused;
     if (!std::filesystem::is_regular_file(listPath(), unused)) {
         m_dialogs.showExclamation("曲リストファイルが見つかりません。");
@@ -74,8 +76,8 @@ bool ProgramLifecycle::start()
     }
     if (!loadList())
         return false;
-    if (auto error = m_emulator.attach()) {
-        m_dialogs.showExclamation(error->message);
+    if (const Result<void> attached = m_emulator.attach(); !attached) {
+        m_dialogs.showExclamation(attached.error().forDialog());
         m_emulator.release();
         return false;
     }
@@ -135,8 +137,8 @@ void ProgramLifecycle::saveList()
     const std::string bytes = writeTrackList(m_player.list);
     // The user may free space or fix the folder and try again, so one failure
     // does not throw the stored times away.
-    while (const auto failed = saveFileAtomically(listPath(), bytes)) {
-        if (!m_dialogs.askYesNo("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + *failed
+    for (Result<void> saved; !(saved = saveFileAtomically(listPath(), bytes));) {
+        if (!m_dialogs.askYesNo("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + saved.error().message
                                 + "\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）")) {
             m_saveFailed = true;
             return;

@@ -3,9 +3,9 @@
 #include "player/columnwidths.h"
 #include "player/showntext.h"
 #include "tracklist/conversions.h"
+#include "util/message.h"
 
 #include <cmath>
-#include <iostream>
 
 Player::Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle, BusyCursor &busy)
     : m_view(view)
@@ -199,15 +199,17 @@ void Player::refreshPlayList(int track, bool rebuild, bool moveToTop)
 
 void Player::playCurrentTrack()
 {
-    const auto error = m_lifecycle.emulator().play(m_state.list, m_state.list.current);
-    if (!error)
+    const Result<void> played = m_lifecycle.emulator().play(m_state.list, m_state.list.current);
+    if (played)
         return;
-    // Once is enough: when the emulator is gone every later change fails too.
-    std::cerr << "tunelark: " << error->message << '\n';
-    if (!m_emulatorFailureShown) {
-        m_emulatorFailureShown = true;
-        m_view.showExclamation(error->message);
+    // Shown once: when the emulator is gone every later change fails too, and
+    // later failures go to standard error only (a shown message goes there too).
+    if (m_emulatorFailureShown) {
+        printMessage(played.error().message);
+        return;
     }
+    m_emulatorFailureShown = true;
+    m_view.showExclamation(played.error().forDialog());
 }
 
 void Player::showTrackInfo(int track)

@@ -7,6 +7,7 @@
 #include "qt/displaycheck.h"
 #include "qt/mainwindow.h"
 #include "qt/signalwatcher.h"
+#include "util/message.h"
 
 #include <QApplication>
 
@@ -22,7 +23,7 @@ int runPlayer(int argc, char *argv[])
 {
     const auto platform = makeSystemPlatform();
     if (const std::string reason = unreachableDisplay(argc, argv, *platform); !reason.empty()) {
-        std::cerr << "tunelark: " << reason << std::endl;
+        printMessage(reason);
         return 1;
     }
     QApplication app(argc, argv);

@@ -1,11 +1,12 @@
 #include "qt/qtdialogs.h"
 
+#include "util/message.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
 
-#include <iostream>
 
 namespace {
 
@@ -20,7 +21,7 @@ QWidget *visibleParent(QWidget *parent)
 // a script keeps a record of what the user was told.
 void echoToTerminal(const std::string &text)
 {
-    std::cerr << "tunelark: " << text << std::endl;
+    printMessage(text);
 }
 
 } // namespace

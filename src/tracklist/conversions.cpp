@@ -1,5 +1,7 @@
 #include "tracklist/conversions.h"
 
+#include "util/text.h"
+
 #include <array>
 #include <cstddef>
 
@@ -19,39 +21,27 @@ std::size_t countCodePoints(std::string_view text)
 {
     std::size_t count = 0;
     for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+        if (!isUtf8ContinuationByte(c))
             ++count;
     }
     return count;
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
 }
 
 // A whole number with blanks and a sign allowed around its digits; the part
 // of a five-character time cannot hold more than five digits, so no overflow.
 std::optional<std::int32_t> parseWholeNumber(std::string_view text)
 {
-    std::size_t pos = 0;
-    while (pos < text.size() && isBlank(text[pos]))
-        ++pos;
+    text = trim(text);
     bool negative = false;
-    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-        negative = text[pos] == '-';
-        ++pos;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
     }
-    const std::size_t firstDigit = pos;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
     std::int32_t value = 0;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
-        value = value * 10 + (text[pos] - '0');
-    if (pos == firstDigit)
-        return std::nullopt;
-    while (pos < text.size() && isBlank(text[pos]))
-        ++pos;
-    if (pos != text.size())
-        return std::nullopt;
+    for (const char c : text)
+        value = value * 10 + (c - '0');
     return negative ? -value : value;
 }
 
@@ -107,11 +97,6 @@ std::optional<std::int32_t> parsePlayTime(std::string_view text)
     return parts->minutes * 60 + parts->seconds;
 }
 
-std::int32_t playTimeSeconds(std::string_view text)
-{
-    return parsePlayTime(text).value_or(0);
-}
-
 std::optional<TrackCode> hexToCode(std::string_view hexDigits)
 {
     // The last sixteen characters count, after padding with zeros on the
@@ -123,7 +108,7 @@ std::optional<TrackCode> hexToCode(std::string_view hexDigits)
     for (std::size_t pos = hexDigits.size(); pos > 0 && filled < padded.size();) {
         --pos;
         const auto byte = static_cast<unsigned char>(hexDigits[pos]);
-        if ((byte & 0xC0) == 0x80)
+        if (isUtf8ContinuationByte(hexDigits[pos]))
             continue;
         padded[padded.size() - 1 - filled] = byte < 0x80 ? hexDigits[pos] : '\x80';
         ++filled;

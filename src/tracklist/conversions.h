@@ -12,11 +12,6 @@
 // (32,820 gives "547:00"). A negative count gives "00:-05".
 std::string formatPlayTime(std::int32_t seconds);
 
-// "MM:SS" of exactly five characters to seconds ("03:05" gives 185, "1:2:3"
-// gives 62); any other length gives 0. A five-character text that is not two
-// whole numbers around ":" also gives 0; parsePlayTime tells that case apart.
-std::int32_t playTimeSeconds(std::string_view text);
-
 // The two numbers of a five-character play time ("99:99" gives 99 and 99);
 // nullopt for another length or when they are not whole numbers around ":".
 struct PlayTimeParts
@@ -26,8 +21,9 @@ struct PlayTimeParts
 };
 std::optional<PlayTimeParts> playTimeParts(std::string_view text);
 
-// nullopt for a five-character text that is not two whole numbers around ":".
-// Texts of another length give 0 (they mean "no stored time", not a fault).
+// "MM:SS" of exactly five characters to seconds ("03:05" gives 185, "1:2:3"
+// gives 62); any other length gives 0 (no stored time, not a fault). nullopt
+// for a five-character text that is not two whole numbers around ":".
 std::optional<std::int32_t> parsePlayTime(std::string_view text);
 
 // Hexadecimal digits (without "0x") to a code, read as four groups of four

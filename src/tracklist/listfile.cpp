@@ -3,6 +3,7 @@
 #include "tracklist/conversions.h"
 #include "tracklist/splitfields.h"
 #include "tracklist/textcodec.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -21,14 +22,8 @@ constexpr std::string_view kShiftJisComment = "; \x95\xB6\x8E\x9A\x83\x52\x81\x5
 // character there).
 constexpr std::string_view kUtf8Comment = "; 文字コード UTF-8";
 
-// Only U+0020: tabs and full-width spaces are part of the text.
-std::string_view trimSpaces(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
+// Only U+0020 is trimmed: tabs and full-width spaces are part of the text.
+constexpr std::string_view kSpace = " ";
 
 // A line ends at CR LF, at CR alone or at LF alone; a last line without a
 // line end counts too.
@@ -80,50 +75,23 @@ LineShape shapeOf(std::string_view line)
     return shape;
 }
 
-bool isContinuationByte(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 // A text field without its spaces, its first and last character (normally
 // the quotation marks) and the spaces inside them; nullopt when it has fewer
 // than two characters.
 std::optional<std::string> unquote(std::string_view field)
 {
-    field = trimSpaces(field);
+    field = trim(field, kSpace);
     if (field.empty())
         return std::nullopt;
     std::size_t firstEnd = 1;
-    while (firstEnd < field.size() && isContinuationByte(field[firstEnd]))
+    while (firstEnd < field.size() && isUtf8ContinuationByte(field[firstEnd]))
         ++firstEnd;
     std::size_t lastStart = field.size() - 1;
-    while (lastStart > 0 && isContinuationByte(field[lastStart]))
+    while (lastStart > 0 && isUtf8ContinuationByte(field[lastStart]))
         --lastStart;
     if (lastStart < firstEnd)
         return std::nullopt;
-    return std::string(trimSpaces(field.substr(firstEnd, lastStart - firstEnd)));
-}
-
-// Decimal syntax whatever the value, to tell "no number" from "too large".
-bool hasDecimalSyntax(std::string_view text)
-{
-    std::size_t pos = text.find_first_not_of(" \t");
-    if (pos == std::string_view::npos)
-        return false;
-    if (text[pos] == '-' || text[pos] == '+')
-        ++pos;
-    bool digitSeen = false;
-    bool pointSeen = false;
-    for (; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (c >= '0' && c <= '9')
-            digitSeen = true;
-        else if (c == '.' && !pointSeen)
-            pointSeen = true;
-        else
-            break;
-    }
-    return digitSeen && text.find_first_not_of(" \t", pos) == std::string_view::npos;
+    return std::string(trim(field.substr(firstEnd, lastStart - firstEnd), kSpace));
 }
 
 std::string quoted(std::string_view text)
@@ -209,13 +177,13 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
             parsed.error = std::string(field.name) + " field is shorter than two characters";
             return parsed;
         }
-        const std::string_view trimmed = trimSpaces(fields[field.index]);
+        const std::string_view trimmed = trim(fields[field.index], kSpace);
         if (trimmed.front() != '"' || trimmed.back() != '"')
             parsed.warnings.push_back(std::string(field.name) + " has no quotation marks: read as " + quoted(*text));
         parsed.record.*field.text = std::move(*text);
     }
 
-    const std::string_view code = trimSpaces(fields[4]);
+    const std::string_view code = trim(fields[4], kSpace);
     if (code.starts_with("0x")) {
         const std::optional<TrackCode> value = hexToCode(code.substr(2));
         if (!value) {
@@ -228,19 +196,20 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
             parsed.warnings.push_back("code " + quoted(code) + " holds characters that are not hexadecimal digits: read as "
                                       + value->toDecimalText());
     } else {
-        const std::optional<TrackCode> value = TrackCode::fromDecimalText(code);
-        if (!value) {
-            parsed.error = hasDecimalSyntax(code) ? "code is out of range: " + quoted(code)
-                                                  : "code is not a number: " + quoted(code);
+        const Decimal number = parseDecimal(code, 4, std::numeric_limits<std::int64_t>::min(),
+                                            std::numeric_limits<std::int64_t>::max());
+        if (number.reading != DecimalReading::Number) {
+            parsed.error = number.reading == DecimalReading::OutOfRange ? "code is out of range: " + quoted(code)
+                                                                         : "code is not a number: " + quoted(code);
             return parsed;
         }
-        parsed.record.code = *value;
+        parsed.record.code = TrackCode::fromRaw(number.scaled);
         if (decimalPlaces(code) > 4)
             parsed.warnings.push_back("code " + quoted(code) + " has more than four decimal places: read as "
-                                      + value->toDecimalText());
+                                      + parsed.record.code.toDecimalText());
     }
 
-    const std::string_view playTime = trimSpaces(fields[0]);
+    const std::string_view playTime = trim(fields[0], kSpace);
     const std::optional<std::int32_t> seconds = parsePlayTime(playTime);
     if (!seconds)
         parsed.warnings.push_back("play time " + quoted(playTime) + " is not minutes and seconds; read as no stored time");
@@ -346,16 +315,11 @@ void appendEncoded(std::string &out, std::string_view utf8, ListEncoding encodin
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         std::size_t end = pos + 1;
-        while (end < utf8.size() && isContinuationByte(utf8[end]))
+        while (end < utf8.size() && isUtf8ContinuationByte(utf8[end]))
             ++end;
         out += encodeListText(utf8.substr(pos, end - pos), encoding).value_or("?");
         pos = end;
     }
-}
-
-bool hasByteBeyondAscii(std::string_view bytes)
-{
-    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // The encoding of a file without a byte-order mark is told from its bytes, and
@@ -366,7 +330,7 @@ bool hasByteBeyondAscii(std::string_view bytes)
 void keepEncodingReadable(std::string &out, ListEncoding encoding)
 {
     const std::string_view comment = encoding == ListEncoding::ShiftJis ? kShiftJisComment : kUtf8Comment;
-    while (hasByteBeyondAscii(out) && detectListEncoding(out) != encoding)
+    while (!isAscii(out) && detectListEncoding(out) != encoding)
         out.insert(0, std::string(comment) + std::string(kLineEnd));
 }
 
@@ -376,12 +340,8 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
 {
     store.modified = false;
     store.encoding = detectListEncoding(fileBytes);
-    fileBytes.remove_prefix(byteOrderMark(store.encoding).size());
     std::string fromUtf16; // the text of a UTF-16 file, read as UTF-8 from here on
-    if (isUtf16(store.encoding)) {
-        fromUtf16 = utf16ToUtf8(fileBytes, store.encoding == ListEncoding::Utf16BE);
-        fileBytes = fromUtf16;
-    }
+    fileBytes = textAfterMark(fileBytes, fromUtf16);
 
     const std::vector<std::string_view> rawLines = splitLines(fileBytes);
     LineDecoder decoder(fileBytes, rawLines, store.encoding);
@@ -401,7 +361,7 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
         // Spaces and ";" are single bytes in every encoding, so blank and
         // comment lines are told apart before decoding. They are the user's
         // notes: a save writes them back.
-        const std::string_view rawTrimmed = trimSpaces(rawLines[i]);
+        const std::string_view rawTrimmed = trim(rawLines[i], kSpace);
         if (rawTrimmed.empty() || rawTrimmed.front() == ';') {
             keep(i);
             continue;
@@ -413,7 +373,7 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             keep(i);
             continue;
         }
-        const std::string_view text = trimSpaces(*decoded);
+        const std::string_view text = trim(*decoded, kSpace);
 
         ParsedLine parsed = parseTrackLine(text, fields);
         if (parsed.error.empty() && holdsQuotationMark(parsed.record) && !survivesSave(parsed.record))

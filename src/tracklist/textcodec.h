@@ -8,7 +8,7 @@
 
 // Converts list-file bytes to UTF-8 and back. Shift-JIS means code page 932
 // with its NEC and IBM extensions, as Windows reads and writes it. A UTF-16
-// file is turned into UTF-8 as a whole first (utf16ToUtf8), so its lines are
+// file is turned into UTF-8 as a whole first, so its lines are
 // split, kept and converted as those of a UTF-8 file.
 
 // The encoding of a whole file: UTF-16 or UTF-8 when it starts with that
@@ -21,12 +21,6 @@ std::string_view byteOrderMark(ListEncoding encoding);
 // "Shift-JIS", "UTF-8" or "UTF-16", for messages.
 const char *encodingName(ListEncoding encoding);
 bool isUtf16(ListEncoding encoding);
-
-// UTF-16 text after its byte-order mark to UTF-8 and back. A lone surrogate
-// goes into its three-byte form (which is no valid UTF-8, so its line counts
-// as unreadable) and comes back unchanged; an odd last byte is dropped.
-std::string utf16ToUtf8(std::string_view bytes, bool bigEndian);
-std::string utf8ToUtf16(std::string_view utf8, bool bigEndian);
 
 // nullopt when the bytes are not valid in that encoding.
 std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding);

@@ -1,21 +1,6 @@
 #include "tracklist/trackcode.h"
 
 #include <cstddef>
-#include <limits>
-
-namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-} // unnamed
 
 std::optional<TrackCode> TrackCode::fromWhole(std::int64_t whole)
 {
@@ -23,77 +8,6 @@ std::optional<TrackCode> TrackCode::fromWhole(std::int64_t whole)
     if (__builtin_mul_overflow(whole, kScale, &raw))
         return std::nullopt;
     return TrackCode(raw);
-}
-
-std::optional<TrackCode> TrackCode::fromDecimalText(std::string_view text)
-{
-    std::size_t pos = 0;
-    std::size_t end = text.size();
-    while (pos < end && isBlank(text[pos]))
-        ++pos;
-    while (end > pos && isBlank(text[end - 1]))
-        --end;
-
-    bool negative = false;
-    if (pos < end && (text[pos] == '-' || text[pos] == '+')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-
-    // The magnitude is gathered unsigned, so that the most negative value,
-    // whose magnitude has no positive counterpart, can still be read.
-    std::uint64_t magnitude = 0;
-    int digitCount = 0;
-    const auto appendDigit = [&magnitude](char c) {
-        return !__builtin_mul_overflow(magnitude, 10u, &magnitude)
-            && !__builtin_add_overflow(magnitude, static_cast<unsigned>(c - '0'), &magnitude);
-    };
-
-    for (; pos < end && isDigit(text[pos]); ++pos, ++digitCount) {
-        if (!appendDigit(text[pos]))
-            return std::nullopt;
-    }
-
-    int fractionDigits = 0;
-    char firstDropped = '0';
-    bool nonZeroAfterFirstDropped = false;
-    if (pos < end && text[pos] == '.') {
-        for (++pos; pos < end && isDigit(text[pos]); ++pos, ++digitCount) {
-            if (fractionDigits < 4) {
-                if (!appendDigit(text[pos]))
-                    return std::nullopt;
-                ++fractionDigits;
-            } else if (fractionDigits == 4) {
-                firstDropped = text[pos];
-                ++fractionDigits;
-            } else if (text[pos] != '0') {
-                nonZeroAfterFirstDropped = true;
-            }
-        }
-    }
-    if (pos != end || digitCount == 0)
-        return std::nullopt;
-
-    for (; fractionDigits < 4; ++fractionDigits) {
-        if (__builtin_mul_overflow(magnitude, 10u, &magnitude))
-            return std::nullopt;
-    }
-
-    // Round to four places, halves to even.
-    const bool roundUp = firstDropped > '5'
-        || (firstDropped == '5' && (nonZeroAfterFirstDropped || magnitude % 2 == 1));
-    if (roundUp && __builtin_add_overflow(magnitude, 1u, &magnitude))
-        return std::nullopt;
-
-    constexpr auto maxPositive = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    if (negative) {
-        if (magnitude > maxPositive + 1)
-            return std::nullopt;
-        return TrackCode(static_cast<std::int64_t>(0 - magnitude));
-    }
-    if (magnitude > maxPositive)
-        return std::nullopt;
-    return TrackCode(static_cast<std::int64_t>(magnitude));
 }
 
 std::string TrackCode::toDecimalText() const

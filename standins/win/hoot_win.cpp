@@ -7,6 +7,7 @@
 
 #include "emulator/commandline.h"
 #include "emulator/emulator.h"
+#include "util/widestring_win.h"
 
 #include <windows.h>
 
@@ -17,17 +18,6 @@ static constexpr const wchar_t *kWindowClass = L"TunelarkHootStandin";
 static constexpr int kStatusId = 1;
 static constexpr int kOrdersId = 2;
 static constexpr int kStatusHeight = 40;
-
-static std::wstring toWide(const std::string &utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int length = static_cast<int>(utf8.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)),
-                      L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
 
 struct EmulatorView
 {

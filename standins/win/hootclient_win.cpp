@@ -17,6 +17,7 @@
 #include "order.h"
 
 #include "emulator/emulator.h"
+#include "util/widestring_win.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -27,19 +28,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-static std::string toUtf8(const std::wstring &wide)
-{
-    if (wide.empty())
-        return {};
-    const int length = static_cast<int>(wide.size());
-    std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0,
-                                                                  nullptr, nullptr)),
-                     '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                        nullptr);
-    return utf8;
-}
 
 static std::optional<std::wstring> environmentValue(const wchar_t *name)
 {
@@ -92,8 +80,7 @@ int main()
     if (const auto code = environmentValue(L"HOOT_STANDIN_EXIT"); code && !code->empty())
         return static_cast<int>(std::wcstol(code->c_str(), nullptr, 10));
 
-    std::wstring title(kHootWindowTitle, kHootWindowTitle + std::char_traits<char>::length(kHootWindowTitle));
-    HWND emulator = FindWindowW(nullptr, title.c_str());
+    HWND emulator = FindWindowW(nullptr, toWide(kHootWindowTitle).c_str());
     if (!emulator) {
         std::fprintf(stderr, "hootclient: no emulator window is open\n");
         return 3;

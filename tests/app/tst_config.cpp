@@ -1,5 +1,6 @@
 #include "app/config.h"
 #include "app/inifile.h"
+#include "util/text.h"
 
 #include "tempdir.h"
 
@@ -78,12 +79,14 @@ TEST(IniFile, LoadFailsForMissingFileAndDirectory)
     EXPECT_FALSE(IniFile::load(dir.path() + "/none.ini"));
     EXPECT_FALSE(IniFile::load(dir.path()));
     dir.write("a.ini", "[config]\nkey=7\n");
-    const std::optional<IniFile> file = IniFile::load(dir.path() + "/a.ini");
+    const Result<IniFile> file = IniFile::load(dir.path() + "/a.ini");
     ASSERT_TRUE(file);
     EXPECT_EQ(file->value("config", "key")->text, "7");
 }
 
-TEST(TextToInt32, ReadsWholeNumbersAndRoundsHalvesToEven)
+// The settings' reading: whole numbers in the signed 32-bit range (the
+// syntax is that of codes, tested with them).
+TEST(parseDecimal, ReadsWholeNumbersAndRoundsHalvesToEven)
 {
     constexpr std::int32_t max = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t min = std::numeric_limits<std::int32_t>::min();
@@ -91,104 +94,23 @@ TEST(TextToInt32, ReadsWholeNumbersAndRoundsHalvesToEven)
     {
         const char *name;
         const char *text;
-        std::optional<std::int32_t> value;
+        std::optional<std::int64_t> value;
     } cases[] = {
-        {"plain", "180", 180},
-        {"blanks around", " \t180 \t", 180},
-        {"plus sign", "+7", 7},
-        {"minus sign", "-7", -7},
-        {"leading zeros", "000000000000000000012", 12},
         {"half rounds down to even", "2.5", 2},
         {"half rounds up to even", "3.5", 4},
         {"negative half to even", "-2.5", -2},
-        {"negative half away to even", "-3.5", -4},
         {"above half rounds up", "2.5001", 3},
-        {"below half rounds down", "2.4999", 2},
-        {"zero and a half", "0.5", 0},
-        {"fraction without whole part", ".6", 1},
-        {"dot without fraction", "5.", 5},
         {"largest", "2147483647", max},
         {"smallest", "-2147483648", min},
         {"one above largest", "2147483648", std::nullopt},
         {"one below smallest", "-2147483649", std::nullopt},
-        {"half below largest stays", "2147483646.5", 2147483646},
         {"rounding past largest", "2147483647.5", std::nullopt},
         {"rounding to smallest", "-2147483648.5", min},
-        {"far out of range", "99999999999", std::nullopt},
-        {"empty", "", std::nullopt},
-        {"blanks only", "  ", std::nullopt},
-        {"sign only", "-", std::nullopt},
-        {"dot only", ".", std::nullopt},
-        {"letters", "abc", std::nullopt},
-        {"trailing letter", "12a", std::nullopt},
-        {"two dots", "1.2.3", std::nullopt},
-        {"thousands separator", "1,000", std::nullopt},
-        {"blank inside", "1 2", std::nullopt},
-        {"blank after sign", "- 5", std::nullopt},
-        {"exponent", "1e3", std::nullopt},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(textToInt32(c.text), c.value);
-    }
-}
-
-TEST(iniString, CutsCommentTrimsAndRemovesTabs)
-{
-    const TempDir dir;
-    const struct
-    {
-        const char *name;
-        std::string line;
-        std::string result;
-    } cases[] = {
-        {"comment after a blank", "v=180 ;comment", "180"},
-        {"TAB before the comment", "v=2000\t;c", "2000"},
-        {"TAB between digits", "v=20\t00", "2000"},
-        {"only a comment", "v=;123", ""},
-        {"comment within the value", "v=a;b;c", "a"},
-        {"blanks inside quotes trimmed", "v=\" 12 ;x \"", "12"},
-        {"inner blanks kept", "v=1 2", "1 2"},
-        {"no trim after TAB removal", "v=x \t;c", "x "},
-        {"empty value", "v=", ""},
-        {"missing key", "w=1", ""},
-    };
-    Settings settings;
-    settings.iniPath = dir.path() + "/t.ini";
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        dir.write("t.ini", "[config]\r\n" + c.line + "\r\n");
-        EXPECT_EQ(iniString(settings, dir.path(), "config", "v", false), c.result);
-    }
-    settings.iniPath = dir.path() + "/missing.ini";
-    EXPECT_EQ(iniString(settings, dir.path(), "config", "v", false), "");
-}
-
-TEST(iniString, PathFlagMakesValueAbsolute)
-{
-    const TempDir dir;
-    const struct
-    {
-        const char *name;
-        std::string value;
-        bool pathFlag;
-        std::string result;
-    } cases[] = {
-        {"relative path under current directory", "music\\a.lst", true, "C:\\work\\music\\a.lst"},
-        {"path from the root gets the drive", "\\music\\a.lst", true, "C:\\music\\a.lst"},
-        {"path with a drive unchanged", "D:\\a.lst", true, "D:\\a.lst"},
-        {"drive-relative path unchanged", "D:a.lst", true, "D:a.lst"},
-        {"one character", "a", true, "C:\\work\\a"},
-        {"empty value stays empty", "", true, ""},
-        {"comment only becomes the directory", ";x", true, "C:\\work\\"},
-        {"flag false leaves relative path", "music\\a.lst", false, "music\\a.lst"},
-    };
-    Settings settings;
-    settings.iniPath = dir.path() + "/t.ini";
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        dir.write("t.ini", "[paths]\nlist=" + c.value + "\n");
-        EXPECT_EQ(iniString(settings, "C:\\work", "paths", "list", c.pathFlag), c.result);
+        const Decimal number = parseDecimal(c.text, 0, min, max);
+        EXPECT_EQ(number.reading == DecimalReading::Number ? std::optional(number.scaled) : std::nullopt, c.value);
     }
 }
 
@@ -211,9 +133,9 @@ TEST(readSettings, ReadsTheThreeSettings)
         SCOPED_TRACE(c.name);
         const TempDir dir;
         dir.write("tl.ini", c.file);
-        Settings settings;
-        const std::optional<ConfigError> error = readSettings(dir.path(), settings);
-        ASSERT_FALSE(error) << error->message;
+        const Result<Settings> read = readSettings(dir.path());
+        ASSERT_TRUE(read) << read.error().message;
+        const Settings &settings = read.value();
         EXPECT_EQ(settings.iniPath, dir.path() + "/tl.ini");
         EXPECT_EQ(settings.defaultPlayTime, c.defaultPlayTime);
         EXPECT_EQ(settings.emulatorStartWait, c.hootInitWaitTime);
@@ -221,42 +143,40 @@ TEST(readSettings, ReadsTheThreeSettings)
     }
 }
 
-TEST(readSettings, ErrorNamesFileKeyAndText)
+TEST(readSettings, ErrorNamesFileLineKeyAndText)
 {
     const std::string rest = "HootInitWaitTime=1\nDriverInitWaitTime=1\n";
     const struct
     {
         const char *name;
         std::optional<std::string> file;
-        std::string key;
-        int lineNumber;
         std::string message;
         std::string messageJa;
     } cases[] = {
-        {"missing file", std::nullopt, "", 0, "tl.ini: file is missing or unreadable",
+        {"missing file", std::nullopt, "tl.ini: file is missing or unreadable",
          "設定ファイル tl.ini が見つからないか、読み込めません。"},
-        {"missing key", "[config]\nHootInitWaitTime=1\n", "DefaultPlayTime", 0, "tl.ini: key DefaultPlayTime is missing",
+        {"missing key", "[config]\nHootInitWaitTime=1\n", "tl.ini: key DefaultPlayTime is missing",
          "設定ファイル tl.ini に DefaultPlayTime がありません。"},
-        {"key only in a later section", "[config]\nDefaultPlayTime=1\n[config]\n" + rest, "HootInitWaitTime", 0,
+        {"key only in a later section", "[config]\nDefaultPlayTime=1\n[config]\n" + rest,
          "tl.ini: key HootInitWaitTime is missing", "設定ファイル tl.ini に HootInitWaitTime がありません。"},
-        {"not a number", "[config]\n\nDefaultPlayTime=abc ; x\n" + rest, "DefaultPlayTime", 3,
+        {"not a number", "[config]\n\nDefaultPlayTime=abc ; x\n" + rest,
          "tl.ini:3: DefaultPlayTime is not a whole number: \"abc\"",
          "設定ファイル tl.ini の DefaultPlayTime の値「abc」は整数ではありません。"},
-        {"out of range", "[config]\nDefaultPlayTime=99999999999\n" + rest, "DefaultPlayTime", 2,
+        {"out of range", "[config]\nDefaultPlayTime=99999999999\n" + rest,
          "tl.ini:2: DefaultPlayTime is out of range: \"99999999999\"",
          "設定ファイル tl.ini の DefaultPlayTime の値「99999999999」は範囲外です。"},
-        {"only a comment", "[config]\nDefaultPlayTime=1\nHootInitWaitTime=;123\n", "HootInitWaitTime", 3,
+        {"only a comment", "[config]\nDefaultPlayTime=1\nHootInitWaitTime=;123\n",
          "tl.ini:3: HootInitWaitTime has no value: \";123\"",
          "設定ファイル tl.ini の HootInitWaitTime の値「;123」には数値がありません。"},
-        {"empty value", "[config]\nDefaultPlayTime=1\nHootInitWaitTime=1\nDriverInitWaitTime=\n", "DriverInitWaitTime", 4,
+        {"empty value", "[config]\nDefaultPlayTime=1\nHootInitWaitTime=1\nDriverInitWaitTime=\n",
          "tl.ini:4: DriverInitWaitTime has no value: \"\"", "設定ファイル tl.ini の DriverInitWaitTime に値がありません。"},
-        {"first key in order fails first", "[config]\nDriverInitWaitTime=x\nDefaultPlayTime=y\n", "DefaultPlayTime", 3,
+        {"first key in order fails first", "[config]\nDriverInitWaitTime=x\nDefaultPlayTime=y\n",
          "tl.ini:3: DefaultPlayTime is not a whole number: \"y\"",
          "設定ファイル tl.ini の DefaultPlayTime の値「y」は整数ではありません。"},
-        {"bytes that are not UTF-8 escaped", "[config]\nDefaultPlayTime=\x82\x50\x82\x4F\n" + rest, "DefaultPlayTime", 2,
+        {"bytes that are not UTF-8 escaped", "[config]\nDefaultPlayTime=\x82\x50\x82\x4F\n" + rest,
          "tl.ini:2: DefaultPlayTime is not a whole number: \"\\x82P\\x82O\"",
          "設定ファイル tl.ini の DefaultPlayTime の値「\\x82P\\x82O」は整数ではありません。"},
-        {"UTF-8 text shown as it is", "[config]\nDefaultPlayTime=１８０\n" + rest, "DefaultPlayTime", 2,
+        {"UTF-8 text shown as it is", "[config]\nDefaultPlayTime=１８０\n" + rest,
          "tl.ini:2: DefaultPlayTime is not a whole number: \"１８０\"",
          "設定ファイル tl.ini の DefaultPlayTime の値「１８０」は整数ではありません。"},
     };
@@ -265,12 +185,9 @@ TEST(readSettings, ErrorNamesFileKeyAndText)
         const TempDir dir;
         if (c.file)
             dir.write("tl.ini", *c.file);
-        Settings settings;
-        const std::optional<ConfigError> error = readSettings(dir.path(), settings);
-        ASSERT_TRUE(error);
-        EXPECT_EQ(error->key, c.key);
-        EXPECT_EQ(error->lineNumber, c.lineNumber);
-        EXPECT_EQ(error->message, c.message);
-        EXPECT_EQ(error->messageJa, c.messageJa);
+        const Result<Settings> read = readSettings(dir.path());
+        ASSERT_FALSE(read);
+        EXPECT_EQ(read.error().message, c.message);
+        EXPECT_EQ(read.error().forDialog(), c.messageJa);
     }
 }

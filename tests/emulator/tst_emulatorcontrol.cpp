@@ -67,7 +67,7 @@ TEST_P(Attach, LaunchesOnlyWhenNoWindowAndEndsOnlyWhatItLaunched)
     Rig rig;
     c.script(rig.platform);
 
-    ASSERT_FALSE(rig.control.attach().has_value());
+    ASSERT_TRUE(rig.control.attach());
     EXPECT_EQ(rig.control.state().startedProcess, c.hootProcess);
     rig.control.release();
     rig.control.release(); // a second end leaves everything alone
@@ -108,7 +108,7 @@ TEST(Emulator, WindowLooksPumpEverythingAndPausesHoldInputBack)
     Rig rig;
     rig.platform.windowAfterLooks(2);
 
-    ASSERT_FALSE(rig.control.attach().has_value());
+    ASSERT_TRUE(rig.control.attach());
 
     const Lines expected{"findWindow: NotFound", kHootStart, "pump all", "findWindow: NotFound",
                          "hasExited [hoot.exe]: no", "pause 50 all", "pump all", "findWindow: Found",
@@ -140,10 +140,10 @@ TEST_P(AttachFailure, ReportsWhatHappened)
     Rig rig;
     c.script(rig.platform);
 
-    const auto error = rig.control.attach();
+    const Result<void> result = rig.control.attach();
 
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->message, c.message);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().message, c.message);
     EXPECT_EQ(rig.platform.calls({"start", "terminate"}), c.expected);
     EXPECT_EQ(rig.control.state().startedProcess, c.hootProcess);
 }
@@ -192,10 +192,10 @@ TEST(Emulator, WindowLimitCountsFromTheFirstStart)
     rig.platform.emulatorDiesBeforeWindow(1);
     rig.platform.windowAfterLooks(0);
 
-    const auto error = rig.control.attach();
+    const Result<void> result = rig.control.attach();
 
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->message, "hoot.exe のウィンドウが 60 秒以内に現れませんでした。");
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().message, "hoot.exe のウィンドウが 60 秒以内に現れませんでした。");
     EXPECT_GE(rig.platform.now(), std::chrono::milliseconds(60000));
     EXPECT_LT(rig.platform.now(), std::chrono::milliseconds(60050));
 }
@@ -227,7 +227,7 @@ TEST_P(Play, SelectsTheGameOnlyWhenItChanged)
     rig.platform.windowPresentFromStart();
     if (c.script)
         c.script(rig.platform);
-    ASSERT_FALSE(rig.control.attach().has_value());
+    ASSERT_TRUE(rig.control.attach());
     rig.platform.clearCalls();
     TrackList store;
     for (const Track &record : c.tracks)
@@ -236,7 +236,7 @@ TEST_P(Play, SelectsTheGameOnlyWhenItChanged)
     for (std::int32_t index = 0; index < store.count(); ++index) {
         if (index == c.userRestartsBefore)
             rig.platform.emulatorRestartedByUser();
-        ASSERT_FALSE(rig.control.play(store, index).has_value());
+        ASSERT_TRUE(rig.control.play(store, index));
     }
 
     EXPECT_EQ(rig.platform.calls({"start", "pause"}), c.expected);
@@ -300,12 +300,12 @@ TEST(Emulator, ClientRunsAreWaitedForWithEveryEventPumped)
 {
     Rig rig;
     rig.platform.windowPresentFromStart();
-    ASSERT_FALSE(rig.control.attach().has_value());
+    ASSERT_TRUE(rig.control.attach());
     rig.platform.clearCalls();
     TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
 
-    ASSERT_FALSE(rig.control.play(store, 0).has_value());
+    ASSERT_TRUE(rig.control.play(store, 0));
 
     const Lines expected{"findWindow: Found", kFooSelect, "wait [hootclient title=\"Foo\" major=\"abc\" sub=\"1\"] all",
                          "pause 300 paintOnly", "start [hootclient code 18] hidden",
@@ -336,16 +336,16 @@ TEST_P(PlayFailure, StopsAtOnceAndRemembersOnlyACompletedSelection)
     const PlayFailureCase &c = GetParam();
     Rig rig;
     rig.platform.windowPresentFromStart();
-    ASSERT_FALSE(rig.control.attach().has_value());
+    ASSERT_TRUE(rig.control.attach());
     rig.platform.clearCalls();
     c.script(rig.platform);
     TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
 
-    const auto error = rig.control.play(store, 0);
+    const Result<void> result = rig.control.play(store, 0);
 
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->message, c.message);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().message, c.message);
     EXPECT_EQ(rig.platform.calls({"start", "terminate"}), c.expected);
     EXPECT_EQ(rig.control.state().lastTitle, c.selectionRemembered ? "Foo" : "");
 }
@@ -377,16 +377,16 @@ TEST(Emulator, FailingClientIsNotedAndPlaybackGoesOn)
     rig.platform.windowPresentFromStart();
     const std::string select = "hootclient title=\"Foo\" major=\"abc\" sub=\"1\"";
     rig.platform.exitCode(select, 3);
-    ASSERT_FALSE(rig.control.attach().has_value());
+    ASSERT_TRUE(rig.control.attach());
     TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
 
     testing::internal::CaptureStderr();
-    const auto error = rig.control.play(store, 0);
-    EXPECT_FALSE(rig.control.play(store, 0).has_value());
+    const Result<void> result = rig.control.play(store, 0);
+    EXPECT_TRUE(rig.control.play(store, 0));
     const std::string stderrText = testing::internal::GetCapturedStderr();
 
-    EXPECT_FALSE(error.has_value());
+    EXPECT_TRUE(result);
     const std::string note = "hootclient exited with code 3: " + select + "\n";
     EXPECT_EQ(stderrText, note + note);
     EXPECT_EQ(rig.control.state().failedClientRuns, 2);
@@ -400,18 +400,18 @@ TEST(Emulator, FailingClientWithTheEmulatorGoneIsReported)
 {
     Rig rig;
     rig.platform.windowPresentFromStart();
-    ASSERT_FALSE(rig.control.attach().has_value());
+    ASSERT_TRUE(rig.control.attach());
     TrackList store;
     store.addRecord(track("Foo", "abc", "1", 18));
     rig.platform.emulatorVanishes();
     rig.platform.exitCode("hootclient title=\"Foo\" major=\"abc\" sub=\"1\"", 3);
 
     testing::internal::CaptureStderr();
-    const auto error = rig.control.play(store, 0);
+    const Result<void> result = rig.control.play(store, 0);
     testing::internal::GetCapturedStderr();
 
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->message.find("hoot のウィンドウが見つかりません"), std::string::npos) << error->message;
+    ASSERT_FALSE(result);
+    EXPECT_NE(result.error().message.find("hoot のウィンドウが見つかりません"), std::string::npos);
     EXPECT_EQ(rig.platform.clientOrders().back(), "hootclient title=\"Foo\" major=\"abc\" sub=\"1\"")
         << "no further order once the emulator is gone";
 }

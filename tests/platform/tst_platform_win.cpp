@@ -248,8 +248,8 @@ TEST(EmulatorControlOnWindows, LaunchedEmulatorIsEndedAtExit)
     Settings settings;
     Emulator control(platform, settings, kWindowPumps, {30s, 10s, 50ms});
 
-    const auto error = control.attach();
-    ASSERT_FALSE(error) << error->message;
+    const Result<void> attached = control.attach();
+    ASSERT_TRUE(attached) << attached.error().message;
     const ProcessId pid = control.state().startedProcess;
     EXPECT_GT(pid, 0);
     EXPECT_EQ(platform.findWindow(kHootWindowTitle).search, WindowSearch::Found);
@@ -269,7 +269,7 @@ TEST(EmulatorControlOnWindows, FoundEmulatorKeepsRunningAtExit)
     {
         WinPlatform controlPlatform; // knows nothing of the emulator's start
         Emulator control(controlPlatform, settings, kWindowPumps, {30s, 10s, 50ms});
-        ASSERT_FALSE(control.attach());
+        ASSERT_TRUE(control.attach());
         EXPECT_EQ(control.state().startedProcess, -1);
         control.release();
     }
@@ -302,7 +302,7 @@ TEST(EmulatorControlOnWindows, ClientSeesTheCommandLineExactly)
     Journal journal;
     Settings settings;
     Emulator control(platform, settings, kWindowPumps, {30s, 10s, 50ms});
-    ASSERT_FALSE(control.attach());
+    ASSERT_TRUE(control.attach());
     std::vector<std::string> expected{"hootclient override"};
     TrackList store;
     for (const CommandLineCase &c : cases)
@@ -310,7 +310,7 @@ TEST(EmulatorControlOnWindows, ClientSeesTheCommandLineExactly)
 
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
-        ASSERT_FALSE(control.play(store, static_cast<std::int32_t>(i)));
+        ASSERT_TRUE(control.play(store, static_cast<std::int32_t>(i)));
         expected.insert(expected.end(), cases[i].lines.begin(), cases[i].lines.end());
         const std::vector<Journal::Run> runs = journal.runs();
         ASSERT_EQ(runs.size(), expected.size());
@@ -385,10 +385,10 @@ TEST(EmulatorControlOnWindows, HangingClientEndsAtItsTimeLimit)
     ASSERT_TRUE(start.ok()) << start.error;
 
     const auto began = Clock::now();
-    const auto error = control.waitForClient(start.pid, "hootclient code 18").error;
+    const Result<bool> run = control.waitForClient(start.pid, "hootclient code 18");
     const auto took = Clock::now() - began;
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->message.find("0.7 秒"), std::string::npos) << error->message;
+    ASSERT_FALSE(run);
+    EXPECT_NE(run.error().message.find("0.7 秒"), std::string::npos) << run.error().message;
     EXPECT_GE(took, 700ms);
     EXPECT_LT(took, 3s);
     EXPECT_TRUE(platform.hasExited(start.pid));

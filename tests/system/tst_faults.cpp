@@ -227,7 +227,7 @@ TEST(SaveFaults, FailedSaveLeavesBothFilesAsTheyWereUntilTriedAgain)
         const std::string listBefore = readFile(list), backupBefore = readFile(list + ".bak");
         const std::string fresh(c.newSize, 'n');
 
-        EXPECT_TRUE(saveFileAtomically(list, fresh).has_value());
+        EXPECT_FALSE(saveFileAtomically(list, fresh));
         EXPECT_EQ(readFile(list), listBefore);
         EXPECT_EQ(readFile(list + ".bak"), backupBefore);
 
@@ -237,8 +237,8 @@ TEST(SaveFaults, FailedSaveLeavesBothFilesAsTheyWereUntilTriedAgain)
             umount2(inUse.c_str(), MNT_DETACH);
         std::ofstream(list + ".tmp-Ab12Cd") << "half";
         std::ofstream(list + ".bak.tmp-Ab12Cd") << "half";
-        const auto failed = saveFileAtomically(list, fresh);
-        EXPECT_FALSE(failed.has_value()) << *failed;
+        const Result<void> saved = saveFileAtomically(list, fresh);
+        EXPECT_TRUE(saved) << saved.error().message;
         EXPECT_EQ(readFile(list), fresh);
         EXPECT_EQ(readFile(list + ".bak"), listBefore);
         std::set<std::string> names;
@@ -258,7 +258,7 @@ TEST(SaveFaults, KilledInTheMiddleLeavesOldOrNewNeverAMix)
         std::ofstream(path, std::ios::binary | std::ios::trunc) << old;
         const pid_t child = fork();
         if (child == 0) {
-            saveFileAtomically(path, fresh);
+            (void)saveFileAtomically(path, fresh);
             _exit(0);
         }
         usleep(static_cast<useconds_t>(2000 * round));
