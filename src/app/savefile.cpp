@@ -39,7 +39,7 @@ void removeLeftoversOf(const fs::path &file)
 class TemporaryFile
 {
 public:
-    explicit TemporaryFile(const fs::path &file) : m_path(file.string() + std::string(kTemporaryMark))
+    explicit TemporaryFile(const fs::path &file) : m_path(fs::path(file) += kTemporaryMark)
     {
         std::random_device random;
         for (std::size_t i = 0; i < kSuffixLength; ++i)
@@ -58,10 +58,9 @@ public:
 
     std::optional<std::string> placeAt(const fs::path &destination)
     {
-        std::error_code error;
-        fs::rename(m_path, destination, error);
-        m_placed = !error;
-        return error ? std::optional(describe(destination, error)) : std::nullopt;
+        auto failed = replaceFile(m_path, destination);
+        m_placed = !failed;
+        return failed;
     }
 
 private:
@@ -91,6 +90,13 @@ struct SaveTargets
     bool hasBackup = false;
 };
 
+// Names are UTF-8 on every system: a plain string would be taken in the code
+// page on Windows.
+fs::path fromUtf8(const std::string &name)
+{
+    return std::u8string_view(reinterpret_cast<const char8_t *>(name.data()), name.size());
+}
+
 // A file that is not there is no error here.
 std::optional<std::string> statusOf(const fs::path &file, bool followLink, fs::file_status &status)
 {
@@ -102,7 +108,7 @@ std::optional<std::string> statusOf(const fs::path &file, bool followLink, fs::f
 std::optional<std::string> findTargets(const std::string &path, SaveTargets &targets)
 {
     std::error_code error;
-    const fs::path given = fs::absolute(path, error);
+    const fs::path given = fs::absolute(fromUtf8(path), error);
     fs::file_status givenStatus, listStatus, backupStatus;
     if (error)
         return describe(path, error);
@@ -111,7 +117,7 @@ std::optional<std::string> findTargets(const std::string &path, SaveTargets &tar
     targets.list = fs::is_symlink(givenStatus) ? fs::canonical(given, error) : given;
     if (error)
         return describe(given, error);
-    targets.backup = given.string() + ".bak";
+    targets.backup = fs::path(given) += ".bak";
     if (auto failed = statusOf(targets.list, true, listStatus))
         return failed;
     if (auto failed = statusOf(targets.backup, false, backupStatus))

@@ -1,6 +1,7 @@
 #include "app/savefile_system.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -62,6 +63,11 @@ std::optional<std::string> writeNewFile(const std::filesystem::path &path, std::
         error = errno;
     error = closeKeepingFirstError(fd, error);
     return error ? std::optional(reasonFor(path, error)) : std::nullopt;
+}
+
+std::optional<std::string> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to)
+{
+    return ::rename(from.c_str(), to.c_str()) == 0 ? std::nullopt : std::optional(reasonFor(to, errno));
 }
 
 void syncFolder(const std::filesystem::path &folder)
