@@ -1,5 +1,5 @@
 # The build without Qt, for the Windows cross build: the track list, the
-# configuration, the player, the emulator control with the Win32 platform layer, the
+# configuration, saving, the player, the emulator control with the Win32 platform layer, the
 # single-instance rule, the Win32 stand-ins, and the tests of these.
 # Programs and tests land in one folder, where the system finds the stand-ins
 # next to the program that starts them.

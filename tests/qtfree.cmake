@@ -26,10 +26,13 @@ tunelark_add_qtfree_test(tst_tracklist
     LIBS tunelark_tracklist)
 target_compile_definitions(tst_tracklist PRIVATE TUNELARK_DEMO_DIR="${PROJECT_SOURCE_DIR}/demo")
 
-# The configuration tests make their folders with POSIX mkdtemp, which the
+# The configuration and saving tests make their folders with POSIX mkdtemp, which the
 # Windows C runtime lacks; a small stand-in for it is included ahead.
 tunelark_add_qtfree_test(tst_config SOURCES "${dir}/app/tst_config.cpp" LIBS tunelark_config)
-target_compile_options(tst_config PRIVATE -include "${dir}/platform/mkdtemp_win.h")
+tunelark_add_qtfree_test(tst_savefile SOURCES "${dir}/app/tst_savefile.cpp" LIBS tunelark_savefile)
+foreach(test tst_config tst_savefile)
+    target_compile_options(${test} PRIVATE -include "${dir}/platform/mkdtemp_win.h")
+endforeach()
 
 tunelark_add_qtfree_test(tst_platform_win SOURCES "${dir}/platform/tst_platform_win.cpp"
     LIBS tunelark_emulator tunelark_platform tunelark_instance)

@@ -15,15 +15,28 @@ constexpr std::string_view kTemporaryMark = ".tmp-";
 constexpr std::string_view kNameLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr std::size_t kSuffixLength = 6;
 
+// Names are UTF-8 on every system: a plain string would be taken in the code
+// page on Windows.
+fs::path fromUtf8(const std::string &name)
+{
+    return std::u8string_view(reinterpret_cast<const char8_t *>(name.data()), name.size());
+}
+
+std::string utf8Name(const fs::path &path)
+{
+    const std::u8string name = path.u8string();
+    return std::string(reinterpret_cast<const char *>(name.data()), name.size());
+}
+
 std::string describe(const fs::path &file, const std::error_code &error)
 {
-    return file.string() + ": " + error.message();
+    return utf8Name(file) + ": " + error.message();
 }
 
 bool isTemporaryOf(const fs::path &candidate, const fs::path &file)
 {
-    const std::string name = candidate.filename().string();
-    const std::string prefix = file.filename().string() + std::string(kTemporaryMark);
+    const std::string name = utf8Name(candidate.filename());
+    const std::string prefix = utf8Name(file.filename()) + std::string(kTemporaryMark);
     return name.size() == prefix.size() + kSuffixLength && name.starts_with(prefix);
 }
 
@@ -40,7 +53,7 @@ void removeLeftoversOf(const fs::path &file)
 class TemporaryFile
 {
 public:
-    explicit TemporaryFile(const fs::path &file) : m_path(file.string() + std::string(kTemporaryMark))
+    explicit TemporaryFile(const fs::path &file) : m_path(fs::path(file) += kTemporaryMark)
     {
         std::random_device random;
         for (std::size_t i = 0; i < kSuffixLength; ++i)
@@ -59,12 +72,9 @@ public:
 
     Result<void> placeAt(const fs::path &destination)
     {
-        std::error_code error;
-        fs::rename(m_path, destination, error);
-        m_placed = !error;
-        if (error)
-            return Error{describe(destination, error)};
-        return {};
+        Result<void> replaced = replaceFile(m_path, destination);
+        m_placed = static_cast<bool>(replaced);
+        return replaced;
     }
 
 private:
@@ -79,9 +89,9 @@ Result<void> copyInto(const TemporaryFile &copy, const fs::path &source)
     const fs::perms mode = fs::status(source, error).permissions();
     if (error)
         return Error{describe(source, error)};
-    const Result<std::string> bytes = readFile(source.string());
+    const Result<std::string> bytes = readFile(utf8Name(source));
     if (!bytes)
-        return Error{source.string() + ": " + bytes.error().message};
+        return Error{utf8Name(source) + ": " + bytes.error().message};
     return writeNewFile(copy.path(), bytes.value(), mode);
 }
 
@@ -107,7 +117,7 @@ Result<void> statusOf(const fs::path &file, bool followLink, fs::file_status &st
 Result<void> findTargets(const std::string &path, SaveTargets &targets)
 {
     std::error_code error;
-    const fs::path given = fs::absolute(path, error);
+    const fs::path given = fs::absolute(fromUtf8(path), error);
     fs::file_status givenStatus, listStatus, backupStatus;
     if (error)
         return Error{describe(path, error)};
@@ -116,7 +126,7 @@ Result<void> findTargets(const std::string &path, SaveTargets &targets)
     targets.list = fs::is_symlink(givenStatus) ? fs::canonical(given, error) : given;
     if (error)
         return Error{describe(given, error)};
-    targets.backup = given.string() + ".bak";
+    targets.backup = fs::path(given) += ".bak";
     if (Result<void> done = statusOf(targets.list, true, listStatus); !done)
         return done;
     if (Result<void> done = statusOf(targets.backup, false, backupStatus); !done)

@@ -1,6 +1,7 @@
 #include "app/savefile_system.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -43,6 +44,13 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     error = closeKeepingFirstError(fd, error);
     if (error)
         return Error{reasonFor(path, error)};
+    return {};
+}
+
+Result<void> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return Error{reasonFor(to, errno)};
     return {};
 }
 

@@ -63,3 +63,20 @@ std::optional<std::string> encodeCodePage(std::wstring_view wide, unsigned codeP
     WideCharToMultiByte(codePage, flags, wide.data(), length, bytes.data(), size, nullptr, nullptr);
     return bytes;
 }
+
+std::string systemMessage(unsigned long error)
+{
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    std::string message;
+    if (length > 0) {
+        std::wstring wide(text, length);
+        while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L'.'))
+            wide.pop_back();
+        message = toUtf8(wide);
+    }
+    LocalFree(text);
+    return message.empty() ? "error " + std::to_string(error) : message;
+}

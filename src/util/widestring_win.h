@@ -15,3 +15,6 @@ std::string toUtf8(std::wstring_view wide);
 // form for (best-fit look-alikes refused too).
 std::optional<std::wstring> decodeCodePage(std::string_view bytes, unsigned codePage);
 std::optional<std::string> encodeCodePage(std::wstring_view wide, unsigned codePage);
+
+// The system's text for a Win32 error code, without its closing full stop.
+std::string systemMessage(unsigned long error);

@@ -1,0 +1,66 @@
+#include "app/savefile_system.h"
+
+#include "util/widestring_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+Error failure(const std::filesystem::path &file, DWORD error)
+{
+    return Error{toUtf8(file.wstring()) + ": " + systemMessage(error)};
+}
+
+// The handle's own error, or the first one met while using it.
+DWORD closeKeepingFirstError(HANDLE file, DWORD error)
+{
+    const DWORD closeError = CloseHandle(file) ? ERROR_SUCCESS : GetLastError();
+    return error != ERROR_SUCCESS ? error : closeError;
+}
+
+// One call moves at most this much: the counts are 32 bits wide.
+constexpr std::size_t kLargestTransfer = std::numeric_limits<DWORD>::max() / 2;
+
+} // namespace
+
+Result<void> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
+                          std::optional<std::filesystem::perms>)
+{
+    // No sharing: nothing reads the file before it is complete.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return failure(path, GetLastError());
+    DWORD error = ERROR_SUCCESS;
+    for (std::size_t written = 0; error == ERROR_SUCCESS && written < bytes.size();) {
+        const auto chunk = static_cast<DWORD>(std::min(bytes.size() - written, kLargestTransfer));
+        DWORD count = 0;
+        if (!WriteFile(file, bytes.data() + written, chunk, &count, nullptr))
+            error = GetLastError();
+        else if (count == 0)
+            error = ERROR_WRITE_FAULT;
+        written += count;
+    }
+    // A full disk may show only here, when the cached data is written.
+    if (error == ERROR_SUCCESS && !FlushFileBuffers(file))
+        error = GetLastError();
+    error = closeKeepingFirstError(file, error);
+    if (error != ERROR_SUCCESS)
+        return failure(path, error);
+    return {};
+}
+
+Result<void> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to)
+{
+    // Write-through: the call returns once the new name is on the disk.
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return failure(to, GetLastError());
+    return {};
+}
+
+void syncFolder(const std::filesystem::path &)
+{
+    // Every rename was written through already (replaceFile).
+}

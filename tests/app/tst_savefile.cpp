@@ -1,0 +1,88 @@
+// Saving on the system's own calls, on Linux and under Wine alike.
+
+#include "app/savefile.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Windows refuses to replace a file another program holds open.
+#ifdef _WIN32
+constexpr bool kOpenFilesCannotBeReplaced = true;
+#else
+constexpr bool kOpenFilesCannotBeReplaced = false;
+#endif
+
+fs::path fromUtf8(const std::string &name)
+{
+    return std::u8string_view(reinterpret_cast<const char8_t *>(name.data()), name.size());
+}
+
+std::string readFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
+{
+    struct Case
+    {
+        const char *name;
+        std::string list;
+        bool saved;
+        bool backupIsFolder = false;
+        bool listHeldOpen = false;
+    };
+    const std::vector<Case> cases = {
+        {"the list is replaced and the old one kept", "tl.lst", true},
+        {"a name outside ASCII", "曲の一覧.lst", true},
+        {"a folder in the backup's place stops the save", "tl.lst", false, true},
+        {"a reader holding the list open", "tl.lst", !kOpenFilesCannotBeReplaced, false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.path() + "/" + c.list;
+        const fs::path list = fromUtf8(path), backup = fromUtf8(path + ".bak");
+        std::ofstream(list, std::ios::binary) << "old";
+        if (c.backupIsFolder)
+            fs::create_directory(backup);
+        else
+            std::ofstream(backup, std::ios::binary) << "older";
+        // Left by a save that was killed half-way.
+        std::ofstream(fromUtf8(path + ".tmp-Ab12Cd")) << "half";
+        std::ofstream(fromUtf8(path + ".bak.tmp-Ab12Cd")) << "half";
+        std::ifstream reader;
+        if (c.listHeldOpen)
+            reader.open(list);
+
+        const Result<void> saved = saveFileAtomically(path, "new");
+        reader.close();
+        EXPECT_EQ(static_cast<bool>(saved), c.saved);
+        if (!saved) {
+            const std::string &reason = saved.error().message;
+            EXPECT_NE(reason.find(c.list), std::string::npos) << "the reason names the file: " << reason;
+        }
+        EXPECT_EQ(readFile(list), c.saved ? "new" : "old");
+        EXPECT_EQ(fs::is_directory(backup), c.backupIsFolder);
+        if (!c.backupIsFolder) {
+            EXPECT_EQ(readFile(backup), c.saved ? "old" : "older");
+        }
+        std::set<std::string> names;
+        for (const fs::directory_entry &entry : fs::directory_iterator(dir.path()))
+            names.insert(entry.path().filename().string());
+        EXPECT_EQ(names, (std::set<std::string>{c.list, c.list + ".bak"})) << "temporary files are removed";
+    }
+}
+
+} // namespace
