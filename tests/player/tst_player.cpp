@@ -1,16 +1,117 @@
 // The player on a fake window and a fake emulator: ticks and clicks are raised
 // by hand, and every case compares the calls the window received, with the
-// emulator's play orders written in where the player waited for them.
+// emulator's play orders written in where the player waited for them; start-up
+// and shut-down read and write the list in a folder of their own.
 
+#include "../emulator/fakeplatform.h"
 #include "app/singleinstance.h"
+#include "fakeview.h"
 #include "player/columnwidths.h"
-#include "rig.h"
+#include "scopedenv.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
 #include <set>
+#include <sstream>
+#include <utility>
 
 namespace {
+
+// Every byte 10 twips wide and "A" `aWidth`, except "=W" and "=W+S": W twips
+// wide, with an upper bound S above that.
+struct FakeMeasure : TextMeasure
+{
+    float widthTwips(const std::string &t) override
+    {
+        return t == "A" ? aWidth : t.starts_with('=') ? std::stof(t.substr(1)) : 10.0f * static_cast<float>(t.size());
+    }
+    float upperBoundTwips(const std::string &t) override
+    {
+        const auto plus = t.find('+');
+        const float slack = t.starts_with('=') && plus != std::string::npos ? std::stof(t.substr(plus + 1)) : 0;
+        return modelGivesUp ? std::numeric_limits<float>::infinity() : widthTwips(t) + slack;
+    }
+    bool modelGivesUp = false;
+    float aWidth = 10.5f;
+};
+
+// A player with its window on a fake emulator, in a folder of its own. Tracks
+// are given by their stored times ("" for none); track i is game "G<i+1>"
+// (the first one `game1`), music "M<i+1>", code i+1.
+struct Rig
+{
+    explicit Rig(const std::vector<std::string> &times, int defaultPlayTime = 120, const std::string &game1 = "G1")
+    {
+        std::ofstream(dir.file("tl.ini")) << "[config]\nDefaultPlayTime=" << defaultPlayTime
+                                          << "\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
+        std::ofstream list(dir.file("tl.lst"));
+        for (std::size_t i = 0; i < times.size(); ++i)
+            list << times[i] << ",\"" << (i ? "G" + std::to_string(i + 1) : game1) << "\",\"m\",\"s\"," << i + 1
+                 << ",\"M" << i + 1 << "\"\r\n";
+        view.onPump = [this] {
+            // The play order the emulator is running, then the input armed for this wait.
+            const auto orders = platform.clientOrders();
+            if (!orders.empty() && orders.back().starts_with("hootclient code "))
+                view.note("play " + orders.back().substr(16));
+            run(std::exchange(armed, ""));
+        };
+        view.player = &player;
+        view.measure = &measure;
+    }
+
+    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "n"
+    // next, "s" store time, "r4" activate row 4, "c" close, "L"/"l" loop on/off,
+    // "S" shuffle on, "w600" client runs take 600 ms, "e" the list is edited on
+    // disk; "x" note how often the emulator was ended, "=" the first track's
+    // time; "|" forget the calls so far, "@x" do x during the next wait for the emulator.
+    void run(const std::string &steps)
+    {
+        std::istringstream in(steps);
+        for (std::string step; in >> step;) {
+            const int number = step.size() > 1 && step != "load" && step[0] != '@' ? std::stoi(step.substr(1)) : 1;
+            if (step == "load" && !(loaded = player.load()))
+                view.note("refused");
+            for (int i = 0; step[0] == 't' && i < number; ++i)
+                player.tick();
+            if (step == "n" || step == "s")
+                step == "n" ? player.next() : player.storeTime();
+            if (step[0] == 'r')
+                player.activateRow(number);
+            if (step == "c")
+                view.close();
+            if (step == "L" || step == "l" || step == "S")
+                (step == "S" ? view.shuffle : view.loop) = step != "l";
+            if (step[0] == 'w')
+                platform.clientRunTime(std::chrono::milliseconds(number));
+            if (step == "e")
+                std::ofstream(dir.file("tl.lst"), std::ios::app) << "; edited\r\n";
+            if (step == "x")
+                view.note("ended " + std::to_string(platform.calls({"terminate"}).size()));
+            if (step == "=")
+                view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
+            if (step == "|")
+                view.calls = view.last = "";
+            if (step[0] == '@')
+                armed += step.substr(1) + " ";
+        }
+    }
+
+    TempDir dir;
+    ScopedEnv runtimeDir{"XDG_RUNTIME_DIR", dir.path()}; // a private instance lock
+    FakePlatform platform;
+    FakeMeasure measure;
+    FakeView view;
+    BusyCursor busy{view, [this] { return platform.now(); }};
+    PlayerState state;
+    ProgramLifecycle lifecycle{state, platform, view, eventPumpsOf(view, busy), dir.path()};
+    Player player{view, state, lifecycle, busy};
+    std::string armed;
+    bool loaded = false;
+};
 
 const std::vector<std::string> kThree = {"01:30", "", "00:05"};
 
@@ -172,6 +273,97 @@ TEST(Playlist, RowsWithoutAStoredTimeAreShaded)
     const Playlist playlist(list);
     EXPECT_EQ((std::vector{playlist.shade(0), playlist.shade(1), playlist.shade(2)}),
               (std::vector<RgbColor>{0xFFFFFF, 0xDDDDDD, 0xDDDDDD}));
+}
+
+const std::string kList = "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
+const std::string kSaved = "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
+
+std::string readFile(const std::string &path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+TEST(Lifecycle, UnreadLinesAreShownOnceTheFirst20ByNumber)
+{
+    Rig rig({"01:00"});
+    std::ofstream list(rig.dir.file("tl.lst"), std::ios::app);
+    for (int i = 0; i < 25; ++i)
+        list << "broken line\r\n";
+    list.close();
+    rig.run("load");
+    const std::string &calls = rig.view.calls;
+    EXPECT_TRUE(rig.loaded);
+    EXPECT_EQ(calls.find("message "), calls.rfind("message ")) << "one message";
+    for (const char *piece : {"\n2 行目", "\n21 行目", "ほか 5 行"})
+        EXPECT_NE(calls.find(piece), std::string::npos) << piece;
+    EXPECT_EQ(calls.find("22 行目"), std::string::npos);
+}
+
+TEST(Lifecycle, EndAsksToSaveAChangedList)
+{
+    const std::string ask = "ask 演奏時間情報を記録しますか？; ";
+    const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
+                              "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
+    const auto blockBackup = [](Rig &r) { std::filesystem::create_directory(r.dir.file("tl.lst.bak")); };
+    struct Case
+    {
+        const char *name;
+        std::string steps, answers, asks, after; // after: the list saved, or "" when left alone
+        std::function<void(Rig &)> arrange = [](Rig &) {};
+        std::filesystem::perms mode = std::filesystem::perms(0644);
+    };
+    const Case cases[] = {
+        {"an unchanged list: no question", "load t7", "Y", "", "",
+         [](Rig &r) { std::ofstream(r.dir.file("tl.lst")) << "01:30,\"A\",\"m\",\"s\",18,\"One\"\r\n"; }},
+        {"No keeps the file", "load t7 s", "N", ask, ""},
+        {"Yes saves, keeping comments, codes in decimal, the old list as backup", "load t7 s", "Y", ask, kSaved},
+        {"a hexadecimal code alone asks", "load", "Y", ask,
+         "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+        {"an edit by another program is named and kept as the backup", "load t7 s e", "Y",
+         "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
+         "に残ります。\n\n演奏時間情報を記録しますか？; ",
+         kSaved},
+        {"a link stays a link; the list and its backup keep the list's mode", "load t7 s", "Y", ask, kSaved,
+         [](Rig &r) {
+             std::filesystem::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
+             std::filesystem::create_symlink("real.lst", r.dir.file("tl.lst"));
+         },
+         std::filesystem::perms(0640)},
+        {"a failed save given up leaves the list", "load t7 s", "YN", ask + retry, "", blockBackup},
+        {"a failed save tried again once the cause is gone", "load t7 s", "YF", ask + retry, kSaved, blockBackup},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig({"01:00"});
+        const std::string list = rig.dir.file("tl.lst"), backup = rig.dir.file("tl.lst.bak");
+        std::ofstream(list) << kList;
+        std::filesystem::permissions(list, c.mode);
+        c.arrange(rig);
+        rig.view.answers = c.answers;
+        rig.view.onAnswer = [&](char answer) {
+            if (answer == 'F')
+                std::filesystem::remove(backup);
+        };
+        const bool link = std::filesystem::is_symlink(list);
+        rig.run(c.steps);
+        const std::string before = readFile(list);
+        rig.run("| c x");
+
+        std::string asks = c.asks;
+        for (auto at = asks.find('$'); at != std::string::npos; at = asks.find('$'))
+            asks.replace(at, 1, rig.dir.path());
+        EXPECT_EQ(rig.view.calls, "close; tick off; " + asks + "ended 1; ") << "the emulator is ended after the save";
+        EXPECT_EQ(readFile(list), c.after.empty() ? before : c.after);
+        EXPECT_EQ(std::filesystem::is_symlink(list), link);
+        if (!c.after.empty()) {
+            EXPECT_EQ(readFile(backup), before);
+            EXPECT_EQ(std::filesystem::status(list).permissions(), c.mode);
+            EXPECT_EQ(std::filesystem::status(backup).permissions(), c.mode);
+        }
+        EXPECT_EQ(rig.lifecycle.saveFailed(), c.answers == "YN");
+    }
 }
 
 } // namespace
