@@ -220,6 +220,8 @@ void Player::showTrackInfo(int track)
     m_playLimit = record.playTime > 0 ? record.playTime : m_state.settings.defaultPlayTime;
     m_elapsed = 0;
     showPlayTime();
+    if (m_trackChanged)
+        m_trackChanged();
 }
 
 std::int32_t Player::randomIndex()
