@@ -14,7 +14,13 @@
 # put back afterwards, also on Ctrl+C. MUTANTS_TEST_TIMEOUT (seconds, default
 # 120) limits each test, so a fault that makes a test hang counts as caught.
 set -euo pipefail
+readonly caller=$PWD
 cd "$(dirname "$0")/.."
+
+# File names given are taken from where the script was started.
+fromCaller() {
+    case "$1" in /*) echo "$1" ;; *) echo "$caller/$1" ;; esac
+}
 
 readonly faults=scripts/mutants.txt
 readonly build=build/mutants
@@ -81,7 +87,7 @@ compareResults() {
 
 if [ "${1:-}" = "--compare" ]; then
     [ $# -eq 3 ] || { echo "usage: $0 --compare BEFORE AFTER" >&2; exit 2; }
-    compareResults "$2" "$3"
+    compareResults "$(fromCaller "$2")" "$(fromCaller "$3")"
     exit
 fi
 
@@ -90,7 +96,7 @@ dryRun=false
 wanted=()
 while [ $# -gt 0 ]; do
     case "$1" in
-    -o) results=$2; shift 2 ;;
+    -o) results=$(fromCaller "$2"); shift 2 ;;
     --dry-run) dryRun=true; shift ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) wanted+=("$1"); shift ;;
