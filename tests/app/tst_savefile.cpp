@@ -7,7 +7,7 @@
 
 #include <fstream>
 #include <set>
-#include <sstream>
+#include <iterator>
 
 namespace {
 
@@ -28,28 +28,25 @@ fs::path fromUtf8(const std::string &name)
 std::string readFile(const fs::path &path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
 {
-    struct Case
+    const struct
     {
         const char *name;
         std::string list;
         bool saved;
         bool backupIsFolder = false;
         bool listHeldOpen = false;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"the list is replaced and the old one kept", "tl.lst", true},
         {"a name outside ASCII", "曲の一覧.lst", true},
         {"a folder in the backup's place stops the save", "tl.lst", false, true},
         {"a reader holding the list open", "tl.lst", !kOpenFilesCannotBeReplaced, false, true},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string path = dir.path() + "/" + c.list;
@@ -70,8 +67,7 @@ TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
         reader.close();
         EXPECT_EQ(static_cast<bool>(saved), c.saved);
         if (!saved) {
-            const std::string &reason = saved.error().message;
-            EXPECT_NE(reason.find(c.list), std::string::npos) << "the reason names the file: " << reason;
+            EXPECT_NE(saved.error().message.find(c.list), std::string::npos) << "the reason names the file";
         }
         EXPECT_EQ(readFile(list), c.saved ? "new" : "old");
         EXPECT_EQ(fs::is_directory(backup), c.backupIsFolder);
