@@ -10,16 +10,12 @@
 class TempDir
 {
 public:
-    TempDir()
+    TempDir() : m_path((std::filesystem::temp_directory_path() / "tunelark_XXXXXX").string())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tunelark_XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
+        if (!mkdtemp(m_path.data()))
+            m_path.clear();
     }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
+    ~TempDir() { std::filesystem::remove_all(m_path, m_ignored); }
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
 
@@ -33,4 +29,5 @@ public:
 
 private:
     std::string m_path;
+    std::error_code m_ignored;
 };

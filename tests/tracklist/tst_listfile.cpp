@@ -8,17 +8,10 @@
 #include <string>
 #include <vector>
 
-// Problems shown readably when a case fails.
-void PrintTo(const ListProblem &problem, std::ostream *out)
-{
-    *out << problem.lineNumber << (problem.severity == ListProblem::Severity::Error ? " error: " : " warning: ")
-         << problem.reason;
-}
-
 namespace {
 
 using Problems = std::vector<ListProblem>;
-constexpr ListProblem::Severity kError = ListProblem::Severity::Error;
+constexpr ListProblem::Severity kError = ListProblem::Severity::Error, kWarning = ListProblem::Severity::Warning;
 
 // Japanese texts as a Windows editor saves them (code page 932). "ソ" and "表" end in byte 5C, "①" is an NEC
 // extension.
@@ -77,7 +70,6 @@ TEST(ReadTrackList, DecodesTrackLines)
          with([](Track &r) { r.gameTitle = "\t　Alpha"; })},
         {"unquoted Japanese title loses whole characters", R"(01:35,星海の記憶,"m1","s2",18,"Opening Theme")",
          with([](Track &r) { r.gameTitle = "海の記"; }), {R"(game title has no quotation marks: read as "海の記")"}},
-        {"four-character play time", R"(3:05,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 0; })},
         {"seconds above 59", R"(99:60,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = 6000; }),
          {R"(play time "99:60" has seconds outside 0 to 59: read as 6000 seconds, saved as 100:00)"}},
         {"negative play time", R"(-1:05,"Alpha","m1","s2",18,"Opening Theme")", with([](Track &r) { r.playTime = -55; }),
@@ -96,7 +88,7 @@ TEST(ReadTrackList, DecodesTrackLines)
         Problems problems, warnings;
         const TrackList store = read(c.line + "\r\n", &problems);
         for (const std::string &reason : c.warnings)
-            warnings.push_back({1, ListProblem::Severity::Warning, reason});
+            warnings.push_back({1, kWarning, reason});
         EXPECT_EQ(problems, warnings) << c.name;
         EXPECT_EQ(store.tracks, std::vector<Track>{c.record}) << c.name;
         Track saved = c.record; // a save writes times outside 0 to 5,999 seconds in a form read as no time
@@ -109,37 +101,27 @@ TEST(ReadTrackList, DecodesTrackLines)
 
 TEST(ReadTrackList, ReportsAndKeepsMalformedLines)
 {
-    const struct
-    {
-        const char *name;
-        std::string line;
-        std::string reason;
-    } cases[] = {
-        {"five fields", R"(01:35,"Alpha","m1","s2",18)", "fewer than six fields"},
-        {"comma inside quotes does not count", R"(01:35,"Alpha","m1","s2",18 "x,y")", "fewer than six fields"},
-        {"open quotation mark takes the commas", R"(01:35,"Alpha,"m1","s2",18,"Opening")", "a quotation mark is not closed"},
-        {"one-letter title", R"(01:35,A,"m1","s2",18,"Opening")", "game title field is shorter than two characters"},
-        {"empty major", R"(01:35,"Alpha",,"s2",18,"Opening")", "major field is shorter than two characters"},
-        {"one Japanese character as sub", R"(01:35,"Alpha","m1",海,18,"Opening")", "sub field is shorter than two characters"},
-        {"spaces only as music title", R"(01:35,"Alpha","m1","s2",18,   )", "music title field is shorter than two characters"},
-        {"capital X is not hexadecimal", R"(01:35,"Alpha","m1","s2",0X12,"Opening")", R"(code is not a number: "0X12")"},
-        {"empty code", R"(01:35,"Alpha","m1","s2",,"Opening")", R"(code is not a number: "")"},
-        {"hexadecimal code above the range", R"(01:35,"Alpha","m1","s2",0xFFFFFFFFFFFFFFFF,"Opening")",
+    const std::pair<std::string, std::string> cases[] = {
+        {R"(01:35,"Alpha","m1","s2",18)", "fewer than six fields"},
+        {R"(01:35,"Alpha","m1","s2",18 "x,y")", "fewer than six fields"}, // a quoted comma does not count
+        {R"(01:35,"Alpha,"m1","s2",18,"Opening")", "a quotation mark is not closed"},
+        {R"(01:35,A,"m1","s2",18,"Opening")", "game title field is shorter than two characters"},
+        {R"(01:35,"Alpha",,"s2",18,"Opening")", "major field is shorter than two characters"},
+        {R"(01:35,"Alpha","m1",海,18,"Opening")", "sub field is shorter than two characters"},
+        {R"(01:35,"Alpha","m1","s2",18,   )", "music title field is shorter than two characters"},
+        {R"(01:35,"Alpha","m1","s2",0X12,"Opening")", R"(code is not a number: "0X12")"},
+        {R"(01:35,"Alpha","m1","s2",0xFFFFFFFFFFFFFFFF,"Opening")",
          R"(hexadecimal code is too large: "0xFFFFFFFFFFFFFFFF")"},
-        {"decimal code above the range", R"(01:35,"Alpha","m1","s2",922337203685478,"Opening")",
-         R"(code is out of range: "922337203685478")"},
-        {"quotation mark that moves on a save", "01:35,\"" + kSjisGame + "\" x,\"m1\",\"s2\",18,\"Opening\"",
+        {R"(01:35,"Alpha","m1","s2",922337203685478,"Opening")", R"(code is out of range: "922337203685478")"},
+        {"01:35,\"" + kSjisGame + "\" x,\"m1\",\"s2\",18,\"Opening\"",
          "quotation marks would not survive a save"},
     };
-    for (const auto &c : cases) {
-        const std::string good = "01:35,\"Alpha\",\"m1\",\"s2\",18,\"Opening\"\r\n";
-        const std::string file = good + c.line + "\r\n" + good;
+    for (const auto &[line, reason] : cases) {
+        const std::string good = "01:35,\"Alpha\",\"m1\",\"s2\",18,\"Opening\"\r\n", file = good + line + "\r\n" + good;
         Problems problems;
         const TrackList store = read(file, &problems);
-        EXPECT_EQ(problems, (Problems{{2, kError, c.reason}})) << c.name;
-        EXPECT_EQ(store.keptLines, (std::vector<KeptLine>{{1, c.line}})) << c.name;
-        EXPECT_EQ(store.count(), 2) << c.name;
-        EXPECT_EQ(writeTrackList(store), file) << c.name;
+        EXPECT_EQ(problems, (Problems{{2, kError, reason}})) << line;
+        EXPECT_EQ(writeTrackList(store), file) << line; // kept in its place
     }
 }
 
@@ -155,12 +137,9 @@ TEST(ListFile, ReadsAndSavesWholeFiles)
                              "99:59,\"Alpha\",\"m1\",\"s2\",-7,\"Last\"\r\n  ; \x83\x81\x83\x82\r\n   \r\n";
     const std::string one = "01:00,\"Alpha\",\"m1\",\"s2\",1,\"One\"", two = "02:00,\"Alpha\",\"m1\",\"s2\",2,\"Two\"";
     std::string longList; // the codec works on blocks of lines; a broken line costs only itself
-    for (int i = 0; i < 4000; ++i) {
-        if (i == 2500)
-            longList += "01:00,\"\x90\",\"m1\",\"s2\",1,\"broken\"\r\n";
-        longList += "01:00,\"" + kSjisGame + "\",\"lkfm\",\"" + std::to_string(i) + "\"," + std::to_string(i)
-            + ",\"x\"\r\n";
-    }
+    for (int i = 0; i < 4000; ++i)
+        longList += std::string(i == 2500 ? "\x90\r\n" : "") + "01:00,\"" + kSjisGame + "\",\"m1\",\"" + std::to_string(i)
+            + "\",1,\"x\"\r\n";
     std::ifstream demo(TUNELARK_DEMO_DIR "/tl.lst", std::ios::binary);
     const Problems fewer = {{2, kError, "fewer than six fields"}}, badSjis = {{2, kError, "bytes are not valid Shift-JIS"}};
     using enum ListEncoding;
@@ -183,17 +162,15 @@ TEST(ListFile, ReadsAndSavesWholeFiles)
          Utf16LE, 1, {{4, kError, "bytes are not valid UTF-16"}}},
         {"UTF-16BE", utf16File(u"01:35,\"星海\",\"m1\",\"s2\",18,\"🎵\"\r\nlone \xDC00 half\r\n", true), Utf16BE, 1,
          {{2, kError, "bytes are not valid UTF-16"}}},
-        {"CR alone", one + "\rbroken\r" + two + "\r", Utf8, 2, fewer, false},
-        {"LF alone", one + "\nbroken\n" + two + "\n", Utf8, 2, fewer, false},
-        {"mixed line ends, none after the last line", one + "\r\nbroken\n" + two, Utf8, 2, fewer, false},
+        {"CR and LF alone, none after the last line", one + "\rbroken\n" + two, Utf8, 2, fewer, false},
         {"broken Shift-JIS costs only its line", "01:00,\"" + kSjisSoft + "\",\"m1\",\"s2\",1,\"x\"\r\n\x90,\"\x82\"\r\n",
          ShiftJis, 1, badSjis},
         {"file ending in a lead byte", one + "\r\n" + one + "\x82", ShiftJis, 1, badSjis, false},
         {"long list", longList, ShiftJis, 4000, {{2501, kError, "bytes are not valid Shift-JIS"}}},
         {"Shift-JIS katakana that is also valid UTF-8", "01:00,\"\xC3\xA9\xC3\xA9\",\"m1\",\"s2\",1,\"\xC2\xA1x\",\x83\x5C\r\n",
-         ShiftJis, 1, {{1, ListProblem::Severity::Warning, "more than six fields: ignored \",ソ\""}}, false},
+         ShiftJis, 1, {{1, kWarning, "more than six fields: ignored \",ソ\""}}, false},
         {"UTF-8 that wins by a seventh field", one + ",星\r\n; \x83\x5C\r\n; 星\r\n", Utf8, 1,
-         {{1, ListProblem::Severity::Warning, "more than six fields: ignored \",星\""}}, false},
+         {{1, kWarning, "more than six fields: ignored \",星\""}}, false},
         {"read as UTF-16 by its first bytes", "\xFF\xFExy\r\n01:35,\"Alpha\",\"m1\",\"s2\",1,\"A\" \r\n", Utf16LE, 0,
          {{1, kError, "fewer than six fields"}}, false},
         {"demo list", std::string(std::istreambuf_iterator<char>(demo), {}), ShiftJis, 20, {}, false},
