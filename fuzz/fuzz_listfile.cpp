@@ -15,10 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     TrackList first;
     const std::vector<ListProblem> problems
         = readTrackList(std::string_view(reinterpret_cast<const char *>(data), size), first);
-    fuzzCheck(std::is_sorted(problems.begin(), problems.end(),
-                             [](const ListProblem &a, const ListProblem &b) { return a.lineNumber < b.lineNumber; })
-                  && (problems.empty() || problems.front().lineNumber >= 1),
-              "problems out of line order");
+    for (const ListProblem &problem : problems)
+        fuzzCheck(problem.lineNumber >= 1 && !problem.reason.empty(), "problem without a line or a reason");
 
     const std::string saved = writeTrackList(first);
     TrackList second;

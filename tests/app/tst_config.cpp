@@ -21,7 +21,8 @@ TEST(ReadSettings, FollowsTheIniRules)
         std::string outcome;
         const char *dialog = nullptr;
     } cases[] = {
-        {"plain values", "[config]\r\nDefaultPlayTime=180\r\nHootInitWaitTime=3000\r\nDriverInitWaitTime=500", "180 3000 500"},
+        {"plain values after a byte-order mark",
+         "\xEF\xBB\xBF[config]\r\nDefaultPlayTime=180\r\nHootInitWaitTime=3000\r\nDriverInitWaitTime=500", "180 3000 500"},
         {"names ignore letter case, blanks around them", "  [ CONFIG ]  \n \tdefaultplaytime \t=  5 \t\n" + rest,
          "5 3000 500"},
         {"comments, TABs, rounding, quotes and order",
@@ -32,7 +33,6 @@ TEST(ReadSettings, FollowsTheIniRules)
         {"negative waits become 0, negative play time kept",
          "[config]\nDefaultPlayTime=-1\nHootInitWaitTime=-10\nDriverInitWaitTime=-2147483648\n", "-1 0 0"},
         {"value cut to 255 bytes after its quotes", "[config]\nDefaultPlayTime=\"1" + tabs + "23\"\n" + rest, "12 3000 500"},
-        {"UTF-8 byte-order mark", "\xEF\xBB\xBF[config]\nDefaultPlayTime=1\n" + rest, "1 3000 500"},
         {"UTF-16LE", "\xFF\xFE[\0c\0o\0n\0f\0i\0g\0]\0\n\0D\0e\0f\0a\0u\0l\0t\0P\0l\0a\0y\0T\0i\0m\0e\0=\0" "5\0"s,
          "tl.ini: key HootInitWaitTime is missing"},
         {"UTF-16BE", "\xFE\xFF\0[\0c\0o\0n\0f\0i\0g\0]\0\n\0D\0e\0f\0a\0u\0l\0t\0P\0l\0a\0y\0T\0i\0m\0e\0=\0" "5"s,
@@ -42,8 +42,6 @@ TEST(ReadSettings, FollowsTheIniRules)
         {"keys outside the first [config] are not found",
          "DefaultPlayTime=1\n[other]\nDefaultPlayTime=1\n[config]\n[config]\nDefaultPlayTime=1\n" + rest,
          "tl.ini: key DefaultPlayTime is missing", "設定ファイル tl.ini に DefaultPlayTime がありません。"},
-        {"a later section of the same name is not merged", "[config]\nDefaultPlayTime=1\n[Config]\n" + rest,
-         "tl.ini: key HootInitWaitTime is missing"},
         {"section line without closing bracket", "[config\nDefaultPlayTime=1\n" + rest,
          "tl.ini: key DefaultPlayTime is missing"},
         {"comment lines skipped, CR LF one line", "[config]\r\n;DefaultPlayTime=1\r\n  ; DefaultPlayTime=2\r\n\r\n"
@@ -51,8 +49,6 @@ TEST(ReadSettings, FollowsTheIniRules)
          "設定ファイル tl.ini の DefaultPlayTime の値「a=b」は整数ではありません。"},
         {"lone CR ends a line", "[config]\r\rDefaultPlayTime=\"\"12\"\"", "tl.ini:3: DefaultPlayTime is not a whole "
          "number: \"\"12\"\""},
-        {"unmatched quotes kept", "[config]\nDefaultPlayTime=\"12'\n" + rest,
-         "tl.ini:2: DefaultPlayTime is not a whole number: \"\"12'\""},
         {"out of range", "[config]\nDefaultPlayTime=2147483648\n" + rest,
          "tl.ini:2: DefaultPlayTime is out of range: \"2147483648\"",
          "設定ファイル tl.ini の DefaultPlayTime の値「2147483648」は範囲外です。"},
@@ -61,8 +57,6 @@ TEST(ReadSettings, FollowsTheIniRules)
          "設定ファイル tl.ini の HootInitWaitTime の値「;123」には数値がありません。"},
         {"empty value", "[config]\nDefaultPlayTime=1\nHootInitWaitTime=1\nDriverInitWaitTime=\n",
          "tl.ini:4: DriverInitWaitTime has no value: \"\"", "設定ファイル tl.ini の DriverInitWaitTime に値がありません。"},
-        {"first key in order fails first", "[config]\nDriverInitWaitTime=x\nDefaultPlayTime=y\n",
-         "tl.ini:3: DefaultPlayTime is not a whole number: \"y\""},
         {"bytes that are not UTF-8 escaped, UTF-8 shown as it is",
          "[config]\nDefaultPlayTime=\x82\x50１\n" + rest, "tl.ini:2: DefaultPlayTime is not a whole number: \"\\x82P１\""},
     };

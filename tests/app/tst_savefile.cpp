@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -72,10 +72,7 @@ TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
         }
         EXPECT_EQ(readFile(list), c.saved ? "new" : "old");
         EXPECT_EQ(readFile(backup), c.backupIsFolder ? "" : c.saved ? "old" : "older");
-        std::set<std::string> names;
-        for (const fs::directory_entry &entry : fs::directory_iterator(dir.path()))
-            names.insert(entry.path().filename().string());
-        EXPECT_EQ(names, (std::set<std::string>{c.list, c.list + ".bak"})) << "temporary files are removed";
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2) << "temporary files are removed";
     }
 }
 
