@@ -1,6 +1,5 @@
-// Any bytes as a list file: the reader neither crashes nor hangs, problems
-// come in line order, and a save reads back as the same records
-// and kept lines.
+// Any bytes as a list file: the reader neither crashes nor hangs, and a save
+// reads back as the same records and kept lines.
 #include "fuzzcheck.h"
 #include "tracklist/listfile.h"
 
@@ -8,15 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     TrackList first;
-    const std::vector<ListProblem> problems
-        = readTrackList(std::string_view(reinterpret_cast<const char *>(data), size), first);
-    for (const ListProblem &problem : problems)
-        fuzzCheck(problem.lineNumber >= 1 && !problem.reason.empty(), "problem without a line or a reason");
+    readTrackList(std::string_view(reinterpret_cast<const char *>(data), size), first);
 
     const std::string saved = writeTrackList(first);
     TrackList second;

@@ -54,8 +54,6 @@ TEST(CheckCommand, ReportsListAndSettings)
         {"missing list file", {"--check"}, ini, {}, 2, {}, {"tl.lst: cannot be read: No such file"}},
         {"unknown option", {"--check", "--frobnicate"}, std::nullopt, {}, 2, {},
          {"tunelark: unknown option '--frobnicate'", "Try 'tunelark --help' for more information."}},
-        {"two files", {"--check", "a", "b"}, std::nullopt, {}, 2, {},
-         {"tunelark: --check takes at most one FILE", "Try 'tunelark --help'"}},
         // Help and version go to standard output; only their first line is checked.
         {"help wins over check", {"--check", "--help"}, std::nullopt, {}, 0,
          {"Usage: tunelark [--check [FILE] | --help | --version]"}, {}},
@@ -69,7 +67,7 @@ TEST(CheckCommand, ReportsListAndSettings)
         for (const auto &[name, bytes] : c.files)
             dir.write(name, bytes);
         std::ostringstream out, err;
-        EXPECT_EQ(runCommandLine(c.args, out, err, dir.path()), c.exitCode);
+        EXPECT_EQ(runCommandLine(c.args, out, err, dir.path), c.exitCode);
         std::vector<std::string> outLines = lines(out.str());
         if (c.exitCode == 0 && c.files.empty() && !outLines.empty()) // help or version
             outLines = {outLines.front().substr(0, c.out.front().size())};

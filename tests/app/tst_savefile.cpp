@@ -50,7 +50,7 @@ TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string path = dir.path() + "/" + c.list;
+        const std::string path = dir.path + "/" + c.list;
         const fs::path list = fromUtf8(path), backup = fromUtf8(path + ".bak");
         std::ofstream(list, std::ios::binary) << "old";
         if (c.backupIsFolder)
@@ -72,7 +72,7 @@ TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
         }
         EXPECT_EQ(readFile(list), c.saved ? "new" : "old");
         EXPECT_EQ(readFile(backup), c.backupIsFolder ? "" : c.saved ? "old" : "older");
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2) << "temporary files are removed";
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2) << "temporary files are removed";
     }
 }
 

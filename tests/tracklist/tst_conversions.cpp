@@ -78,8 +78,6 @@ TEST(TrackCode, WritesDecimalTextThatReadsBack)
         EXPECT_EQ(TrackCode::fromRaw(raw).toDecimalText(), text);
         EXPECT_EQ(parseDecimal(text, 4, LLONG_MIN, LLONG_MAX).scaled, raw) << text;
     }
-    EXPECT_EQ(TrackCode::fromWhole(922337203685477), TrackCode::fromRaw(9223372036854770000));
-    EXPECT_EQ(TrackCode::fromWhole(922337203685478), kNone);
 }
 
 } // unnamed
