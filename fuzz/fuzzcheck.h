@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-// A broken property is a finding like a crash: say which and abort, so that
-// libFuzzer keeps the input. Not assert(): it must also hold with NDEBUG.
+// A broken property aborts like a crash, so libFuzzer keeps the input (also with NDEBUG).
 inline void fuzzCheck(bool condition, const char *what)
 {
     if (condition)

@@ -54,6 +54,8 @@ TEST(CheckCommand, ReportsListAndSettings)
         {"missing list file", {"--check"}, ini, {}, 2, {}, {"tl.lst: cannot be read: No such file"}},
         {"unknown option", {"--check", "--frobnicate"}, std::nullopt, {}, 2, {},
          {"tunelark: unknown option '--frobnicate'", "Try 'tunelark --help' for more information."}},
+        {"two files", {"--check", "a", "b"}, std::nullopt, {}, 2, {},
+         {"tunelark: --check takes at most one FILE", "Try 'tunelark --help'"}},
         // Help and version go to standard output; only their first line is checked.
         {"help wins over check", {"--check", "--help"}, std::nullopt, {}, 0,
          {"Usage: tunelark [--check [FILE] | --help | --version]"}, {}},

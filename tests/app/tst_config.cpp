@@ -47,6 +47,8 @@ TEST(ReadSettings, FollowsTheIniRules)
          "設定ファイル tl.ini の DefaultPlayTime の値「a=b」は整数ではありません。"},
         {"lone CR ends a line", "[config]\r\rDefaultPlayTime=\"\"12\"\"", "tl.ini:3: DefaultPlayTime is not a whole "
          "number: \"\"12\"\""},
+        {"unmatched quotes kept", "[config]\nDefaultPlayTime=\"12'\n" + rest,
+         "tl.ini:2: DefaultPlayTime is not a whole number: \"\"12'\""},
         {"out of range", "[config]\nDefaultPlayTime=2147483648\n" + rest,
          "tl.ini:2: DefaultPlayTime is out of range: \"2147483648\"",
          "設定ファイル tl.ini の DefaultPlayTime の値「2147483648」は範囲外です。"},

@@ -9,8 +9,6 @@
 #include <iterator>
 #include <sstream>
 
-namespace {
-
 namespace fs = std::filesystem;
 
 // Windows refuses to replace a file another program holds open.
@@ -20,12 +18,12 @@ constexpr bool kOpenFilesCannotBeReplaced = true;
 constexpr bool kOpenFilesCannotBeReplaced = false;
 #endif
 
-fs::path fromUtf8(const std::string &name)
+static fs::path fromUtf8(const std::string &name)
 {
     return std::u8string_view(reinterpret_cast<const char8_t *>(name.data()), name.size());
 }
 
-std::string readFile(const fs::path &path)
+static std::string readFile(const fs::path &path)
 {
     std::ostringstream bytes;
     bytes << std::ifstream(path, std::ios::binary).rdbuf();
@@ -76,4 +74,3 @@ TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
     }
 }
 
-} // namespace

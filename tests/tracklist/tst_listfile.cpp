@@ -13,8 +13,7 @@ namespace {
 using Problems = std::vector<ListProblem>;
 constexpr ListProblem::Severity kError = ListProblem::Severity::Error, kWarning = ListProblem::Severity::Warning;
 
-// Japanese texts as a Windows editor saves them (code page 932). "ソ" and "表" end in byte 5C, "①" is an NEC
-// extension.
+// Code page 932 as a Windows editor saves it: "ソ" and "表" end in byte 5C, "①" is an NEC extension.
 const std::string kSjisGame = "\x90\xAF\x8A\x43\x82\xCC\x8B\x4C\x89\xAF"; // 星海の記憶
 const std::string kSjisSoft = "\x83\x5C\x83\x74\x83\x67\x95\x5C\x87\x40"; // ソフト表①
 
