@@ -27,7 +27,7 @@ std::string toUtf8Replacing(std::string_view bytes, bool shiftJis)
     const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
     MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), size);
-    return fromWide(wide, CP_UTF8).value_or(std::string());
+    return encodeCodePage(wide, CP_UTF8).value_or(std::string());
 }
 
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8)
