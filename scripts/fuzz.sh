@@ -16,7 +16,7 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
     echo "usage: $0 [seconds per target]" >&2
     exit 2
 fi
-targets=(fuzz_listfile fuzz_inifile fuzz_codes fuzz_playtime fuzz_commandline)
+targets=(fuzz_listfile fuzz_inifile fuzz_commandline)
 
 packages=(
     cmake ninja-build pkg-config
@@ -50,7 +50,6 @@ for target in "${targets[@]}"; do
     case "$name" in
     listfile) { printf '01:00,"'; big_line 'a'; printf '","m1","s2",1,"x"\r\n'; } >"$big" ;;
     inifile) { printf '[config]\r\nDefaultPlayTime='; big_line '1'; printf '\r\n'; } >"$big" ;;
-    codes | playtime) big_line '0' >"$big" ;;
     commandline) { printf 'hootclient "'; big_line '\\'; printf '"'; } >"$big" ;;
     esac
 

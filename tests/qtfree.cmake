@@ -24,7 +24,6 @@ tunelark_add_qtfree_test(tst_emulatorcontrol
 tunelark_add_qtfree_test(tst_tracklist
     SOURCES "${dir}/tracklist/tst_conversions.cpp" "${dir}/tracklist/tst_listfile.cpp"
     LIBS tunelark_tracklist)
-target_compile_definitions(tst_tracklist PRIVATE TUNELARK_DEMO_DIR="${PROJECT_SOURCE_DIR}/demo")
 
 # The configuration and saving tests make their folders with POSIX mkdtemp, which the
 # Windows C runtime lacks; a small stand-in for it is included ahead.

@@ -7,30 +7,25 @@
 
 // A fresh directory, removed again even when an assertion fails. Plain C++,
 // so the Windows build of these tests has it too.
-class TempDir
+struct TempDir
 {
-public:
+    std::string path = (std::filesystem::temp_directory_path() / "tunelark_XXXXXX").string();
+
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tunelark_XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
+        if (!mkdtemp(path.data()))
+            path.clear();
     }
+    TempDir(const TempDir &) = delete;
     ~TempDir()
     {
         std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
+        std::filesystem::remove_all(path, ignored);
     }
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-
-    const std::string &path() const { return m_path; }
     void write(const std::string &name, const std::string &bytes) const
     {
-        const std::filesystem::path file = std::filesystem::path(m_path) / name;
+        const std::filesystem::path file = std::filesystem::path(path) / name;
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << bytes;
     }
-
-private:
-    std::string m_path;
 };

@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
+#include <iterator>
 #include <sstream>
-
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -20,39 +18,37 @@ constexpr bool kOpenFilesCannotBeReplaced = true;
 constexpr bool kOpenFilesCannotBeReplaced = false;
 #endif
 
-fs::path fromUtf8(const std::string &name)
+static fs::path fromUtf8(const std::string &name)
 {
     return std::u8string_view(reinterpret_cast<const char8_t *>(name.data()), name.size());
 }
 
-std::string readFile(const fs::path &path)
+static std::string readFile(const fs::path &path)
 {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
-    bytes << in.rdbuf();
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
 }
 
 TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
 {
-    struct Case
+    const struct
     {
         const char *name;
         std::string list;
         bool saved;
         bool backupIsFolder = false;
         bool listHeldOpen = false;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"the list is replaced and the old one kept", "tl.lst", true},
         {"a name outside ASCII", "曲の一覧.lst", true},
         {"a folder in the backup's place stops the save", "tl.lst", false, true},
         {"a reader holding the list open", "tl.lst", !kOpenFilesCannotBeReplaced, false, true},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string path = dir.path() + "/" + c.list;
+        const std::string path = dir.path + "/" + c.list;
         const fs::path list = fromUtf8(path), backup = fromUtf8(path + ".bak");
         std::ofstream(list, std::ios::binary) << "old";
         if (c.backupIsFolder)
@@ -70,19 +66,11 @@ TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
         reader.close();
         EXPECT_EQ(static_cast<bool>(saved), c.saved);
         if (!saved) {
-            const std::string &reason = saved.error().message;
-            EXPECT_NE(reason.find(c.list), std::string::npos) << "the reason names the file: " << reason;
+            EXPECT_NE(saved.error().message.find(c.list), std::string::npos) << "the reason names the file";
         }
         EXPECT_EQ(readFile(list), c.saved ? "new" : "old");
-        EXPECT_EQ(fs::is_directory(backup), c.backupIsFolder);
-        if (!c.backupIsFolder) {
-            EXPECT_EQ(readFile(backup), c.saved ? "old" : "older");
-        }
-        std::set<std::string> names;
-        for (const fs::directory_entry &entry : fs::directory_iterator(dir.path()))
-            names.insert(entry.path().filename().string());
-        EXPECT_EQ(names, (std::set<std::string>{c.list, c.list + ".bak"})) << "temporary files are removed";
+        EXPECT_EQ(readFile(backup), c.backupIsFolder ? "" : c.saved ? "old" : "older");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2) << "temporary files are removed";
     }
 }
 
-} // namespace
