@@ -21,6 +21,11 @@ public:
 
     void add(const std::string &text)
     {
+        // A text just like the one before it cannot change what that one
+        // left (titles repeat from track to track of one game).
+        if (text == m_previous)
+            return;
+        m_previous = text;
         const float bound = m_measure.upperBoundTwips(text);
         if (!couldWiden(bound))
             return;
@@ -63,6 +68,7 @@ private:
     TextMeasure &m_measure;
     int m_kept = 0;
     float m_largestBound = -1.0f;
+    std::string m_previous;
     std::vector<Candidate> m_candidates;
 };
 

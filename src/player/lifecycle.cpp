@@ -6,7 +6,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <string_view>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -15,10 +19,20 @@ constexpr int kListedProblems = 20;
 // False on a read error, with errno telling why.
 bool readToEnd(std::FILE *stream, std::string &bytes)
 {
+    // Sized once from the file's length, so a long list is not copied while
+    // the string grows.
+    struct stat status{};
+    if (fstat(fileno(stream), &status) == 0 && status.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     while (const std::size_t read = std::fread(buffer, 1, sizeof buffer, stream))
         bytes.append(buffer, read);
     return !std::ferror(stream);
+}
+
+std::size_t hashOf(std::string_view bytes)
+{
+    return std::hash<std::string_view>{}(bytes);
 }
 
 std::string describeUnreadLines(const std::vector<ListProblem> &problems)
@@ -94,7 +108,8 @@ bool ProgramLifecycle::loadList()
         m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + std::string(std::strerror(errno)));
         return false;
     }
-    m_loadedBytes = bytes;
+    m_loadedSize = bytes.size();
+    m_loadedHash = hashOf(bytes);
     std::error_code unknown; // an unknown time counts as changed at the end
     m_loadedTime = std::filesystem::last_write_time(listPath(), unknown);
     const auto problems = readTrackList(bytes, m_player.list);
@@ -129,7 +144,7 @@ bool ProgramLifecycle::listChangedOnDisk() const
         return true;
     const std::unique_ptr<std::FILE, int (*)(std::FILE *)> onDisk(std::fopen(listPath().c_str(), "rb"), &std::fclose);
     std::string bytes;
-    return !onDisk || !readToEnd(onDisk.get(), bytes) || bytes != m_loadedBytes;
+    return !onDisk || !readToEnd(onDisk.get(), bytes) || bytes.size() != m_loadedSize || hashOf(bytes) != m_loadedHash;
 }
 
 void ProgramLifecycle::saveList()

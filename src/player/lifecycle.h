@@ -49,8 +49,11 @@ private:
     Emulator m_emulator;
     // Held open from loading until shut-down.
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> m_listFile{nullptr, &std::fclose};
-    // The list as it was read, to tell whether another program changed it.
-    std::string m_loadedBytes;
+    // The list as it was read, to tell whether another program changed it:
+    // its size and a hash rather than its bytes, which a long list would
+    // hold twice over.
+    std::size_t m_loadedSize = 0;
+    std::size_t m_loadedHash = 0;
     std::filesystem::file_time_type m_loadedTime;
     bool m_saveFailed = false;
 };

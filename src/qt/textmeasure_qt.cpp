@@ -25,5 +25,11 @@ float QtTextMeasure::widthTwips(const std::string &text)
 
 float QtTextMeasure::upperBoundTwips(const std::string &text)
 {
-    return static_cast<float>((m_model.pixels(QString::fromStdString(text)) + kSlackPixels) * m_twipsPerPixel);
+    // Decoded into one reused buffer: a QString per cell of a long list costs
+    // as much as the model's sum.
+    if (m_buffer.size() < static_cast<qsizetype>(text.size()))
+        m_buffer.resize(static_cast<qsizetype>(text.size()));
+    const QChar *end = m_utf8.appendToBuffer(m_buffer.data(), QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    const QStringView utf16(m_buffer.constData(), end - m_buffer.constData());
+    return static_cast<float>((m_model.pixels(utf16) + kSlackPixels) * m_twipsPerPixel);
 }

@@ -3,6 +3,9 @@
 #include "player/textmeasure.h"
 #include "qt/textwidthmodel.h"
 
+#include <QString>
+#include <QStringDecoder>
+
 class QWidget;
 
 // Widths in a widget's font, in twips at the widget's resolution; the cached
@@ -20,4 +23,6 @@ private:
     int m_dpi;
     double m_twipsPerPixel;
     TextWidthModel m_model;
+    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    QString m_buffer; // room for the text in hand
 };

@@ -3,7 +3,6 @@
 #include "tracklist/shiftjis.h"
 #include "util/text.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -23,7 +22,10 @@ bool readsMoreLinesAsUtf8(std::string_view fileBytes)
     bool anyUtf8 = false;
     std::size_t start = 0;
     while (start < fileBytes.size()) {
-        const std::size_t end = std::min(fileBytes.find_first_of("\r\n", start), fileBytes.size());
+        // A plain loop: find_first_of calls memchr once per byte.
+        std::size_t end = start;
+        while (end < fileBytes.size() && fileBytes[end] != '\r' && fileBytes[end] != '\n')
+            ++end;
         const std::string_view line = fileBytes.substr(start, end - start);
         if (!isAscii(line)) {
             beyondAscii.push_back({line, isValidUtf8(line)});
