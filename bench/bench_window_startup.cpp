@@ -210,7 +210,7 @@ int main(int argc, char **argv)
     }
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
-        std::fprintf(stderr, "cannot open %s\n", xvfb.display().c_str());
+        std::fprintf(stderr, "cannot open %s\n", std::getenv("DISPLAY"));
         return 1;
     }
     XSetErrorHandler(ignoreXError);

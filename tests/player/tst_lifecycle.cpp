@@ -1,6 +1,6 @@
 // Start-up and shut-down against a fake emulator, in a folder of their own.
 
-#include "../emulator/fakeplatform.h"
+#include "fakeplatform.h"
 #include "app/playerstate.h"
 #include "app/savefile.h"
 #include "player/lifecycle.h"

@@ -2,7 +2,7 @@
 // raised by hand, and every test compares the calls the window received, with
 // the emulator's play orders written in where the player waited for them.
 
-#include "../emulator/fakeplatform.h"
+#include "fakeplatform.h"
 #include "fakeview.h"
 #include "player/columnwidths.h"
 #include "scopedenv.h"

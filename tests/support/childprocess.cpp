@@ -14,11 +14,6 @@
 
 extern char **environ;
 
-ChildProcess::~ChildProcess()
-{
-    stop();
-}
-
 std::string ChildProcess::start(const std::vector<std::string> &arguments, const std::string &outputPath, int passFd)
 {
     std::vector<char *> argv;
@@ -58,11 +53,6 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit)
     return m_exitCode;
 }
 
-bool ChildProcess::running()
-{
-    return m_pid > 0 && !waitForExit(std::chrono::milliseconds(0));
-}
-
 void ChildProcess::stop()
 {
     if (!running())
@@ -78,9 +68,8 @@ bool onPath(const std::string &program)
 {
     const char *path = std::getenv("PATH");
     std::istringstream folders(path ? path : "");
-    for (std::string folder; std::getline(folders, folder, ':');) {
+    for (std::string folder; std::getline(folders, folder, ':');)
         if (access((folder + "/" + program).c_str(), X_OK) == 0)
             return true;
-    }
     return false;
 }
