@@ -145,28 +145,32 @@ Result<void> Emulator::attachAgainIfReplaced()
     return sendOverride(lookup.window);
 }
 
+Result<void> Emulator::select(const Track &track)
+{
+    if (track.gameTitle == m_state.lastTitle && track.major == m_state.lastMajor && track.sub == m_state.lastSub)
+        return {};
+    const Result<bool> selection = runClient(selectionLine(track));
+    if (!selection)
+        return selection.error();
+    m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
+    // A selection that did not reach the emulator is sent again with the next
+    // play; remembered, it never would be.
+    if (selection.value()) {
+        m_state.lastTitle = track.gameTitle;
+        m_state.lastMajor = track.major;
+        m_state.lastSub = track.sub;
+    }
+    return {};
+}
+
 Result<void> Emulator::play(const TrackList &store, std::int32_t index)
 {
-    const Track &record = store.tracks.at(static_cast<std::size_t>(index));
+    const Track &track = store.tracks.at(static_cast<std::size_t>(index));
     if (Result<void> attached = attachAgainIfReplaced(); !attached)
         return attached;
-
-    if (record.gameTitle != m_state.lastTitle || record.major != m_state.lastMajor
-        || record.sub != m_state.lastSub) {
-        const Result<bool> selection = runClient(selectionLine(record));
-        if (!selection)
-            return selection.error();
-        m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
-        // A selection that did not reach the emulator is sent again with the
-        // next play; remembered, it never would be.
-        if (selection.value()) {
-            m_state.lastTitle = record.gameTitle;
-            m_state.lastMajor = record.major;
-            m_state.lastSub = record.sub;
-        }
-    }
-
-    const Result<bool> played = runClient("hootclient code " + record.code.toDecimalText());
+    if (Result<void> selected = select(track); !selected)
+        return selected;
+    const Result<bool> played = runClient("hootclient code " + track.code.toDecimalText());
     if (!played)
         return played.error();
     return {};

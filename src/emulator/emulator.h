@@ -55,10 +55,13 @@ public:
     // sends "hootclient override" and forgets the last game selection.
     Result<void> attach();
 
+    // Sends the track's game selection order when title, major or sub differ
+    // from the last ones the emulator took.
+    Result<void> select(const Track &track);
+
     // Has the emulator play track `index` of the list: the override again when
-    // the emulator's window is a new one, a game selection order when title,
-    // major or sub differ from the last ones sent, then the play order with the
-    // track's code.
+    // the emulator's window is a new one, the game selection (select), then the
+    // play order with the track's code.
     Result<void> play(const TrackList &store, std::int32_t index);
 
     // Terminates the emulator if Tunelark started it; a found one keeps running.
