@@ -1,17 +1,17 @@
-// The player on a fake window and a fake emulator: ticks and clicks are
-// raised by hand, and every test compares the calls the window received, with
-// the emulator's play orders written in where the player waited for them.
+// The player on a fake window and a fake emulator: ticks and clicks are raised
+// by hand, and every case compares the calls the window received, with the
+// emulator's play orders written in where the player waited for them; start-up
+// and shut-down read and write the list in a folder of their own.
 
-#include "fakeplatform.h"
+#include "../emulator/fakeplatform.h"
+#include "app/singleinstance.h"
 #include "fakeview.h"
 #include "player/columnwidths.h"
 #include "scopedenv.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -21,92 +21,81 @@
 
 namespace {
 
-// Every byte 10 twips wide and "A" 10.5 unless told otherwise, except texts "=W" and "=W+S": W
-// twips wide, with an upper bound S above that.
-class FakeMeasure : public TextMeasure
+// Every byte 10 twips wide and "A" `aWidth`, except "=W" and "=W+S": W twips
+// wide, with an upper bound S above that.
+struct FakeMeasure : TextMeasure
 {
-public:
-    float widthTwips(const std::string &text) override
+    float widthTwips(const std::string &t) override
     {
-        if (text == "A")
-            return aWidth;
-        return text.starts_with('=') ? std::stof(text.substr(1)) : 10.0f * static_cast<float>(text.size());
+        return t == "A" ? aWidth : t.starts_with('=') ? std::stof(t.substr(1)) : 10.0f * static_cast<float>(t.size());
     }
-    float upperBoundTwips(const std::string &text) override
+    float upperBoundTwips(const std::string &t) override
     {
-        if (modelGivesUp)
-            return std::numeric_limits<float>::infinity();
-        const auto plus = text.find('+');
-        return widthTwips(text) + (text.starts_with('=') && plus != std::string::npos ? std::stof(text.substr(plus + 1)) : 0.0f);
+        const auto plus = t.find('+');
+        const float slack = t.starts_with('=') && plus != std::string::npos ? std::stof(t.substr(plus + 1)) : 0;
+        return modelGivesUp ? std::numeric_limits<float>::infinity() : widthTwips(t) + slack;
     }
     bool modelGivesUp = false;
     float aWidth = 10.5f;
 };
 
-// One player with its window on a fake emulator, in a folder of its own.
-// Tracks are given by their stored times ("" for none); track i is game
-// "G<i+1>", music "M<i+1>", code i+1.
+// A player with its window on a fake emulator, in a folder of its own. Tracks
+// are given by their stored times ("" for none); track i is game "G<i+1>"
+// (the first one `game1`), music "M<i+1>", code i+1.
 struct Rig
 {
-    Rig(const std::vector<std::string> &times, int defaultPlayTime = 120, const std::vector<std::string> &games = {})
+    explicit Rig(const std::vector<std::string> &times, int defaultPlayTime = 120, const std::string &game1 = "G1")
     {
         std::ofstream(dir.file("tl.ini")) << "[config]\nDefaultPlayTime=" << defaultPlayTime
                                           << "\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
         std::ofstream list(dir.file("tl.lst"));
         for (std::size_t i = 0; i < times.size(); ++i)
-            list << times[i] << ",\"" << (i < games.size() ? games[i] : "G" + std::to_string(i + 1))
-                 << "\",\"m\",\"s\"," << i + 1 << ",\"M" << i + 1 << "\"\r\n";
-        list.close();
-        platform.windowPresentFromStart();
-        view.onPump = [this] { duringWait(); };
-        lifecycle = std::make_unique<ProgramLifecycle>(state, platform, view, eventPumpsOf(view, busy), dir.path());
-        player = std::make_unique<Player>(view, state, *lifecycle, busy);
-        view.player = player.get();
+            list << times[i] << ",\"" << (i ? "G" + std::to_string(i + 1) : game1) << "\",\"m\",\"s\"," << i + 1
+                 << ",\"M" << i + 1 << "\"\r\n";
+        view.onPump = [this] {
+            // The play order the emulator is running, then the input armed for this wait.
+            const auto orders = platform.clientOrders();
+            if (!orders.empty() && orders.back().starts_with("hootclient code "))
+                view.note("play " + orders.back().substr(16));
+            run(std::exchange(armed, ""));
+        };
+        view.player = &player;
         view.measure = &measure;
     }
 
-    // The play order the emulator is running, and input armed for that wait.
-    void duringWait()
-    {
-        const auto orders = platform.clientOrders();
-        if (!orders.empty() && orders.back().starts_with("hootclient code "))
-            view.note("play " + orders.back().substr(16));
-        const std::string steps = std::exchange(armed, "");
-        run(steps);
-    }
-
-    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks),
-    // "n" next, "s" store time, "r4" activate row 4, "c" close, "L"/"l" loop
-    // on/off, "S" shuffle on, "w600" client runs take 600 ms, "|" forget the
-    // calls so far, "@x" do x during the next wait for the emulator.
+    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "n"
+    // next, "s" store time, "r4" activate row 4, "c" close, "L"/"l" loop on/off,
+    // "S" shuffle on, "w600" client runs take 600 ms, "e" the list is edited on
+    // disk; "x" note how often the emulator was ended, "=" the first track's
+    // time; "|" forget the calls so far, "@x" do x during the next wait for the emulator.
     void run(const std::string &steps)
     {
         std::istringstream in(steps);
         for (std::string step; in >> step;) {
-            const bool counted = step.size() > 1 && (std::isdigit(step[1]) || step[1] == '-');
-            const int number = counted ? std::stoi(step.substr(1)) : 1;
-            if (step == "load")
-                loaded = player->load();
-            else if (step[0] == 't')
-                for (int i = 0; i < number; ++i)
-                    player->tick();
-            else if (step == "n")
-                player->next();
-            else if (step == "s")
-                player->storeTime();
-            else if (step[0] == 'r')
-                player->activateRow(number);
-            else if (step == "c")
+            const int number = step.size() > 1 && step != "load" && step[0] != '@' ? std::stoi(step.substr(1)) : 1;
+            if (step == "load" && !(loaded = player.load()))
+                view.note("refused");
+            for (int i = 0; step[0] == 't' && i < number; ++i)
+                player.tick();
+            if (step == "n" || step == "s")
+                step == "n" ? player.next() : player.storeTime();
+            if (step[0] == 'r')
+                player.activateRow(number);
+            if (step == "c")
                 view.close();
-            else if (step == "L" || step == "l")
-                view.loop = step == "L";
-            else if (step == "S")
-                view.shuffle = true;
-            else if (step[0] == 'w')
+            if (step == "L" || step == "l" || step == "S")
+                (step == "S" ? view.shuffle : view.loop) = step != "l";
+            if (step[0] == 'w')
                 platform.clientRunTime(std::chrono::milliseconds(number));
-            else if (step == "|")
-                view.calls.clear();
-            else if (step[0] == '@')
+            if (step == "e")
+                std::ofstream(dir.file("tl.lst"), std::ios::app) << "; edited\r\n";
+            if (step == "x")
+                view.note("ended " + std::to_string(platform.calls({"terminate"}).size()));
+            if (step == "=")
+                view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
+            if (step == "|")
+                view.calls = view.last = "";
+            if (step[0] == '@')
                 armed += step.substr(1) + " ";
         }
     }
@@ -118,218 +107,262 @@ struct Rig
     FakeView view;
     BusyCursor busy{view, [this] { return platform.now(); }};
     PlayerState state;
-    std::unique_ptr<ProgramLifecycle> lifecycle;
-    std::unique_ptr<Player> player;
+    ProgramLifecycle lifecycle{state, platform, view, eventPumpsOf(view, busy), dir.path()};
+    Player player{view, state, lifecycle, busy};
     std::string armed;
     bool loaded = false;
 };
 
-using Calls = std::vector<std::string>;
+const std::vector<std::string> kThree = {"01:30", "", "00:05"};
+
+// The calls of a change to track n of kThree (1-based); `extra` comes after
+// the timer stops. From the grid the row is selected without scrolling.
+std::string to(int n, const std::string &extra = "", bool fromGrid = false)
+{
+    const char *times[] = {"01:30", "00:00", "00:05"};
+    const std::string track = std::to_string(n), row = std::to_string(n - 1);
+    const std::string shown = "play " + track + "; " + (fromGrid ? "" : "top " + row + "; ") + "select " + row
+        + "; show; titles G" + track + "|M" + track + "; time 00:00/" + times[n - 1] + "; ";
+    if (fromGrid)
+        return "grid off; tick off; " + extra + shown + "grid on; focus grid; tick on; ";
+    return "tick off; " + extra + shown + "tick on; ";
+}
 
 TEST(Player, StepsReachTheWindowInOrder)
 {
-    const std::vector<std::string> three = {"01:30", "", "00:05"};
-    const Calls changeTo2 = {"tick off", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
-                             "tick on"};
+    const std::string ask = "ask 演奏時間情報を記録しますか？; ", noList = "message 曲リストファイルが見つかりません。; ";
+    const auto remove = [](std::vector<const char *> files) {
+        return [=](Rig &r) { std::ranges::for_each(files, [&](auto f) { std::filesystem::remove(r.dir.file(f)); }); };
+    };
+    std::unique_ptr<SingleInstance> other; // a player running meanwhile
     struct Case
     {
         const char *name;
         std::vector<std::string> times;
-        int defaultPlayTime;
-        std::string steps;
-        Calls expected;
-        std::vector<std::string> games = {};
+        std::string steps, expected;
+        int defaultPlayTime = 120;
+        std::function<void(Rig &)> arrange = [](Rig &) {};
+        std::string game1 = "G1";
     };
-    const auto then = [](Calls calls, const Calls &more) {
-        calls.insert(calls.end(), more.begin(), more.end());
-        return calls;
-    };
-    const Calls changeTo1 = {"tick off", "play 1", "top 0", "select 0", "show", "titles G1|M1", "time 00:00/01:30",
-                             "tick on"};
     const Case cases[] = {
-        {"load fills and shows the grid before the first order", three, 120, "load",
-         {"rows 3", "select 0", "show", "play 1", "top 0", "select 0", "show", "titles G1|M1", "time 00:00/01:30",
-          "tick on", "focus window"}},
-        {"a stored time of 90 changes on tick 91", three, 120, "load t89 | t t",
-         then({"time 01:30/01:30", "time 01:31/01:30"}, changeTo2)},
-        {"no stored time plays for the default", {"", ""}, 120, "load t119 | t", {"time 02:00/00:00"}},
-        {"no stored time, default 0: the first tick changes", {"", ""}, 0, "load | t",
-         {"time 00:01/00:00", "tick off", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
-          "tick on"}},
-        {"a negative default changes on the first tick", {"", ""}, -5, "load | t",
-         {"time 00:01/00:00", "tick off", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
-          "tick on"}},
-        {"next", three, 120, "load t7 | n", changeTo2},
-        {"next after the last track wraps to the first", three, 120, "load r2 | n", changeTo1},
-        {"one track plays again", {"01:00"}, 120, "load t5 | n",
-         {"tick off", "play 1", "top 0", "select 0", "show", "titles G1|M1", "time 00:00/01:00", "tick on"}},
-        {"loop keeps the track past its time", three, 120, "load L t130 | t", {"time 02:11/01:30"}},
-        {"unchecking loop changes at the next tick", three, 120, "load L t130 l | t",
-         then({"time 02:11/01:30"}, changeTo2)},
-        {"store time repaints the old row, then moves on", three, 120, "load t42 | s",
-         {"tick off", "repaint 0", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
-          "tick on"}},
-        {"store time in the first second stores nothing and moves on", three, 120, "load | s", changeTo2},
-        {"a store press queued behind a change only moves on", three, 120, "load t42 | @s s",
-         {"tick off", "repaint 0", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
-          "tick on", "tick off", "play 3", "top 2", "select 2", "show", "titles G3|M3", "time 00:00/00:05",
-          "tick on"}},
-        {"next presses queued behind a change make one change", three, 120, "load | @n @n n",
-         then(changeTo2, changeTo1)},
-        {"a change longer than half a second shows the busy cursor", three, 120, "load w600 | n",
-         {"tick off", "busy on", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00",
-          "busy off", "tick on"}},
-        {"a quicker change leaves the cursor alone", three, 120, "load w400 | n", changeTo2},
-        {"a giant title is cut for the label", {"01:00"}, 120, "load | n",
-         {"tick off", "play 1", "top 0", "select 0", "show", "titles " + std::string(256, 'x') + "|M1",
-          "time 00:00/01:00", "tick on"},
-         {std::string(300, 'x')}},
-        {"closing during start-up waits for it and plays nothing", three, 120, "@c load", {"close", "tick off"}},
-        {"a row plays without scrolling; the grid is off meanwhile", three, 120, "load S | r2",
-         {"grid off", "tick off", "play 3", "select 2", "show", "titles G3|M3", "time 00:00/00:05", "grid on",
-          "focus grid", "tick on"}},
-        {"the playing row starts again", three, 120, "load t9 | r0",
-         {"grid off", "tick off", "play 1", "select 0", "show", "titles G1|M1", "time 00:00/01:30", "grid on",
-          "focus grid", "tick on"}},
-        {"no track's row plays nothing; the timer starts afresh", three, 120, "load | r-1 r3", {"tick on"}},
-        {"input during a change runs after it, in order", three, 120, "load | @n @r0 n",
-         {"tick off", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00", "tick on",
-          "tick off", "play 3", "top 2", "select 2", "show", "titles G3|M3", "time 00:00/00:05", "tick on",
-          "grid off", "tick off", "play 1", "select 0", "show", "titles G1|M1", "time 00:00/01:30", "grid on",
-          "focus grid", "tick on"}},
-        {"closing during a change waits for its end and drops queued input", three, 120, "load | @c @n n",
-         {"tick off", "close", "play 2", "top 1", "select 1", "show", "titles G2|M2", "time 00:00/00:00", "tick on",
-          "close", "tick off"}},
-        {"an empty list shows the header alone and ignores input", {}, 120, "load n s r0 t3",
-         {"rows 0", "show"}},
+        {"load fills and shows the grid before the first order", kThree, "load",
+         "rows 3 30/110; select 0; show; play 1; top 0; select 0; show; titles G1|M1; time 00:00/01:30; tick on; "
+         "focus window; "},
+        {"a stored time of 90 changes on tick 91", kThree, "load t89 | t t",
+         "time 01:30/01:30; time 01:31/01:30; " + to(2)},
+        {"no stored time plays for the default", {"", ""}, "load t119 | t", "time 02:00/00:00; "},
+        {"a default of 0 changes on the first tick", {"", ""}, "load | t", "time 00:01/00:00; " + to(2), 0},
+        {"next", kThree, "load t7 | n", to(2)},
+        {"next after the last track wraps to the first", kThree, "load r2 | n", to(1)},
+        {"one track plays again", {"01:30"}, "load t5 | n", to(1)},
+        {"loop keeps the track past its time; its time is stored", kThree, "load L t130 | t s =",
+         "time 02:11/01:30; " + to(2, "repaint 0; ") + "time1 131*; "},
+        {"unchecking loop changes at the next tick", kThree, "load L t130 l | t", "time 02:11/01:30; " + to(2)},
+        {"store time in the first second stores nothing and moves on", kThree, "load | s =", to(2) + "time1 90; "},
+        {"a store press queued behind a change only moves on", kThree, "load t42 | @s s =",
+         to(2, "repaint 0; ") + to(3) + "time1 42*; "},
+        {"next presses queued behind a change make one change", kThree, "load | @n @n n", to(2) + to(1)},
+        {"a change longer than half a second shows the busy cursor", kThree, "load w600 | n",
+         "tick off; busy on; play 2; top 1; select 1; show; titles G2|M2; time 00:00/00:00; busy off; tick on; "},
+        {"a quicker change leaves the cursor alone", kThree, "load w400 | n", to(2)},
+        {"closing during start-up waits for it and plays nothing", kThree, "@c load", "close; tick off; "},
+        {"a row plays without scrolling; the grid is off meanwhile", kThree, "load S | r2", to(3, "", true)},
+        {"the playing row starts again", kThree, "load t9 | r0", to(1, "", true)},
+        {"no track's row plays nothing; the timer starts afresh", kThree, "load | r-1 r3", "tick on; "},
+        {"input during a change runs after it, in order", kThree, "load | @n @r0 n", to(2) + to(3) + to(1, "", true)},
+        {"closing during a change waits for it, drops queued input and asks to save", kThree, "load t42 | @c @n s",
+         to(2, "repaint 0; close; ") + "close; tick off; " + ask},
+        {"an empty list shows the header alone and ignores input", {}, "load n s r0 t3", "rows 0 30/110; show; "},
+        {"a giant title is cut for the label", {"01:30"}, "load | n",
+         "tick off; play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M1; time 00:00/01:30; tick on; ",
+         120, [](Rig &) {}, std::string(300, 'x')},
+        {"no list: no emulator", kThree, "load x", noList + "refused; ended 0; ", 120, remove({"tl.lst"})},
+        {"a folder is no list", kThree, "load", noList + "refused; ", 120,
+         [](Rig &r) { std::filesystem::remove(r.dir.file("tl.lst")), std::filesystem::create_directory(r.dir.file("tl.lst")); }},
+        {"tl.ini is read before the list is looked for", kThree, "load",
+         "message 設定ファイル tl.ini が見つからないか、読み込めません。; refused; ", 120, remove({"tl.ini", "tl.lst"})},
+        {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; refused; ended 0; ", 120,
+         [&](Rig &r) { remove({"tl.ini"})(r), (other = std::make_unique<SingleInstance>())->acquire(); }},
+        {"an emulator started for a failed start is ended", kThree, "load x",
+         "message hootclient を起動できません（gone）。; refused; ended 1; ", 120, [](Rig &r) { r.platform.failStarts("hootclient", "gone"); }},
+        {"an emulator found running is left running", kThree, "load | c x", "close; tick off; ended 0; ", 120,
+         [](Rig &r) { r.platform.windowPresentFromStart(); }},
+        {"one started here is ended", kThree, "load | c x", "close; tick off; ended 1; "},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        Rig rig(c.times, c.defaultPlayTime, c.games);
+        Rig rig(c.times, c.defaultPlayTime, c.game1);
+        c.arrange(rig);
         rig.run(c.steps);
-        EXPECT_TRUE(rig.loaded);
         EXPECT_EQ(rig.view.calls, c.expected);
     }
 }
 
-TEST(Player, StoreTimeKeepsTheCountAndClosingEnds)
+TEST(Player, ShuffleDrawsAnyTrackOncePerPress)
 {
-    struct Case
-    {
-        const char *name;
-        std::string steps;
-        int expectedStored;
-        bool expectedClosed;
-        bool expectedChanged = true;
-    };
-    const Case cases[] = {
-        {"in the first second nothing is stored", "load s", 90, false, false},
-        {"while looping", "load L t130 s", 130, false},
-        {"closed after a change that waited", "load t42 @c s", 42, true},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig rig({"01:30", ""});
-        rig.run(c.steps);
-        EXPECT_EQ(rig.state.list.tracks[0].playTime, c.expectedStored);
-        EXPECT_EQ(rig.state.list.modified, c.expectedChanged);
-        EXPECT_EQ(rig.view.closed, c.expectedClosed);
-        // Shut-down asks to save the changed list once the window may close.
-        const auto asked = std::count(rig.view.calls.begin(), rig.view.calls.end(), "ask 演奏時間情報を記録しますか？");
-        EXPECT_EQ(asked, c.expectedClosed ? 1 : 0);
-    }
-}
-
-TEST(Player, ShuffleDrawsEveryTrackAndMayRepeatOne)
-{
-    Rig rig(std::vector<std::string>(5, "01:00"));
-    rig.run("S load");
-    rig.state.random.seed(7);
-    std::set<int> drawn;
-    for (int i = 0; i < 200; ++i) {
-        const int index = rig.player->randomIndex();
-        ASSERT_GE(index, 0);
-        ASSERT_LT(index, 5);
-        drawn.insert(index);
-    }
-    EXPECT_EQ(drawn.size(), 5u);
-    bool repeated = false;
-    for (int i = 0; i < 50 && !repeated; ++i) {
-        const int before = rig.state.list.current;
-        rig.run("n");
-        repeated = rig.state.list.current == before;
-    }
-    EXPECT_TRUE(repeated) << "shuffle may pick the track that is playing";
-    EXPECT_EQ(rig.view.label, "00:00/01:00");
-
-    // Next presses queued behind a change make one change that draws once per press.
-    rig.state.random.seed(3);
-    const std::mt19937 generator = rig.state.random;
-    std::vector<std::string> plays, expectedPlays;
-    for (int i = 0; i < 3; ++i)
-        expectedPlays.push_back("play " + std::to_string(rig.player->randomIndex() + 1));
-    rig.state.random = generator;
-    rig.run("| @n @n n");
-    std::copy_if(rig.view.calls.begin(), rig.view.calls.end(), std::back_inserter(plays),
-                 [](const std::string &call) { return call.starts_with("play "); });
-    EXPECT_EQ(plays, (std::vector<std::string>{expectedPlays[0], expectedPlays[2]}));
-
     Rig large(std::vector<std::string>(2000, "01:00"));
     large.run("S load");
     EXPECT_NE(large.state.list.current, 0) << "a shuffled start draws its track (fails once in 2000 runs)";
-}
 
-TEST(Playlist, CellsAndShadesFollowTheTracks)
-{
-    TrackList list;
-    for (const int playTime : {1, 0, -5})
-        list.addRecord(Track{playTime, "game", "", "", {}, "music"});
-    const Playlist playlist(list);
-    const RgbColor expectedShades[] = {0xFFFFFF, 0xDDDDDD, 0xDDDDDD};
-    for (int track = 0; track < 3; ++track) {
-        EXPECT_EQ(playlist.cellText(track, 0), std::to_string(track + 1));
-        EXPECT_EQ(playlist.cellText(track, 1), "game");
-        EXPECT_EQ(playlist.cellText(track, 2), "music");
-        EXPECT_EQ(playlist.shade(track), expectedShades[track]) << track;
+    Rig rig(std::vector<std::string>(5, "01:00"));
+    rig.run("S load");
+    std::set<int> drawn;
+    bool repeated = false;
+    for (int i = 0; i < 100; ++i) {
+        const int before = rig.state.list.current;
+        rig.run("n");
+        drawn.insert(rig.state.list.current);
+        repeated |= rig.state.list.current == before;
     }
-    list.tracks[2].musicTitle += std::string(1000, 'x') + "あ";
-    EXPECT_EQ(playlist.cellText(2, 2), "music" + std::string(251, 'x')) << "a giant title is cut for its cell";
-    EXPECT_EQ(Playlist::alignment(0), CellAlignment::Right);
-    EXPECT_EQ(Playlist::alignment(1), CellAlignment::Left);
+    EXPECT_EQ(drawn, (std::set<int>{0, 1, 2, 3, 4}));
+    EXPECT_TRUE(repeated) << "shuffle may pick the track that is playing";
+
+    // Next presses queued behind a change: one change, one draw per press.
+    rig.state.random.seed(3);
+    const std::mt19937 before = rig.state.random;
+    const int first = rig.player.randomIndex(), second = rig.player.randomIndex(), third = rig.player.randomIndex();
+    ASSERT_NE(second, third);
+    rig.state.random = before;
+    rig.run("| @n @n n");
+    std::string plays;
+    for (auto at = rig.view.calls.find("play "); at != std::string::npos; at = rig.view.calls.find("play ", at + 1))
+        plays += rig.view.calls.substr(at + 5, 1);
+    EXPECT_EQ(plays, std::to_string(first + 1) + std::to_string(third + 1));
 }
 
 // Column 0 holds "NO" (20 twips) and the numbers, column 2 "MUSIC TITLE" (110)
-// and "M<n>"; column 1 "GAME TITLE" (100) and the game titles of each case.
-// Every width is that of the widest text plus "A" (10.5), each rounded half to even.
+// and "M"; column 1 "GAME TITLE" (100) and each case's game titles. A width is
+// that of the widest text plus "A" (10.5 unless told), rounded half to even.
 TEST(ColumnWidths, WidestTextPlusAnARoundedHalfToEven)
 {
     struct Case
     {
         const char *name;
-        int tracks;
         std::vector<std::string> games;
         ColumnWidths expected;
         float aWidth = 10.5f;
     };
     const Case cases[] = {
-        {"narrow texts leave the header widths", 2, {"a", "b"}, {30, 110, 120}},
-        {"numbers count from 1", 100, {}, {40, 110, 120}},
-        {"a half twip rounds to even", 1, {"=1522.5"}, {30, 1532, 120}},
-        {"half a twip above an odd kept width widens it", 2, {"=1523.4", "=1523.5"}, {30, 1534, 120}, 10.25f},
-        {"a quarter twip wider widens", 2, {"=1522.5", "=1522.75"}, {30, 1534, 120}},
-        {"a text whose loose bound came late is still measured", 2, {"=1000+900", "=1400+100"}, {30, 1410, 120}},
-        {"a giant title is measured as shown", 1, {std::string(1000, 'g')}, {30, 2570, 120}},
+        {"narrow texts leave the header widths", {"a", "b"}, {30, 110, 120}},
+        {"numbers count from 1", std::vector<std::string>(100, "g"), {40, 110, 120}},
+        {"a half twip rounds to even", {"=1522.5"}, {30, 1532, 120}},
+        {"half a twip above an odd kept width widens it", {"=1523.4", "=1523.5"}, {30, 1534, 120}, 10.25f},
+        {"a quarter twip wider widens", {"=1522.5", "=1522.75"}, {30, 1534, 120}},
+        {"a text whose loose bound came late is still measured", {"=1000+900", "=1400+100"}, {30, 1410, 120}},
+        {"a giant title is measured as shown", {std::string(1000, 'g')}, {30, 2570, 120}},
     };
     for (const Case &c : cases) {
         for (const bool modelGivesUp : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (modelGivesUp ? ", every text measured" : ""));
-            std::vector<std::string> times(static_cast<std::size_t>(c.tracks), "");
-            Rig rig(times, 120, c.games);
-            rig.measure.modelGivesUp = modelGivesUp;
-            rig.measure.aWidth = c.aWidth;
-            rig.run("load");
-            EXPECT_EQ(rig.view.lastWidths, c.expected);
+            TrackList list;
+            for (const std::string &game : c.games)
+                list.addRecord(Track{0, game, "", "", {}, "M"});
+            FakeMeasure measure;
+            measure.modelGivesUp = modelGivesUp;
+            measure.aWidth = c.aWidth;
+            EXPECT_EQ(columnWidthsTwips(Playlist(list), measure), c.expected);
         }
+    }
+}
+
+TEST(Playlist, RowsWithoutAStoredTimeAreShaded)
+{
+    TrackList list;
+    for (const int playTime : {1, 0, -5})
+        list.addRecord(Track{playTime, "g", "", "", {}, "m"});
+    const Playlist playlist(list);
+    EXPECT_EQ((std::vector{playlist.shade(0), playlist.shade(1), playlist.shade(2)}),
+              (std::vector<RgbColor>{0xFFFFFF, 0xDDDDDD, 0xDDDDDD}));
+}
+
+const std::string kList = "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
+const std::string kSaved = "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
+
+std::string readFile(const std::string &path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+TEST(Lifecycle, UnreadLinesAreShownOnceTheFirst20ByNumber)
+{
+    Rig rig({"01:00"});
+    std::ofstream list(rig.dir.file("tl.lst"), std::ios::app);
+    for (int i = 0; i < 25; ++i)
+        list << "broken line\r\n";
+    list.close();
+    rig.run("load");
+    const std::string &calls = rig.view.calls;
+    EXPECT_TRUE(rig.loaded);
+    EXPECT_EQ(calls.find("message "), calls.rfind("message ")) << "one message";
+    for (const char *piece : {"\n2 行目", "\n21 行目", "ほか 5 行"})
+        EXPECT_NE(calls.find(piece), std::string::npos) << piece;
+    EXPECT_EQ(calls.find("22 行目"), std::string::npos);
+}
+
+TEST(Lifecycle, EndAsksToSaveAChangedList)
+{
+    const std::string ask = "ask 演奏時間情報を記録しますか？; ";
+    const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
+                              "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
+    const auto blockBackup = [](Rig &r) { std::filesystem::create_directory(r.dir.file("tl.lst.bak")); };
+    struct Case
+    {
+        const char *name;
+        std::string steps, answers, asks, after; // after: the list saved, or "" when left alone
+        std::function<void(Rig &)> arrange = [](Rig &) {};
+        std::filesystem::perms mode = std::filesystem::perms(0644);
+    };
+    const Case cases[] = {
+        {"an unchanged list: no question", "load t7", "Y", "", "",
+         [](Rig &r) { std::ofstream(r.dir.file("tl.lst")) << "01:30,\"A\",\"m\",\"s\",18,\"One\"\r\n"; }},
+        {"No keeps the file", "load t7 s", "N", ask, ""},
+        {"Yes saves, keeping comments, codes in decimal, the old list as backup", "load t7 s", "Y", ask, kSaved},
+        {"a hexadecimal code alone asks", "load", "Y", ask,
+         "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
+        {"an edit by another program is named and kept as the backup", "load t7 s e", "Y",
+         "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
+         "に残ります。\n\n演奏時間情報を記録しますか？; ",
+         kSaved},
+        {"a link stays a link; the list and its backup keep the list's mode", "load t7 s", "Y", ask, kSaved,
+         [](Rig &r) {
+             std::filesystem::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
+             std::filesystem::create_symlink("real.lst", r.dir.file("tl.lst"));
+         },
+         std::filesystem::perms(0640)},
+        {"a failed save given up leaves the list", "load t7 s", "YN", ask + retry, "", blockBackup},
+        {"a failed save tried again once the cause is gone", "load t7 s", "YF", ask + retry, kSaved, blockBackup},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig({"01:00"});
+        const std::string list = rig.dir.file("tl.lst"), backup = rig.dir.file("tl.lst.bak");
+        std::ofstream(list) << kList;
+        std::filesystem::permissions(list, c.mode);
+        c.arrange(rig);
+        rig.view.answers = c.answers;
+        rig.view.onAnswer = [&](char answer) {
+            if (answer == 'F')
+                std::filesystem::remove(backup);
+        };
+        const bool link = std::filesystem::is_symlink(list);
+        rig.run(c.steps);
+        const std::string before = readFile(list);
+        rig.run("| c x");
+
+        std::string asks = c.asks;
+        for (auto at = asks.find('$'); at != std::string::npos; at = asks.find('$'))
+            asks.replace(at, 1, rig.dir.path());
+        EXPECT_EQ(rig.view.calls, "close; tick off; " + asks + "ended 1; ") << "the emulator is ended after the save";
+        EXPECT_EQ(readFile(list), c.after.empty() ? before : c.after);
+        EXPECT_EQ(std::filesystem::is_symlink(list), link);
+        if (!c.after.empty()) {
+            EXPECT_EQ(readFile(backup), before);
+            EXPECT_EQ(std::filesystem::status(list).permissions(), c.mode);
+            EXPECT_EQ(std::filesystem::status(backup).permissions(), c.mode);
+        }
+        EXPECT_EQ(rig.lifecycle.saveFailed(), c.answers == "YN");
     }
 }
 

@@ -2,14 +2,12 @@
 // bound is never below the shaped width, so the widest-text rule keeps what
 // measuring every text would give.
 
-#include "player/columnwidths.h"
 #include "qt/textmeasure_qt.h"
 
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <random>
 
 namespace {
@@ -41,34 +39,6 @@ TEST(QtTextMeasure, BoundIsNeverBelowTheWidth)
     }
     for (const std::string &text : texts)
         ASSERT_GE(measure.upperBoundTwips(text), measure.widthTwips(text)) << text;
-}
-
-TEST(QtTextMeasure, ColumnWidthsEqualMeasuringEveryText)
-{
-    std::mt19937 random(7);
-    TrackList list;
-    for (int i = 0; i < 600; ++i) {
-        Track track;
-        track.gameTitle = kTricky[random() % kTricky.size()] + (random() % 2 ? kTricky[random() % kTricky.size()] : "");
-        track.musicTitle = kTricky[random() % kTricky.size()];
-        list.addRecord(track);
-    }
-    const Playlist playlist(list);
-    QWidget window;
-    QtTextMeasure measure(window);
-    ColumnWidths expected{};
-    for (int column = 0; column < Playlist::kColumns; ++column) {
-        float kept = 0;
-        auto keep = [&](const std::string &text) {
-            if (const float width = measure.widthTwips(text); width > kept)
-                kept = static_cast<float>(std::nearbyint(width));
-        };
-        keep(Playlist::headerText(column));
-        for (int track = 0; track < playlist.trackCount(); ++track)
-            keep(playlist.cellText(track, column));
-        expected[column] = static_cast<int>(std::nearbyint(static_cast<double>(measure.widthTwips("A")) + kept));
-    }
-    EXPECT_EQ(columnWidthsTwips(playlist, measure), expected);
 }
 
 } // namespace

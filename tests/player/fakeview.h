@@ -4,21 +4,16 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 // A window that writes down what the player asks of it, one short line per
-// call, so a test can compare whole sequences.
+// call ended by "; ", so a test can compare whole sequences.
 class FakeView : public PlayerView
 {
 public:
     bool shuffleChecked() const override { return shuffle; }
     bool loopChecked() const override { return loop; }
     void showTitles(const std::string &game, const std::string &music) override { note("titles " + game + "|" + music); }
-    void showPlayTime(const std::string &text) override
-    {
-        label = text;
-        note("time " + text);
-    }
+    void showPlayTime(const std::string &text) override { note("time " + text); }
     void startTick() override { note("tick on"); }
     void stopTick() override { note("tick off"); }
     void setGridEnabled(bool enabled) override { note(enabled ? "grid on" : "grid off"); }
@@ -26,8 +21,7 @@ public:
     void focusWindow() override { note("focus window"); }
     void setTrackRows(int count, const ColumnWidths &widths) override
     {
-        note("rows " + std::to_string(count));
-        lastWidths = widths;
+        note("rows " + std::to_string(count) + " " + std::to_string(widths[0]) + "/" + std::to_string(widths[1]));
     }
     void repaintRow(int track) override { note("repaint " + std::to_string(track)); }
     void putRowOnTop(int track) override { note("top " + std::to_string(track)); }
@@ -36,38 +30,37 @@ public:
     void setBusy(bool busy) override { note(busy ? "busy on" : "busy off"); }
     TextMeasure &textMeasure() override { return *measure; }
     void showExclamation(const std::string &text) override { note("message " + text); }
+    // Answers in order from `answers`: N no, anything else yes; no once they run out.
     bool askYesNo(const std::string &text) override
     {
         note("ask " + text);
-        return false;
+        const char answer = asked < answers.size() ? answers[asked++] : 'N';
+        if (onAnswer)
+            onAnswer(answer);
+        return answer != 'N';
     }
-    void pumpEvents() override
-    {
-        if (onPump)
-            onPump();
-    }
+    void pumpEvents() override { onPump(); }
     void pumpPaintOnly() override {}
     // As a real window does: closing asks the player first.
     void close() override
     {
         note("close");
-        closed = player->requestClose();
+        player->requestClose();
     }
 
     // Consecutive equal lines are kept once.
     void note(const std::string &line)
     {
-        if (calls.empty() || calls.back() != line)
-            calls.push_back(line);
+        if (line != last)
+            calls += (last = line) + "; ";
     }
 
     bool shuffle = false;
     bool loop = false;
-    bool closed = false;
-    std::string label;
-    ColumnWidths lastWidths{};
-    std::vector<std::string> calls;
+    std::string calls, last, answers;
+    std::size_t asked = 0;
     TextMeasure *measure = nullptr;
     Player *player = nullptr;
     std::function<void()> onPump;
+    std::function<void(char)> onAnswer;
 };
