@@ -27,23 +27,16 @@ public:
     void emulatorVanishes() { m_windowOpen = false; }
     void emulatorRestartedByUser() { openWindow(); }
     void emulatorDiesBeforeWindow(int times = INT_MAX) { m_deathsLeft = times; }
-    // The next `times` starts of `program` (the command line's first word) fail.
-    void failStarts(const std::string &program, const std::string &reason, int times = INT_MAX)
-    {
-        m_failures[program] = {reason, times};
-    }
+    // Every start of `program` (the command line's first word) fails.
+    void failStarts(const std::string &program, const std::string &reason) { m_failures[program] = reason; }
     void hangs(const std::string &commandLine) { m_exitCodes[commandLine] = kHangs; }
     void exitCode(const std::string &commandLine, int code) { m_exitCodes[commandLine] = code; }
     void nextPid(ProcessId pid) { m_nextPid = pid; }
     void clientRunTime(ms duration) { m_clientRunTime = duration; }
-    EventPumps pumps()
-    {
-        return {[this] { notePump("all"); }, [this] { notePump("paintOnly"); }};
-    }
+    EventPumps pumps() { return {[this] { pumped("all"); }, [this] { pumped("paintOnly"); }}; }
 
-    const std::vector<std::string> &calls() const { return m_calls; }
     // The lines whose first word is one of `kinds` (all for none).
-    std::vector<std::string> calls(const std::vector<std::string_view> &kinds) const
+    std::vector<std::string> calls(const std::vector<std::string_view> &kinds = {}) const
     {
         std::vector<std::string> picked;
         for (const std::string &line : m_calls)
@@ -64,23 +57,23 @@ public:
 
     WindowLookup findWindow(std::string_view title) override
     {
-        WindowLookup result{m_noDisplay ? WindowSearch::NoDisplay : WindowSearch::NotFound};
         for (Process &process : m_processes)
             if (!m_noDisplay && process.opensWindow && process.running && ++process.looks == m_looksToWindow)
                 openWindow();
-        if (!m_noDisplay && m_windowOpen && title == kHootWindowTitle)
-            result = {WindowSearch::Found, m_window};
+        const WindowSearch search = m_noDisplay                                  ? WindowSearch::NoDisplay
+            : m_windowOpen && title == kHootWindowTitle ? WindowSearch::Found
+                                                        : WindowSearch::NotFound;
         static constexpr const char *kNames[] = {"Found", "NotFound", "NoDisplay"};
-        log(std::string("findWindow: ") + kNames[static_cast<int>(result.search)]);
-        return result;
+        log(std::string("findWindow: ") + kNames[static_cast<int>(search)]);
+        return {search, search == WindowSearch::Found ? m_window : 0};
     }
     StartResult startProgram(std::string_view commandLine, ShowStyle style) override
     {
         const std::string line(commandLine), program = line.substr(0, line.find(' '));
         const std::string entry = "start [" + line + (style == ShowStyle::Hidden ? "] hidden" : "] minimized");
-        if (auto failure = m_failures.find(program); failure != m_failures.end() && failure->second.second-- > 0) {
-            log(entry + ": " + failure->second.first);
-            return {0, failure->second.first};
+        if (m_failures.contains(program)) {
+            log(entry + ": " + m_failures[program]);
+            return {0, m_failures[program]};
         }
         const bool dies = program == "hoot.exe" && m_deathsLeft-- > 0;
         m_processes.push_back({m_nextPid++, line, !dies, program == "hoot.exe" && !dies});
@@ -90,19 +83,18 @@ public:
     WaitResult waitForExit(ProcessId pid, ms limit, const EventPump &pump) override
     {
         Process *process = find(pid);
-        const std::size_t at = log("wait [" + process->line + "]"); // ahead of what the pump calls
-        m_calls[at] += " " + runPump(pump);
+        std::string &entry = m_calls.emplace_back("wait [" + process->line + "] " + runPump(pump));
         const int code = m_exitCodes.contains(process->line) ? m_exitCodes[process->line] : 0;
         if (process->running && (process->opensWindow || code == kHangs)) {
             m_now += limit;
-            m_calls[at] += ": timed out";
+            entry += ": timed out";
             return {WaitResult::Outcome::TimedOut, 0};
         }
         if (process->running)
             m_now += std::min(m_clientRunTime, limit);
         process->running = false;
         if (code != 0)
-            m_calls[at] += ": exit " + std::to_string(code);
+            entry += ": exit " + std::to_string(code);
         return {WaitResult::Outcome::Exited, code};
     }
     bool hasExited(ProcessId pid) override
@@ -120,8 +112,7 @@ public:
     }
     void pause(ms duration, const EventPump &pump) override
     {
-        const std::size_t at = log("pause " + std::to_string(duration.count()));
-        m_calls[at] += " " + runPump(pump);
+        log("pause " + std::to_string(duration.count()) + " " + runPump(pump));
         m_now += duration;
     }
     ms now() override { return m_now; }
@@ -132,39 +123,29 @@ private:
     {
         ProcessId pid;
         std::string line;
-        bool running;
-        bool opensWindow;
+        bool running, opensWindow;
         int looks = 0;
     };
 
     Process *find(ProcessId pid) { return &*std::ranges::find(m_processes, pid, &Process::pid); }
     void openWindow() { m_windowOpen = true, ++m_window; }
-    std::size_t log(std::string line)
-    {
-        m_calls.push_back(std::move(line));
-        return m_calls.size() - 1;
-    }
-    void notePump(const char *name)
-    {
-        if (m_pumpName.empty())
-            log(std::string("pump ") + name);
-        else if (m_pumpName == "other")
-            m_pumpName = name; // the pump handed over, not one run from inside it
-    }
-    // Runs the pump once, as a real wait does; pumps may call the platform again.
+    void log(std::string line) { m_calls.push_back(std::move(line)); }
+    void pumped(const char *name) { m_inPump ? void(m_pumpName = name) : log(std::string("pump ") + name); }
+    // Runs the pump once, as a real wait does, and names it.
     std::string runPump(const EventPump &pump)
     {
         if (!pump)
             return "none";
-        std::string outer = std::exchange(m_pumpName, "other");
+        m_pumpName = "other", m_inPump = true;
         pump();
-        return std::exchange(m_pumpName, outer);
+        m_inPump = false;
+        return m_pumpName;
     }
 
-    bool m_windowOpen = false, m_noDisplay = false;
+    bool m_windowOpen = false, m_noDisplay = false, m_inPump = false;
     WindowId m_window = 0; // a new one each time the window opens
     int m_looksToWindow = 1, m_deathsLeft = 0;
-    std::map<std::string, std::pair<std::string, int>> m_failures;
+    std::map<std::string, std::string> m_failures;
     std::map<std::string, int> m_exitCodes;
     ms m_clientRunTime{80}, m_now{0};
     std::vector<Process> m_processes;

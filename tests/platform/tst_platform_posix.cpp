@@ -9,7 +9,7 @@
 
 using namespace std::chrono_literals;
 
-class PlatformWindow : public testing::TestWithParam<WindowManager>
+class PlatformWindow : public testing::TestWithParam<bool>
 {
 };
 
@@ -17,8 +17,6 @@ class PlatformWindow : public testing::TestWithParam<WindowManager>
 TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
 {
     XvfbServer xvfb;
-    if (const std::string missing = XvfbServer::missingTool(GetParam()); !missing.empty())
-        GTEST_SKIP() << missing;
     ASSERT_EQ(xvfb.start(GetParam()), "");
     PosixPlatform platform; // one across the start: a window mapped later is still seen
     const auto found = [&](const std::string &title) { return platform.findWindow(title).search == WindowSearch::Found; };
@@ -36,7 +34,7 @@ TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
     EXPECT_TRUE(waitUntil([&] { return !found(kHootWindowTitle); }));
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowManagers, PlatformWindow, testing::Values(WindowManager::None, WindowManager::Openbox));
+INSTANTIATE_TEST_SUITE_P(WindowManagers, PlatformWindow, testing::Bool());
 
 TEST(Platform, StartFailuresSayWhyAndNoDisplayIsTold)
 {

@@ -8,8 +8,8 @@
 
 #include <sys/types.h>
 
-// A helper program run by a test (Xvfb, openbox, the stand-in emulator, the
-// player), looked up on PATH and ended when the object goes.
+// A helper program run by a test (Xvfb, openbox, xdotool, the player), looked
+// up on PATH and ended when the object goes.
 class ChildProcess
 {
 public:
@@ -33,9 +33,6 @@ private:
     pid_t m_pid = 0;
     std::optional<int> m_exitCode;
 };
-
-// True when the program is an executable file on PATH.
-bool onPath(const std::string &program);
 
 // Looks every 20 ms until check() holds; false once the limit has passed.
 template <typename Check>

@@ -1,8 +1,16 @@
 #pragma once
 
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+inline std::string fileBytes(const std::string &path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
 
 // Each stand-in client run's line in the journal (HOOT_STANDIN_JOURNAL): the
 // strings of its `key`, an array or one string. The client escapes quotation

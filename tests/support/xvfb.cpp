@@ -1,6 +1,5 @@
 #include "xvfb.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <fcntl.h>
@@ -9,35 +8,17 @@
 
 using namespace std::chrono_literals;
 
-// openbox announces itself with _NET_SUPPORTING_WM_CHECK on the root window.
+// The window manager owns the WM_S0 selection once it manages the screen.
 static bool windowManagerReady()
 {
     Display *display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-    const bool ready = check != None
-        && XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format,
-                              &count, &after, &data) == Success
-        && count == 1;
-    if (data)
-        XFree(data);
-    XCloseDisplay(display);
+    const bool ready = display && XGetSelectionOwner(display, XInternAtom(display, "WM_S0", False)) != None;
+    if (display)
+        XCloseDisplay(display);
     return ready;
 }
 
-std::string XvfbServer::missingTool(WindowManager windowManager)
-{
-    if (!onPath("Xvfb"))
-        return "Xvfb is not installed";
-    return windowManager == WindowManager::Openbox && !onPath("openbox") ? "openbox is not installed" : "";
-}
-
-std::string XvfbServer::start(WindowManager windowManager)
+std::string XvfbServer::start(bool withWindowManager)
 {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
@@ -50,8 +31,7 @@ std::string XvfbServer::start(WindowManager windowManager)
     close(ends[1]);
     std::string number;
     pollfd entry{ends[0], POLLIN, 0};
-    char buffer[16];
-    while (error.empty() && number.find('\n') == std::string::npos) {
+    for (char buffer[16]; error.empty() && number.find('\n') == std::string::npos;) {
         const ssize_t n = poll(&entry, 1, 10000) > 0 ? read(ends[0], buffer, sizeof buffer) : 0;
         if (n <= 0)
             error = "Xvfb did not report a display";
@@ -61,14 +41,14 @@ std::string XvfbServer::start(WindowManager windowManager)
     if (!error.empty())
         return error;
     m_displayEnv.emplace("DISPLAY", ':' + number.substr(0, number.find('\n')));
-    if (windowManager == WindowManager::Openbox) {
-        if (error = m_windowManager.start({"openbox", "--sm-disable"}); !error.empty())
-            return error;
-        if (!waitUntil([&] { return !m_windowManager.running() || windowManagerReady(); }, 10s)
-            || !m_windowManager.running())
-            return "openbox did not come up";
-    }
-    return {};
+    if (!withWindowManager)
+        return {};
+    if (error = m_windowManager.start({"openbox", "--sm-disable"}); !error.empty())
+        return error;
+    return waitUntil([&] { return m_windowManager.waitForExit(0ms) || windowManagerReady(); }, 10s)
+            && !m_windowManager.waitForExit(0ms)
+        ? ""
+        : "openbox did not come up";
 }
 
 bool requestWindowClose(unsigned long window)
@@ -82,7 +62,6 @@ bool requestWindowClose(unsigned long window)
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XCloseDisplay(display);
     return true;

@@ -7,6 +7,7 @@
 #include "app/savefile.h"
 #include "app/singleinstance.h"
 #include "emulator/platform_posix.h"
+#include "journal.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
 #include "xvfb.h"
@@ -15,8 +16,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/mount.h>
 #include <sys/wait.h>
 
@@ -25,13 +24,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr const char *kList = "01:00,\"Alpha\",\"m\",\"s\",1,\"One\"\r\n01:00,\"Beta\",\"m\",\"s\",2,\"Two\"\r\n";
-
-std::string readFile(const std::string &path)
-{
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
 
 struct Dialogs : UserDialogs
 {
@@ -68,7 +60,7 @@ void startAndLoseTheEmulator(Rig &rig)
 }
 
 // A save on a 256 kB file system filled but for freeBytes, with `inUse`
-// unreplaceable (a file mounted on it); then one with room, after a killed save.
+// unreplaceable (a file mounted on it): it fails and leaves both files.
 void saveOnAFullDisk(Rig &rig, std::size_t size, off_t freeBytes, const std::string &inUse)
 {
     const std::string disk = rig.dir.file("disk"), list = disk + "/tl.lst", filler = disk + "/filler";
@@ -77,24 +69,17 @@ void saveOnAFullDisk(Rig &rig, std::size_t size, off_t freeBytes, const std::str
         GTEST_SKIP() << "no file system of its own (needs root)";
     std::ofstream(list, std::ios::binary) << kList;
     std::ofstream(list + ".bak", std::ios::binary) << "old";
-    if (!inUse.empty()) {
-        std::filesystem::copy_file(disk + "/" + inUse, rig.dir.file("in-use"));
-        mount(rig.dir.file("in-use").c_str(), (disk + "/" + inUse).c_str(), nullptr, MS_BIND, nullptr);
-    }
+    if (!inUse.empty())
+        mount("/dev/null", (disk + "/" + inUse).c_str(), nullptr, MS_BIND, nullptr);
     const int fd = open(filler.c_str(), O_WRONLY | O_CREAT, 0600);
     for (const std::string page(4096, 'f'); write(fd, page.data(), page.size()) > 0;) {
     }
     close(fd);
     std::filesystem::resize_file(filler, std::filesystem::file_size(filler) - freeBytes);
     EXPECT_FALSE(saveFileAtomically(list, std::string(size, 'n')));
-    EXPECT_EQ(readFile(list) + readFile(list + ".bak"), std::string(kList) + "old");
-    std::filesystem::remove(filler);
     if (!inUse.empty())
         umount2((disk + "/" + inUse).c_str(), MNT_DETACH);
-    std::ofstream(list + ".tmp-Ab12Cd") << "half";
-    EXPECT_TRUE(saveFileAtomically(list, "new"));
-    EXPECT_EQ(readFile(list) + readFile(list + ".bak"), "new" + std::string(kList));
-    EXPECT_FALSE(std::filesystem::exists(list + ".tmp-Ab12Cd"));
+    EXPECT_EQ(fileBytes(list) + fileBytes(list + ".bak"), std::string(kList) + "old");
     umount2(disk.c_str(), MNT_DETACH);
 }
 
@@ -132,32 +117,26 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
         {"the emulator disappears while playing: the stored times are kept", {"hoot.exe", "hootclient"},
          startAndLoseTheEmulator, "hoot のウィンドウが見つかりません", 3s, true},
         {"disk full", {}, [](Rig &rig) { saveOnAFullDisk(rig, 1000, 0, ""); }, "", 5s},
-        {"disk full but for the backups", {}, [](Rig &rig) { saveOnAFullDisk(rig, 50000, 2 * 4096, ""); }, "", 5s},
         {"the backup cannot be replaced", {}, [](Rig &rig) { saveOnAFullDisk(rig, 10, 65536, "tl.lst.bak"); }, "",
          5s},
         {"the list cannot be replaced once the backup was", {},
          [](Rig &rig) { saveOnAFullDisk(rig, 10, 65536, "tl.lst"); }, "", 5s},
-        {"killed in the middle of a save: the old list or the new",
-         {},
+        {"killed in the middle of a save: the old list or the new", {},
          [](Rig &rig) {
              const std::string path = rig.dir.file("big.lst"), old(4 << 20, 'o'), fresh(4 << 20, 'n');
              for (int round = 0; round < 8; ++round) {
                  std::ofstream(path, std::ios::binary | std::ios::trunc) << old;
-                 if (const pid_t child = fork(); child == 0) {
-                     (void)saveFileAtomically(path, fresh);
-                     _exit(0);
-                 } else {
-                     usleep(static_cast<useconds_t>(3000 * round));
-                     kill(child, SIGKILL);
-                     waitpid(child, nullptr, 0);
-                 }
-                 const std::string now = readFile(path);
-                 EXPECT_TRUE(now == old || now == fresh) << round << ": " << now.size() << " bytes";
+                 const pid_t child = fork();
+                 if (child == 0)
+                     _exit(saveFileAtomically(path, fresh) ? 0 : 1);
+                 usleep(static_cast<useconds_t>(3000 * round));
+                 kill(child, SIGKILL), waitpid(child, nullptr, 0);
+                 EXPECT_TRUE(fileBytes(path) == old || fileBytes(path) == fresh) << round;
              }
          },
          "", 10s},
         {"a second start on the same display, a lock left by a killed run", {},
-         [](Rig &rig) {
+         [](Rig &) {
              for (const auto &[first, second, same] : {std::tuple{":57", ":57.0", true}, {"host:57.1", "host:57", true},
                                                        {":57", ":58", false}}) {
                  std::optional<ScopedEnv> display(std::in_place, "DISPLAY", first);
@@ -166,16 +145,14 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
                  const pid_t child = fork();
                  if (child == 0) {
                      SingleInstance held; // until killed
-                     const char answer = held.acquire() ? 'y' : 'n';
-                     (void)!write(ready[1], &answer, 1);
+                     (void)!write(ready[1], held.acquire() ? "y" : "n", 1);
                      pause();
                  }
                  char answer = 0;
                  EXPECT_TRUE(read(ready[0], &answer, 1) == 1 && answer == 'y');
                  display.emplace("DISPLAY", second);
                  EXPECT_EQ(SingleInstance().acquire(), !same) << first << " " << second;
-                 kill(child, SIGKILL);
-                 waitpid(child, nullptr, 0);
+                 kill(child, SIGKILL), waitpid(child, nullptr, 0);
                  close(ready[0]), close(ready[1]);
                  EXPECT_TRUE(SingleInstance().acquire()) << "the killed run's lock is taken over";
              }
@@ -183,9 +160,7 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
          "", 5s},
     };
     XvfbServer xvfb;
-    if (const std::string missing = XvfbServer::missingTool(WindowManager::None); !missing.empty())
-        GTEST_SKIP() << missing;
-    ASSERT_EQ(xvfb.start(WindowManager::None), "");
+    ASSERT_EQ(xvfb.start(false), "");
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig;
@@ -204,7 +179,7 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
                             && rig.dialogs.shown.find(c.told, at + 1) == std::string::npos)
             << rig.dialogs.shown;
         EXPECT_EQ(rig.platform.findWindow(kHootWindowTitle).search, WindowSearch::NotFound) << "left running";
-        EXPECT_EQ(readFile(rig.dir.file(c.saved ? "tl.lst.bak" : "tl.lst")), kList);
+        EXPECT_EQ(fileBytes(rig.dir.file(c.saved ? "tl.lst.bak" : "tl.lst")), kList);
         EXPECT_EQ(std::filesystem::exists(rig.dir.file("tl.lst.bak")), c.saved);
     }
 }
