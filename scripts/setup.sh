@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-utils xdotool openbox imagemagick
     fonts-ipafont-gothic
+    dbus playerctl desktop-file-utils appstream dpkg-dev
 )
 bash scripts/install-packages.sh "${packages[@]}"
 

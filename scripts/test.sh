@@ -4,7 +4,8 @@
 #     checking on (the 10,000-change long run aside),
 #   - every fuzz target for a bounded time (TUNELARK_FUZZ_SECONDS, default 60),
 #   - the Windows parts, cross-built with mingw-w64, under Wine,
-#   - every test in the debug build, long run included.
+#   - every test in the debug build, long run included,
+#   - the Debian package (scripts/check-package.sh).
 #
 #   bash scripts/test.sh           all of it
 #   bash scripts/test.sh --quick   the debug build's tests only
@@ -21,3 +22,4 @@ if [ "${1:-}" != "--quick" ]; then
 fi
 bash scripts/setup.sh debug
 ctest --preset debug -j "$(nproc)"
+bash scripts/check-package.sh

@@ -21,9 +21,13 @@ static constexpr int kExitUsage = 2;
 
 static constexpr const char kUsage[] =
     "Usage: tunelark [--check [FILE] | --help | --version]\n"
+    "       tunelark [FOLDER | FILE]\n"
     "\n"
     "Without options, opens the jukebox window, which plays the tracks of tl.lst\n"
-    "with the settings of tl.ini, both in the current directory.\n"
+    "with the settings of tl.ini, both in FOLDER (or in the folder holding FILE)\n"
+    "as if tunelark had been started there; without an argument, in the current\n"
+    "directory. A folder that does not exist or cannot be entered ends the run\n"
+    "with exit status 2.\n"
     "\n"
     "Options:\n"
     "  --check [FILE]  read the track list FILE (default tl.lst) as start-up does,\n"
@@ -126,15 +130,40 @@ static bool isQtOption(std::string_view arg, bool &takesValue)
     return false;
 }
 
+std::vector<std::string> withoutQtOptions(const std::vector<std::string> &args)
+{
+    std::vector<std::string> own;
+    bool skipValue = false;
+    for (const std::string &arg : args) {
+        if (!std::exchange(skipValue, false) && !isQtOption(arg, skipValue))
+            own.push_back(arg);
+    }
+    return own;
+}
+
+std::string enterPlayFolder(const std::vector<std::string> &args)
+{
+    if (args.empty())
+        return {};
+    if (args.size() > 1)
+        return "unexpected argument '" + args[1] + "'";
+    const std::filesystem::path given(args.front());
+    std::error_code error;
+    std::filesystem::path folder = given;
+    if (!std::filesystem::is_directory(given, error) && std::filesystem::exists(given, error))
+        folder = given.parent_path().empty() ? std::filesystem::path(".") : given.parent_path();
+    std::filesystem::current_path(folder, error);
+    if (error)
+        return "cannot enter the folder '" + folder.string() + "': " + error.message();
+    return {};
+}
+
 int runCommandLine(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
                    const std::string &currentDirectory)
 {
     bool check = false;
     std::vector<std::string> files;
-    bool skipValue = false;
-    for (const std::string &arg : args) {
-        if (std::exchange(skipValue, false) || isQtOption(arg, skipValue))
-            continue;
+    for (const std::string &arg : withoutQtOptions(args)) {
         if (arg == "--help") {
             out << kUsage;
             return kExitOk;

@@ -11,3 +11,11 @@
 // list file that cannot be read.
 int runCommandLine(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
                    const std::string &currentDirectory);
+
+// The arguments that are not Qt's own options (such as -platform NAME).
+std::vector<std::string> withoutQtOptions(const std::vector<std::string> &args);
+
+// Makes the folder to play the current one: args (without Qt's options) are
+// empty for the current folder, or one FOLDER or FILE (the folder holding it).
+// Empty when done; otherwise what stopped it (the run ends with exit code 2).
+std::string enterPlayFolder(const std::vector<std::string> &args);

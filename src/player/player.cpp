@@ -75,7 +75,9 @@ void Player::activateRow(int track)
 
 void Player::submit(Command command)
 {
-    if (!hasTracks() || m_closeRequested)
+    // Once shut down (the save question may be open) nothing plays any more;
+    // the desktop's controls can still send input then.
+    if (!hasTracks() || m_closeRequested || m_ended)
         return;
     if (m_changing) {
         // We are inside a change's wait for the client: nesting a second
@@ -220,6 +222,8 @@ void Player::showTrackInfo(int track)
     m_playLimit = record.playTime > 0 ? record.playTime : m_state.settings.defaultPlayTime;
     m_elapsed = 0;
     showPlayTime();
+    if (m_trackChanged)
+        m_trackChanged();
 }
 
 std::int32_t Player::randomIndex()

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 
 // The player's behaviour behind one window: plays the first track at load,
 // counts the seconds of the current track, moves on when its time has passed
@@ -35,6 +36,14 @@ public:
 
     std::int32_t randomIndex();
     bool isChanging() const { return m_changing; }
+
+    // What the desktop's media controls show: the track playing (-1 with an
+    // empty list), its elapsed seconds and the seconds it may play.
+    int currentTrack() const { return hasTracks() ? m_state.list.current : -1; }
+    std::int32_t elapsedSeconds() const { return m_elapsed; }
+    std::int32_t playLimitSeconds() const { return m_playLimit; }
+    // Called whenever a track starts, once its titles are shown.
+    void setTrackChangedListener(std::function<void()> listener) { m_trackChanged = std::move(listener); }
 
 private:
     enum class Entry { Tick, Next, StoreTime, Grid };
@@ -73,4 +82,5 @@ private:
     bool m_ended = false;
     bool m_emulatorFailureShown = false;
     std::deque<Command> m_queued;
+    std::function<void()> m_trackChanged;
 };

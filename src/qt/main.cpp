@@ -6,10 +6,12 @@
 #include "player/player.h"
 #include "qt/displaycheck.h"
 #include "qt/mainwindow.h"
+#include "qt/mpris.h"
 #include "qt/signalwatcher.h"
 #include "util/message.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <algorithm>
 #include <csignal>
@@ -41,10 +43,19 @@ int runPlayer(int argc, char *argv[])
         window.stopAsking();
         window.close();
     });
+    MprisService mpris(player, state.list, window);
 
     int exitCode = 1;
-    if (player.load())
+    if (player.load()) {
+        // The desktop's controls come once the window is up and playing, so
+        // start-up does not wait for the bus; without them the window works
+        // all the same.
+        QTimer::singleShot(0, &mpris, [&mpris] {
+            if (const QString reason = mpris.registerOnSessionBus(); !reason.isEmpty())
+                std::cerr << "tunelark (desktop controls off): " << reason.toStdString() << std::endl;
+        });
         exitCode = window.isVisible() ? app.exec() : 0; // hidden: closed while starting
+    }
     // As a shell reports a program the signal ended.
     if (endSignals.received())
         return 128 + endSignals.received();
@@ -61,6 +72,11 @@ int main(int argc, char *argv[])
     if (std::any_of(argv + 1, argv + argc, [](const char *arg) { return std::string_view(arg).starts_with("--"); })) {
         return runCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
                               std::filesystem::current_path().string());
+    }
+    if (const std::string problem = enterPlayFolder(withoutQtOptions(std::vector<std::string>(argv + 1, argv + argc)));
+        !problem.empty()) {
+        printMessage(problem);
+        return 2;
     }
     return runPlayer(argc, argv);
 }

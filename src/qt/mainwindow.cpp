@@ -61,6 +61,8 @@ MainWindow::MainWindow(const TrackList &list, QWidget *parent)
     setTabOrder(m_next, m_shuffle);
     setTabOrder(m_shuffle, m_storeTime);
     setTabOrder(m_storeTime, m_loop);
+    for (QCheckBox *box : {m_shuffle, m_loop})
+        connect(box, &QCheckBox::toggled, this, &MainWindow::playModeChanged);
 }
 
 MainWindow::~MainWindow() = default;
@@ -90,6 +92,23 @@ bool MainWindow::shuffleChecked() const
 bool MainWindow::loopChecked() const
 {
     return m_loop->isChecked();
+}
+
+void MainWindow::setShuffleChecked(bool checked)
+{
+    m_shuffle->setChecked(checked);
+}
+
+void MainWindow::setLoopChecked(bool checked)
+{
+    m_loop->setChecked(checked);
+}
+
+void MainWindow::bringToFront()
+{
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void MainWindow::showTitles(const std::string &gameTitle, const std::string &musicTitle)

@@ -31,6 +31,11 @@ public:
     void connectPlayer(Player &player);
     // For an end nobody attends (a signal): no message box waits for an answer.
     void stopAsking() { m_dialogs.stopAsking(); }
+    // For the desktop's media controls: the boxes as a click leaves them, and
+    // the window brought up.
+    void setShuffleChecked(bool checked);
+    void setLoopChecked(bool checked);
+    void bringToFront();
 
     bool shuffleChecked() const override;
     bool loopChecked() const override;
@@ -53,6 +58,10 @@ public:
     void pumpEvents() override;
     void pumpPaintOnly() override;
     void close() override;
+
+signals:
+    // Either box changed, by a click or from outside.
+    void playModeChanged();
 
 protected:
     bool event(QEvent *event) override;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 // The system's own converters: code page 932 is what Windows reads and writes
 // list files in, NEC and IBM extensions included, so no table is carried here.
 static constexpr UINT kShiftJisCodePage = 932;
@@ -27,7 +29,7 @@ std::string toUtf8Replacing(std::string_view bytes, bool shiftJis)
     const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
     MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), size);
-    return fromWide(wide, CP_UTF8).value_or(std::string());
+    return toUtf8(wide);
 }
 
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8)

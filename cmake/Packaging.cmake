@@ -1,0 +1,17 @@
+# The Debian package (cpack -G DEB, see scripts/package-deb.sh): the program
+# and its desktop files only; the libraries it needs are read from the binary.
+set(CPACK_PACKAGE_NAME tunelark)
+set(CPACK_PACKAGE_VENDOR "The Tunelark developers")
+set(CPACK_PACKAGE_CONTACT "The Tunelark developers <tunelark@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "jukebox for game music played by the hoot sound emulator")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+ Tunelark plays the tracks of a list (tl.lst) with its settings (tl.ini)
+ through the hoot sound hardware emulator, in order or shuffled, and lets the
+ desktop's media keys skip to the next track.")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The window's platform plug-in and a font with the Japanese captions.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

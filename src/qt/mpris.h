@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+class MainWindow;
+class Player;
+struct TrackList;
+
+// The desktop's media player controls (MPRIS 2 on the session bus, as
+// org.mpris.MediaPlayer2.tunelark): Next is the next button, Quit the close
+// box, the loop and shuffle settings are the window's check boxes. The
+// emulator always plays, so play and pause are accepted and change nothing.
+class MprisService : public QObject
+{
+    Q_OBJECT
+
+public:
+    MprisService(Player &player, const TrackList &list, MainWindow &window);
+
+    // Empty once the service is on the session bus; otherwise why it is not.
+    QString registerOnSessionBus();
+
+    void next();
+    void raise();
+    void quit();
+    QVariantMap metadata() const;
+    qlonglong positionMicroseconds() const;
+    QString loopStatus() const;
+    void setLoopStatus(const QString &status);
+    bool shuffle() const;
+    void setShuffle(bool on);
+
+private:
+    // Tells the listeners on the bus the player's properties' new values.
+    void announce(const QVariantMap &changed);
+
+    Player &m_player;
+    const TrackList &m_list;
+    MainWindow &m_window;
+    bool m_registered = false;
+};
