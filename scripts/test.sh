@@ -16,10 +16,10 @@ if [ "${1:-}" != "--quick" ]; then
     bash scripts/setup.sh asan
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
-        ctest --preset asan -j "$(nproc)" --label-exclude long --repeat until-pass:2
+        ctest --preset asan -j "$(nproc)" --label-exclude long
     bash scripts/fuzz.sh "${TUNELARK_FUZZ_SECONDS:-60}"
     bash scripts/windows.sh
 fi
 bash scripts/setup.sh debug
-ctest --preset debug -j "$(nproc)" --repeat until-pass:2
+ctest --preset debug -j "$(nproc)"
 bash scripts/check-package.sh

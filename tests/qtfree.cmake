@@ -12,15 +12,14 @@ function(tunelark_add_qtfree_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE tunelark_options GTest::gtest GTest::gtest_main ${T_LIBS})
+    target_include_directories(${name} PRIVATE "${dir}/support") # header-only there
     add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
 set(dir "${CMAKE_CURRENT_LIST_DIR}")
 
 tunelark_add_qtfree_test(tst_commandline SOURCES "${dir}/platform/tst_commandline.cpp" LIBS tunelark_platform)
-tunelark_add_qtfree_test(tst_emulatorcontrol
-    SOURCES "${dir}/emulator/tst_emulatorcontrol.cpp" "${dir}/emulator/fakeplatform.h"
-    LIBS tunelark_emulator)
+tunelark_add_qtfree_test(tst_emulatorcontrol SOURCES "${dir}/emulator/tst_emulatorcontrol.cpp" LIBS tunelark_emulator)
 tunelark_add_qtfree_test(tst_tracklist
     SOURCES "${dir}/tracklist/tst_conversions.cpp" "${dir}/tracklist/tst_listfile.cpp"
     LIBS tunelark_tracklist)
@@ -35,5 +34,6 @@ endforeach()
 
 tunelark_add_qtfree_test(tst_platform_win SOURCES "${dir}/platform/tst_platform_win.cpp"
     LIBS tunelark_emulator tunelark_platform tunelark_instance)
+target_compile_options(tst_platform_win PRIVATE -include "${dir}/platform/mkdtemp_win.h")
 # The tests start the stand-ins, which sit next to them.
 add_dependencies(tst_platform_win standin_hoot standin_hootclient)

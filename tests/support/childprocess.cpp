@@ -8,16 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 extern char **environ;
-
-ChildProcess::~ChildProcess()
-{
-    stop();
-}
 
 std::string ChildProcess::start(const std::vector<std::string> &arguments, const std::string &outputPath, int passFd)
 {
@@ -34,20 +27,18 @@ std::string ChildProcess::start(const std::vector<std::string> &arguments, const
     posix_spawn_file_actions_addclosefrom_np(&actions, passFd >= 0 ? 4 : 3);
     const int error = posix_spawnp(&m_pid, argv.front(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        m_pid = 0;
-        return arguments.front() + ": " + std::strerror(error);
-    }
     m_exitCode.reset();
-    return {};
+    if (error == 0)
+        return {};
+    m_pid = 0;
+    return arguments.front() + ": " + std::strerror(error);
 }
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit)
 {
     if (m_pid <= 0 || m_exitCode)
         return m_exitCode;
-    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0));
-    if (pidfd >= 0) {
+    if (const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0)); pidfd >= 0) {
         pollfd entry{pidfd, POLLIN, 0};
         poll(&entry, 1, static_cast<int>(limit.count()));
         close(pidfd);
@@ -58,29 +49,12 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit)
     return m_exitCode;
 }
 
-bool ChildProcess::running()
-{
-    return m_pid > 0 && !waitForExit(std::chrono::milliseconds(0));
-}
-
 void ChildProcess::stop()
 {
-    if (!running())
-        return;
-    kill(m_pid, SIGTERM);
-    if (waitForExit(std::chrono::seconds(2)))
-        return;
-    kill(m_pid, SIGKILL);
-    waitForExit(std::chrono::seconds(5));
-}
-
-bool onPath(const std::string &program)
-{
-    const char *path = std::getenv("PATH");
-    std::istringstream folders(path ? path : "");
-    for (std::string folder; std::getline(folders, folder, ':');) {
-        if (access((folder + "/" + program).c_str(), X_OK) == 0)
-            return true;
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        if (!running())
+            return;
+        kill(m_pid, signal);
+        waitForExit(std::chrono::seconds(2));
     }
-    return false;
 }

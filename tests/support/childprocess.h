@@ -3,32 +3,30 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/types.h>
 
-// A helper program run by a test (Xvfb, the window manager, the stand-in
-// emulator), looked up on PATH and ended when the object goes.
+// A helper program run by a test (Xvfb, openbox, xdotool, the player), looked
+// up on PATH and ended when the object goes.
 class ChildProcess
 {
 public:
     ChildProcess() = default;
-    ~ChildProcess();
+    ~ChildProcess() { stop(); }
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
 
-    // Starts the program with its output (stdout and stderr) going to
-    // outputPath; passFd, when given, becomes the child's descriptor 3.
-    // Returns the reason when it cannot be started, empty otherwise.
+    // Output (stdout and stderr) goes to outputPath; passFd, when given,
+    // becomes the child's descriptor 3. The reason it cannot start, or empty.
     std::string start(const std::vector<std::string> &arguments, const std::string &outputPath = "/dev/null",
                       int passFd = -1);
-
     // The exit code once the program has ended within the limit.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
-    bool running();
+    bool running() { return m_pid > 0 && !waitForExit(std::chrono::milliseconds(0)); }
     // SIGTERM, then SIGKILL if it is still there after two seconds.
     void stop();
-
     pid_t pid() const { return m_pid; }
 
 private:
@@ -36,5 +34,14 @@ private:
     std::optional<int> m_exitCode;
 };
 
-// True when the program is an executable file on PATH.
-bool onPath(const std::string &program);
+// Looks every 20 ms until check() holds; false once the limit has passed.
+template <typename Check>
+bool waitUntil(Check check, std::chrono::milliseconds limit = std::chrono::seconds(15))
+{
+    for (const auto deadline = std::chrono::steady_clock::now() + limit; !check();) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}

@@ -1,106 +1,54 @@
 #include "xvfb.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 using namespace std::chrono_literals;
 
-// openbox announces itself with _NET_SUPPORTING_WM_CHECK on the root window.
+// The window manager owns the WM_S0 selection once it manages the screen.
 static bool windowManagerReady()
 {
     Display *display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    bool ready = false;
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-    if (check != None) {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
-        unsigned char *data = nullptr;
-        ready = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
-                                   &format, &count, &after, &data) == Success
-                && count == 1;
-        if (data)
-            XFree(data);
-    }
-    XCloseDisplay(display);
+    const bool ready = display && XGetSelectionOwner(display, XInternAtom(display, "WM_S0", False)) != None;
+    if (display)
+        XCloseDisplay(display);
     return ready;
 }
 
-XvfbServer::~XvfbServer()
+std::string XvfbServer::start(bool withWindowManager)
 {
-    stop();
-}
-
-std::string XvfbServer::missingTool(WindowManager windowManager)
-{
-    if (!onPath("Xvfb"))
-        return "Xvfb is not installed";
-    if (windowManager == WindowManager::Openbox && !onPath("openbox"))
-        return "openbox is not installed";
-    return {};
-}
-
-std::string XvfbServer::start(WindowManager windowManager)
-{
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
         return "cannot make a pipe";
-    // Xvfb picks a free display itself and writes its number to the pipe.
-    // Without -noreset it resets whenever its last client leaves, and a
-    // program connecting during the reset is turned away.
+    // Xvfb picks a free display and writes its number to the pipe. Without
+    // -noreset it resets when its last client leaves, and turns away a program
+    // connecting meanwhile.
     std::string error = m_server.start(
-        {"Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"}, "/dev/null",
-        pipeEnds[1]);
-    close(pipeEnds[1]);
+        {"Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"}, "/dev/null", ends[1]);
+    close(ends[1]);
     std::string number;
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (error.empty() && number.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd entry{pipeEnds[0], POLLIN, 0};
-        char buffer[16];
-        ssize_t n = 0;
-        if (left.count() <= 0 || poll(&entry, 1, static_cast<int>(left.count())) <= 0
-            || (n = read(pipeEnds[0], buffer, sizeof buffer)) <= 0)
+    pollfd entry{ends[0], POLLIN, 0};
+    for (char buffer[16]; error.empty() && number.find('\n') == std::string::npos;) {
+        const ssize_t n = poll(&entry, 1, 10000) > 0 ? read(ends[0], buffer, sizeof buffer) : 0;
+        if (n <= 0)
             error = "Xvfb did not report a display";
-        else
-            number.append(buffer, static_cast<std::size_t>(n));
+        number.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
     }
-    close(pipeEnds[0]);
-    if (!error.empty()) {
-        m_server.stop();
+    close(ends[0]);
+    if (!error.empty())
         return error;
-    }
-    m_display = ':' + number.substr(0, number.find('\n'));
-    m_displayEnv = std::make_unique<ScopedEnv>("DISPLAY", m_display);
-
-    if (windowManager == WindowManager::Openbox) {
-        if (error = m_windowManager.start({"openbox", "--sm-disable"}); !error.empty())
-            return error;
-        for (const auto limit = std::chrono::steady_clock::now() + 10s; !windowManagerReady();) {
-            if (std::chrono::steady_clock::now() > limit || !m_windowManager.running())
-                return "openbox did not come up";
-            std::this_thread::sleep_for(20ms);
-        }
-    }
-    return {};
-}
-
-void XvfbServer::stop()
-{
-    m_windowManager.stop();
-    m_server.stop();
-    m_displayEnv.reset();
-    m_display.clear();
+    m_displayEnv.emplace("DISPLAY", ':' + number.substr(0, number.find('\n')));
+    if (!withWindowManager)
+        return {};
+    if (error = m_windowManager.start({"openbox", "--sm-disable"}); !error.empty())
+        return error;
+    return waitUntil([&] { return m_windowManager.waitForExit(0ms) || windowManagerReady(); }, 10s)
+            && !m_windowManager.waitForExit(0ms)
+        ? ""
+        : "openbox did not come up";
 }
 
 bool requestWindowClose(unsigned long window)
@@ -114,9 +62,7 @@ bool requestWindowClose(unsigned long window)
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
-    XSync(display, False);
     XCloseDisplay(display);
     return true;
 }
