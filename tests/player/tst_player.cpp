@@ -1,7 +1,6 @@
-// The player on a fake window and a fake emulator: ticks and clicks are raised
-// by hand, and every case compares the calls the window received, with the
-// emulator's play orders written in where the player waited for them; start-up
-// and shut-down read and write the list in a folder of their own.
+// The player on a fake window and a fake emulator: ticks and clicks are raised by hand, and every
+// case compares the calls the window received, with the emulator's play orders written in where the
+// player waited for them; start-up and shut-down read and write the list in a folder of their own.
 
 #include "../emulator/fakeplatform.h"
 #include "app/singleinstance.h"
@@ -40,18 +39,17 @@ struct FakeMeasure : TextMeasure
 };
 
 // A player with its window on a fake emulator, in a folder of its own. Tracks
-// are given by their stored times ("" for none); track i is game "G<i+1>"
-// (the first one `game1`), music "M<i+1>", code i+1.
+// are given by their stored times ("" for none); track i is game "G<i+1>",
+// music "M<i+1>", code i+1.
 struct Rig
 {
-    explicit Rig(const std::vector<std::string> &times, int defaultPlayTime = 120, const std::string &game1 = "G1")
+    explicit Rig(const std::vector<std::string> &times, int defaultPlayTime = 120)
     {
         std::ofstream(dir.file("tl.ini")) << "[config]\nDefaultPlayTime=" << defaultPlayTime
                                           << "\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
         std::ofstream list(dir.file("tl.lst"));
         for (std::size_t i = 0; i < times.size(); ++i)
-            list << times[i] << ",\"" << (i ? "G" + std::to_string(i + 1) : game1) << "\",\"m\",\"s\"," << i + 1
-                 << ",\"M" << i + 1 << "\"\r\n";
+            list << times[i] << ",\"G" << i + 1 << "\",\"m\",\"s\"," << i + 1 << ",\"M" << i + 1 << "\"\r\n";
         view.onPump = [this] {
             // The play order the emulator is running, then the input armed for this wait.
             const auto orders = platform.clientOrders();
@@ -63,26 +61,22 @@ struct Rig
         view.measure = &measure;
     }
 
-    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "n"
-    // next, "s" store time, "r4" activate row 4, "c" close, "L"/"l" loop on/off,
-    // "S" shuffle on, "w600" client runs take 600 ms, "e" the list is edited on
-    // disk; "x" note how often the emulator was ended, "=" the first track's
-    // time; "|" forget the calls so far, "@x" do x during the next wait for the emulator.
+    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "n" next, "s" store time,
+    // "r4" activate row 4, "c" close, "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take
+    // 600 ms, "e" the list is edited on disk; "x" note how often the emulator was ended, "=" the first
+    // track's time; "|" forget the calls so far, "@x" do x during the next wait for the emulator.
     void run(const std::string &steps)
     {
         std::istringstream in(steps);
         for (std::string step; in >> step;) {
-            const int number = step.size() > 1 && step != "load" && step[0] != '@' ? std::stoi(step.substr(1)) : 1;
+            const int number = step.size() > 1 ? std::atoi(step.c_str() + 1) : 1;
             if (step == "load" && !(loaded = player.load()))
                 view.note("refused");
             for (int i = 0; step[0] == 't' && i < number; ++i)
                 player.tick();
-            if (step == "n" || step == "s")
-                step == "n" ? player.next() : player.storeTime();
+            step == "n" ? player.next() : step == "s" ? player.storeTime() : step == "c" ? view.close() : void();
             if (step[0] == 'r')
                 player.activateRow(number);
-            if (step == "c")
-                view.close();
             if (step == "L" || step == "l" || step == "S")
                 (step == "S" ? view.shuffle : view.loop) = step != "l";
             if (step[0] == 'w')
@@ -130,7 +124,7 @@ std::string to(int n, const std::string &extra = "", bool fromGrid = false)
 
 TEST(Player, StepsReachTheWindowInOrder)
 {
-    const std::string ask = "ask 演奏時間情報を記録しますか？; ", noList = "message 曲リストファイルが見つかりません。; ";
+    const std::string noList = "message 曲リストファイルが見つかりません。; ";
     const auto remove = [](std::vector<const char *> files) {
         return [=](Rig &r) { std::ranges::for_each(files, [&](auto f) { std::filesystem::remove(r.dir.file(f)); }); };
     };
@@ -140,9 +134,8 @@ TEST(Player, StepsReachTheWindowInOrder)
         const char *name;
         std::vector<std::string> times;
         std::string steps, expected;
-        int defaultPlayTime = 120;
         std::function<void(Rig &)> arrange = [](Rig &) {};
-        std::string game1 = "G1";
+        int defaultPlayTime = 120;
     };
     const Case cases[] = {
         {"load fills and shows the grid before the first order", kThree, "load",
@@ -151,8 +144,7 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"a stored time of 90 changes on tick 91", kThree, "load t89 | t t",
          "time 01:30/01:30; time 01:31/01:30; " + to(2)},
         {"no stored time plays for the default", {"", ""}, "load t119 | t", "time 02:00/00:00; "},
-        {"a default of 0 changes on the first tick", {"", ""}, "load | t", "time 00:01/00:00; " + to(2), 0},
-        {"next", kThree, "load t7 | n", to(2)},
+        {"a default of 0 changes on the first tick", {"", ""}, "load | t", "time 00:01/00:00; " + to(2), [](Rig &) {}, 0},
         {"next after the last track wraps to the first", kThree, "load r2 | n", to(1)},
         {"one track plays again", {"01:30"}, "load t5 | n", to(1)},
         {"loop keeps the track past its time; its time is stored", kThree, "load L t130 | t s =",
@@ -164,34 +156,35 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"next presses queued behind a change make one change", kThree, "load | @n @n n", to(2) + to(1)},
         {"a change longer than half a second shows the busy cursor", kThree, "load w600 | n",
          "tick off; busy on; play 2; top 1; select 1; show; titles G2|M2; time 00:00/00:00; busy off; tick on; "},
-        {"a quicker change leaves the cursor alone", kThree, "load w400 | n", to(2)},
+        {"next; a quicker change leaves the cursor alone", kThree, "load w400 | n", to(2)},
         {"closing during start-up waits for it and plays nothing", kThree, "@c load", "close; tick off; "},
         {"a row plays without scrolling; the grid is off meanwhile", kThree, "load S | r2", to(3, "", true)},
         {"the playing row starts again", kThree, "load t9 | r0", to(1, "", true)},
         {"no track's row plays nothing; the timer starts afresh", kThree, "load | r-1 r3", "tick on; "},
         {"input during a change runs after it, in order", kThree, "load | @n @r0 n", to(2) + to(3) + to(1, "", true)},
         {"closing during a change waits for it, drops queued input and asks to save", kThree, "load t42 | @c @n s",
-         to(2, "repaint 0; close; ") + "close; tick off; " + ask},
+         to(2, "repaint 0; close; ") + "close; tick off; ask 演奏時間情報を記録しますか？; "},
         {"an empty list shows the header alone and ignores input", {}, "load n s r0 t3", "rows 0 30/110; show; "},
-        {"a giant title is cut for the label", {"01:30"}, "load | n",
-         "tick off; play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M1; time 00:00/01:30; tick on; ",
-         120, [](Rig &) {}, std::string(300, 'x')},
-        {"no list: no emulator", kThree, "load x", noList + "refused; ended 0; ", 120, remove({"tl.lst"})},
-        {"a folder is no list", kThree, "load", noList + "refused; ", 120,
-         [](Rig &r) { std::filesystem::remove(r.dir.file("tl.lst")), std::filesystem::create_directory(r.dir.file("tl.lst")); }},
+        {"a giant title is cut for the label", {}, "load | n",
+         "tick off; play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M; time 00:00/01:30; tick on; ",
+         [](Rig &r) { std::ofstream(r.dir.file("tl.lst")) << "01:30,\"" << std::string(300, 'x') << "\",\"m\",\"s\",1,\"M\""; }},
+        {"no list: no emulator", kThree, "load x", noList + "refused; ended 0; ", remove({"tl.lst"})},
+        {"a folder is no list", kThree, "load", noList + "refused; ",
+         [&](Rig &r) { remove({"tl.lst"})(r), std::filesystem::create_directory(r.dir.file("tl.lst")); }},
         {"tl.ini is read before the list is looked for", kThree, "load",
-         "message 設定ファイル tl.ini が見つからないか、読み込めません。; refused; ", 120, remove({"tl.ini", "tl.lst"})},
-        {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; refused; ended 0; ", 120,
+         "message 設定ファイル tl.ini が見つからないか、読み込めません。; refused; ", remove({"tl.ini", "tl.lst"})},
+        {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; refused; ended 0; ",
          [&](Rig &r) { remove({"tl.ini"})(r), (other = std::make_unique<SingleInstance>())->acquire(); }},
         {"an emulator started for a failed start is ended", kThree, "load x",
-         "message hootclient を起動できません（gone）。; refused; ended 1; ", 120, [](Rig &r) { r.platform.failStarts("hootclient", "gone"); }},
-        {"an emulator found running is left running", kThree, "load | c x", "close; tick off; ended 0; ", 120,
+         "message hootclient を起動できません（gone）。; refused; ended 1; ",
+         [](Rig &r) { r.platform.failStarts("hootclient", "gone"); }},
+        {"an emulator found running is left running", kThree, "load | c x", "close; tick off; ended 0; ",
          [](Rig &r) { r.platform.windowPresentFromStart(); }},
         {"one started here is ended", kThree, "load | c x", "close; tick off; ended 1; "},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        Rig rig(c.times, c.defaultPlayTime, c.game1);
+        Rig rig(c.times, c.defaultPlayTime);
         c.arrange(rig);
         rig.run(c.steps);
         EXPECT_EQ(rig.view.calls, c.expected);
@@ -200,34 +193,29 @@ TEST(Player, StepsReachTheWindowInOrder)
 
 TEST(Player, ShuffleDrawsAnyTrackOncePerPress)
 {
-    Rig large(std::vector<std::string>(2000, "01:00"));
+    Rig large(std::vector<std::string>(2000, "01:00")), rig(std::vector<std::string>(5, "01:00"));
     large.run("S load");
     EXPECT_NE(large.state.list.current, 0) << "a shuffled start draws its track (fails once in 2000 runs)";
-
-    Rig rig(std::vector<std::string>(5, "01:00"));
-    rig.run("S load");
-    std::set<int> drawn;
-    bool repeated = false;
-    for (int i = 0; i < 100; ++i) {
-        const int before = rig.state.list.current;
+    const auto plays = [&rig] { // the tracks played since the calls were forgotten
+        std::string plays;
+        for (auto at = rig.view.calls.find("play "); at != std::string::npos; at = rig.view.calls.find("play ", at + 1))
+            plays += rig.view.calls[at + 5];
+        return plays;
+    };
+    rig.run("S load |");
+    for (int i = 0; i < 100; ++i)
         rig.run("n");
-        drawn.insert(rig.state.list.current);
-        repeated |= rig.state.list.current == before;
-    }
-    EXPECT_EQ(drawn, (std::set<int>{0, 1, 2, 3, 4}));
-    EXPECT_TRUE(repeated) << "shuffle may pick the track that is playing";
+    const std::string drawn = plays();
+    EXPECT_EQ(std::set(drawn.begin(), drawn.end()), (std::set{'1', '2', '3', '4', '5'}));
+    EXPECT_NE(std::ranges::adjacent_find(drawn), drawn.end()) << "shuffle may pick the track that is playing";
 
     // Next presses queued behind a change: one change, one draw per press.
     rig.state.random.seed(3);
-    const std::mt19937 before = rig.state.random;
+    rig.run("| @n @n n");
+    rig.state.random.seed(3);
     const int first = rig.player.randomIndex(), second = rig.player.randomIndex(), third = rig.player.randomIndex();
     ASSERT_NE(second, third);
-    rig.state.random = before;
-    rig.run("| @n @n n");
-    std::string plays;
-    for (auto at = rig.view.calls.find("play "); at != std::string::npos; at = rig.view.calls.find("play ", at + 1))
-        plays += rig.view.calls.substr(at + 5, 1);
-    EXPECT_EQ(plays, std::to_string(first + 1) + std::to_string(third + 1));
+    EXPECT_EQ(plays(), std::to_string(first + 1) + std::to_string(third + 1));
 }
 
 // Column 0 holds "NO" (20 twips) and the numbers, column 2 "MUSIC TITLE" (110)
@@ -288,17 +276,13 @@ std::string readFile(const std::string &path)
 TEST(Lifecycle, UnreadLinesAreShownOnceTheFirst20ByNumber)
 {
     Rig rig({"01:00"});
-    std::ofstream list(rig.dir.file("tl.lst"), std::ios::app);
     for (int i = 0; i < 25; ++i)
-        list << "broken line\r\n";
-    list.close();
+        std::ofstream(rig.dir.file("tl.lst"), std::ios::app) << "broken line\r\n";
     rig.run("load");
     const std::string &calls = rig.view.calls;
-    EXPECT_TRUE(rig.loaded);
-    EXPECT_EQ(calls.find("message "), calls.rfind("message ")) << "one message";
-    for (const char *piece : {"\n2 行目", "\n21 行目", "ほか 5 行"})
-        EXPECT_NE(calls.find(piece), std::string::npos) << piece;
-    EXPECT_EQ(calls.find("22 行目"), std::string::npos);
+    EXPECT_TRUE(rig.loaded && calls.find("message ") == calls.rfind("message ")) << "one message, then play";
+    for (const char *piece : {"\n2 行目", "\n21 行目", "ほか 5 行", "22 行目"}) // all but the last are shown
+        EXPECT_EQ(calls.find(piece) == std::string::npos, piece[0] == '2') << piece;
 }
 
 TEST(Lifecycle, EndAsksToSaveAChangedList)
@@ -306,13 +290,13 @@ TEST(Lifecycle, EndAsksToSaveAChangedList)
     const std::string ask = "ask 演奏時間情報を記録しますか？; ";
     const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
                               "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
+    const auto mode = std::filesystem::perms(0640); // the list and its backup keep it
     const auto blockBackup = [](Rig &r) { std::filesystem::create_directory(r.dir.file("tl.lst.bak")); };
     struct Case
     {
         const char *name;
         std::string steps, answers, asks, after; // after: the list saved, or "" when left alone
         std::function<void(Rig &)> arrange = [](Rig &) {};
-        std::filesystem::perms mode = std::filesystem::perms(0644);
     };
     const Case cases[] = {
         {"an unchanged list: no question", "load t7", "Y", "", "",
@@ -329,8 +313,7 @@ TEST(Lifecycle, EndAsksToSaveAChangedList)
          [](Rig &r) {
              std::filesystem::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
              std::filesystem::create_symlink("real.lst", r.dir.file("tl.lst"));
-         },
-         std::filesystem::perms(0640)},
+         }},
         {"a failed save given up leaves the list", "load t7 s", "YN", ask + retry, "", blockBackup},
         {"a failed save tried again once the cause is gone", "load t7 s", "YF", ask + retry, kSaved, blockBackup},
     };
@@ -339,28 +322,25 @@ TEST(Lifecycle, EndAsksToSaveAChangedList)
         Rig rig({"01:00"});
         const std::string list = rig.dir.file("tl.lst"), backup = rig.dir.file("tl.lst.bak");
         std::ofstream(list) << kList;
-        std::filesystem::permissions(list, c.mode);
+        std::filesystem::permissions(list, mode);
         c.arrange(rig);
         rig.view.answers = c.answers;
-        rig.view.onAnswer = [&](char answer) {
-            if (answer == 'F')
-                std::filesystem::remove(backup);
-        };
+        rig.view.onAnswer = [&](char answer) { std::filesystem::remove(answer == 'F' ? backup : ""); };
         const bool link = std::filesystem::is_symlink(list);
         rig.run(c.steps);
         const std::string before = readFile(list);
         rig.run("| c x");
 
         std::string asks = c.asks;
-        for (auto at = asks.find('$'); at != std::string::npos; at = asks.find('$'))
+        if (const auto at = asks.find('$'); at != std::string::npos)
             asks.replace(at, 1, rig.dir.path());
         EXPECT_EQ(rig.view.calls, "close; tick off; " + asks + "ended 1; ") << "the emulator is ended after the save";
         EXPECT_EQ(readFile(list), c.after.empty() ? before : c.after);
         EXPECT_EQ(std::filesystem::is_symlink(list), link);
         if (!c.after.empty()) {
             EXPECT_EQ(readFile(backup), before);
-            EXPECT_EQ(std::filesystem::status(list).permissions(), c.mode);
-            EXPECT_EQ(std::filesystem::status(backup).permissions(), c.mode);
+            EXPECT_EQ(std::filesystem::status(list).permissions(), mode);
+            EXPECT_EQ(std::filesystem::status(backup).permissions(), mode);
         }
         EXPECT_EQ(rig.lifecycle.saveFailed(), c.answers == "YN");
     }
