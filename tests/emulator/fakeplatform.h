@@ -8,47 +8,36 @@
 #include <string>
 #include <vector>
 
-// A Platform on virtual time: nothing runs or sleeps, now() moves on by what
-// was paused or waited, and every call lands in `log` as a line:
-//   hoot.exe (minimized)   hootclient code 18: not found   terminate hoot.exe
-//   wait hootclient override: all   pause 300 paintOnly   pump all (run outside a wait)
-// A wait or pause names the pump it was handed: one of pumps(), or "none".
+// A Platform on virtual time: nothing runs or sleeps, and starts, pauses and
+// ends land in `log` ("hoot.exe (minimized)", "hootclient code 18: not found",
+// "pause 300 paintOnly", "hootclient override: all" when waited for with the
+// pump named, "terminate hoot.exe"). Each start of hoot.exe opens the window
+// on the looksToWindow-th look after it (0: never), unless it is one of the
+// first `deaths` starts, which end before.
 class FakePlatform : public Platform
 {
 public:
     using ms = std::chrono::milliseconds;
     static constexpr int kHangs = INT_MIN; // as an exit code: the run never ends
 
-    // Each start of hoot.exe opens the window on the n-th look after it (0:
-    // never), unless it is one of the first `deaths` starts, which end before.
     int looksToWindow = 1, deaths = 0;
-    bool noDisplay = false, windowOpen = false;
-    ProcessId nextPid = 100;
-    std::map<std::string, std::string> failures; // program: why it cannot start
-    std::map<std::string, int> exitCodes;        // command line: its exit code
-    ms runTime{80}, clock{0};
+    bool noDisplay = false;
+    std::map<std::string, std::string> failures; // by program: why it does not start
+    std::map<std::string, int> exitCodes;        // by command line
+    ms runTime{80};                              // of a client
     std::vector<std::string> log;
 
-    void openWindow() { windowOpen = true, ++m_window; } // a new window each time
-    void windowPresentFromStart() { openWindow(); }
-    void failStarts(const std::string &program, const std::string &reason) { failures[program] = reason; }
-    void clientRunTime(ms duration) { runTime = duration; }
-    EventPumps pumps() { return {[this] { pumped("all"); }, [this] { pumped("paintOnly"); }}; }
-
-    // The lines whose first word is one of `kinds` (all for none).
-    std::vector<std::string> calls(const std::vector<std::string_view> &kinds = {}) const
+    void openWindow() { m_windowOpen = true, ++m_window; } // a new window each time
+    EventPumps pumps() { return {[this] { m_pumped = "all"; }, [this] { m_pumped = "paintOnly"; }}; }
+    long count(std::string_view start) const
     {
-        std::vector<std::string> picked;
-        for (const std::string &line : log)
-            if (kinds.empty() || std::ranges::find(kinds, line.substr(0, line.find_first_of(" :"))) != kinds.end())
-                picked.push_back(line);
-        return picked;
+        return std::ranges::count_if(log, [&](const std::string &line) { return line.starts_with(start); });
     }
     // The command lines of the clients that started, in order.
     std::vector<std::string> clientOrders() const
     {
         std::vector<std::string> orders;
-        for (const Process &process : m_processes)
+        for (const auto &[pid, process] : m_processes)
             if (process.line.starts_with("hootclient"))
                 orders.push_back(process.line);
         return orders;
@@ -56,12 +45,11 @@ public:
 
     WindowLookup findWindow(std::string_view title) override
     {
-        for (Process &process : m_processes)
-            if (process.opensWindow && process.running && ++process.looks == looksToWindow && !noDisplay)
-                openWindow();
         if (noDisplay)
             return {WindowSearch::NoDisplay};
-        return windowOpen && title == kHootWindowTitle ? WindowLookup{WindowSearch::Found, m_window} : WindowLookup{};
+        if (m_looksLeft > 0 && --m_looksLeft == 0)
+            openWindow();
+        return m_windowOpen && title == kHootWindowTitle ? WindowLookup{WindowSearch::Found, m_window} : WindowLookup{};
     }
     StartResult startProgram(std::string_view commandLine, ShowStyle style) override
     {
@@ -72,56 +60,58 @@ public:
             return {0, failures[program]};
         }
         const bool dies = program == "hoot.exe" && deaths-- > 0;
-        m_processes.push_back({nextPid++, line, !dies, program == "hoot.exe" && !dies});
-        return {m_processes.back().pid, {}};
+        m_looksLeft = program == "hoot.exe" && !dies ? looksToWindow : m_looksLeft;
+        m_processes[m_nextPid] = {line, !dies, log.size() - 1};
+        return {m_nextPid++, {}};
     }
     WaitResult waitForExit(ProcessId pid, ms limit, const EventPump &pump) override
     {
-        Process &process = find(pid);
-        log.push_back("wait " + process.line + ": " + runPump(pump));
+        Process &process = m_processes[pid];
+        log[process.logged] += ": " + pumpName(pump);
         const int code = exitCodes.contains(process.line) ? exitCodes[process.line] : 0;
-        const bool hangs = process.running && (process.opensWindow || code == kHangs);
-        clock += hangs ? limit : process.running ? std::min(runTime, limit) : ms(0);
+        const bool hangs = process.running && code == kHangs;
+        m_clock += hangs ? limit : process.running ? std::min(runTime, limit) : ms(0);
         process.running = hangs;
         return {hangs ? WaitResult::Outcome::TimedOut : WaitResult::Outcome::Exited, hangs ? 0 : code};
     }
-    bool hasExited(ProcessId pid) override { return !find(pid).running; }
+    bool hasExited(ProcessId pid) override { return !m_processes[pid].running; }
     void terminate(ProcessId pid) override
     {
-        Process &process = find(pid);
-        windowOpen = windowOpen && !(process.opensWindow && process.running);
+        Process &process = m_processes[pid];
+        if (process.line == "hoot.exe" && process.running)
+            m_windowOpen = false, m_looksLeft = 0;
         log.push_back("terminate " + process.line + (process.running ? "" : " (ended)"));
         process.running = false;
     }
     void pause(ms duration, const EventPump &pump) override
     {
-        log.push_back("pause " + std::to_string(duration.count()) + " " + runPump(pump));
-        clock += duration;
+        log.push_back("pause " + std::to_string(duration.count()) + " " + pumpName(pump));
+        m_clock += duration;
     }
-    ms now() override { return clock; }
+    ms now() override { return m_clock; }
 
 private:
     struct Process
     {
-        ProcessId pid;
         std::string line;
-        bool running, opensWindow;
-        int looks = 0;
+        bool running = false;
+        std::size_t logged = 0; // its line in the log
     };
 
-    Process &find(ProcessId pid) { return *std::ranges::find(m_processes, pid, &Process::pid); }
-    void pumped(const char *name) { m_inWait ? void(m_pumpName = name) : log.push_back(std::string("pump ") + name); }
-    // Runs the pump once, as a real wait does, and names it.
-    std::string runPump(const EventPump &pump)
+    // Runs the pump once, as a real wait does.
+    std::string pumpName(const EventPump &pump)
     {
-        m_pumpName = "none";
+        m_pumped = "none";
         if (pump)
-            m_inWait = true, pump(), m_inWait = false;
-        return m_pumpName;
+            pump();
+        return m_pumped;
     }
 
-    bool m_inWait = false;
+    bool m_windowOpen = false;
+    int m_looksLeft = 0;
     WindowId m_window = 0;
-    std::vector<Process> m_processes;
-    std::string m_pumpName;
+    ProcessId m_nextPid = 100;
+    ms m_clock{0};
+    std::map<ProcessId, Process> m_processes; // in the order they started
+    std::string m_pumped;
 };
