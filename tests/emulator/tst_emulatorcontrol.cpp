@@ -36,7 +36,7 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
         Lines errors = {};
     } cases[] = {
         {"found running: left running", present, {}, {kOverride, kPause}},
-        {"ends before its window once, started again: looks pump everything, pauses hold input back, ended at exit",
+        {"ends before its window once, started again: polls pump everything, pauses hold input back, ended at exit",
          [](FakePlatform &p) { p.deaths = 1, p.looksToWindow = 2; }, {},
          {kHoot, kHoot, "pause 250 all", "pause 700 paintOnly", kOverride, kPause, "terminate hoot.exe"}},
         {"window never appears: ended", [](FakePlatform &p) { p.looksToWindow = 0; }, {},
