@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
-using Lines = std::vector<std::string>;
 
 static Track track(std::string title, std::string major, std::string sub, std::int64_t code)
 {
@@ -20,7 +19,7 @@ static const std::string kHoot = "hoot.exe (minimized)", kPause = "pause 300 pai
 static const std::string kHung = "hootclient が 30 秒以内に終了しなかったため、終了させました。\n（命令: ";
 
 // Attach, the plays, release twice: the calls (of the plays alone when there are any) and the messages. The
-// fault table's test has hoot.exe and hootclient missing, hoot.exe ending early, a client hanging, the emulator gone.
+// fault table's test has hoot.exe missing, hoot.exe ending early, a client hanging and the emulator gone.
 TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
 {
     const auto exits = [](const std::string &line, int code) {
@@ -32,8 +31,7 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
         const char *name;
         std::function<void(FakePlatform &)> script; // before the attach
         std::vector<Track> tracks;
-        Lines expected;
-        Lines errors = {};
+        std::vector<std::string> expected, errors = {};
     } cases[] = {
         {"found running: left running", present, {}, {kOverride, kPause}},
         {"ends before its window once, started again: polls pump everything, pauses hold input back, ended at exit",
@@ -44,6 +42,9 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
          {"hoot.exe のウィンドウが 1 秒以内に現れませんでした。"}},
         {"no display", [](FakePlatform &p) { p.noDisplay = true; }, {}, {},
          {"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"}},
+        {"client missing after the start: still ended", [](FakePlatform &p) { p.failures["hootclient"] = "gone"; }, {},
+         {kHoot, "pause 700 paintOnly", "hootclient override: gone", "terminate hoot.exe"},
+         {"hootclient を起動できません（gone）。"}},
         {"a selection goes out as stored when title (in any case), major or sub differ, and after a new window's "
          "override; no game, no selection; each code goes out",
          present,
@@ -72,7 +73,7 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
         const Settings settings{{}, 0, 700, 300};
         Emulator control{platform, settings, platform.pumps(), {1s, 30s, 250ms}};
         c.script(platform);
-        Lines errors;
+        std::vector<std::string> errors;
         const Result<void> attached = control.attach();
         if (!attached)
             errors.push_back(attached.error().message);
