@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 using Arguments = std::vector<std::string>;
 
 // Joining then splitting any arguments gives them back: the fuzz target checks that.
@@ -19,7 +16,6 @@ TEST(CommandLine, SplitsByTheWindowsRulesAndJoinsPlainArgumentsUnchanged)
         {"selection line groups quoted values", R"(hootclient title="Foo Bar" major="abc" sub="1")",
          {"hootclient", "title=Foo Bar", "major=abc", "sub=1"}},
         {"blanks and tabs separate, runs count once, leading ones skipped", "  \ta  b\t\tc \t", {"a", "b", "c"}},
-        {"blank line gives nothing", " \t ", {}},
         {"empty quoted argument is kept", R"(p "" x)", {"p", "", "x"}},
         {"program name takes no backslash rules", R"(C:\dir\"x y" z)", {R"(C:\dir\x y)", "z"}},
         {"backslashes before other characters are literal", R"(p a\\b\c)", {"p", R"(a\\b\c)"}},

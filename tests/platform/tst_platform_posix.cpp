@@ -9,9 +9,7 @@
 
 using namespace std::chrono_literals;
 
-class PlatformWindow : public testing::TestWithParam<bool>
-{
-};
+using PlatformWindow = testing::TestWithParam<bool>;
 
 // Under a window manager the windows sit inside its frames.
 TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
@@ -19,14 +17,14 @@ TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
     XvfbServer xvfb;
     ASSERT_EQ(xvfb.start(GetParam()), "");
     PosixPlatform platform; // one across the start: a window mapped later is still seen
-    const auto found = [&](const std::string &title) { return platform.findWindow(title).search == WindowSearch::Found; };
-    EXPECT_FALSE(found(kHootWindowTitle));
+    const auto found = [&](const std::string &title) {
+        return platform.findWindow(title).search == WindowSearch::Found;
+    };
     ChildProcess emulator, message;
     ASSERT_EQ(emulator.start({"hoot.exe"}), "");
     ASSERT_TRUE(waitUntil([&] { return found(kHootWindowTitle); }));
-    EXPECT_FALSE(found("hoot... - sound hardware emulator"));
-    EXPECT_FALSE(found("hoot..."));
-    EXPECT_FALSE(found(std::string(kHootWindowTitle) + " "));
+    for (const char *title : {"hoot... - sound hardware emulator", "hoot...", "hoot... - Sound Hardware Emulator "})
+        EXPECT_FALSE(found(title)) << title;
     // xmessage (Xt) sets WM_NAME as a Latin-1 STRING and no _NET_WM_NAME.
     ASSERT_EQ(message.start({"xmessage", "-title", "Café hoot", "x"}), "");
     EXPECT_TRUE(waitUntil([&] { return found("Café hoot"); }));
@@ -36,67 +34,53 @@ TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, PlatformWindow, testing::Bool());
 
-TEST(Platform, StartFailuresSayWhyAndNoDisplayIsTold)
-{
-    const struct
-    {
-        std::string commandLine, error;
-    } cases[] = {
-        {"tunelark-no-such-program override", "not found"},
-        {"/etc/passwd x", "not executable"},
-        {"", "empty command line"},
-        {"   ", "empty command line"},
-    };
-    PosixPlatform platform;
-    for (const auto &c : cases)
-        EXPECT_EQ(platform.startProgram(c.commandLine, ShowStyle::Hidden).error, c.error) << c.commandLine;
-    ScopedEnv noDisplay("DISPLAY", std::nullopt);
-    EXPECT_EQ(PosixPlatform().findWindow(kHootWindowTitle).search, WindowSearch::NoDisplay);
-}
-
-// Waits and pauses keep the window alive by pumping, notice the end at once,
-// stop at their limit; terminate ends even a program that ignores SIGTERM.
-TEST(Platform, WaitsPumpAndEndInTime)
+// Starts say why they fail; waits and pauses keep the window alive by pumping,
+// notice the end at once and stop at their limit; terminate ends even a program
+// that ignores SIGTERM.
+TEST(Platform, StartsSayWhyTheyFailAndWaitsPumpAndEndInTime)
 {
     const int leaked = open("/dev/null", O_RDONLY); // without O_CLOEXEC on purpose
     const struct
     {
         std::string commandLine;
-        std::chrono::milliseconds limit;
-        bool timesOut;
         int exitCode;
+        std::string error = {};
+        std::chrono::milliseconds limit = 10s; // shorter ones run out
     } cases[] = {
-        {R"(sh -c "exit 7")", 10s, false, 7},
-        {R"(sh -c "kill -9 $$")", 10s, false, 128 + 9},
-        {"hootclient code 18", 10s, false, 3}, // no emulator
-        {R"(sh -c "sleep 0.3")", 10s, false, 0},
-        {R"(sh -c "trap '' TERM; while :; do sleep 0.1; done")", 300ms, true, 128 + 9},
-        // A descriptor of this program, not marked close-on-exec, is not inherited.
-        {"sh -c \"test -e /proc/self/fd/" + std::to_string(leaked) + '"', 10s, false, 1},
+        {R"(sh -c "exit 7")", 7},
+        {R"(sh -c "kill -9 $$")", 128 + 9},
+        {R"(sh -c "sleep 0.3")", 0},
+        {R"(sh -c "trap '' TERM; while :; do sleep 0.1; done")", 128 + 9, {}, 300ms},
+        {"sh -c \"test -e /proc/self/fd/" + std::to_string(leaked) + '"', 1}, // not inherited
+        {"tunelark-no-such-program override", 0, "not found"},
+        {"/etc/passwd x", 0, "not executable"},
+        {"   ", 0, "empty command line"},
     };
-    ScopedEnv noEmulator("HOOT_STANDIN_SOCKET", "/nonexistent/tunelark-hoot");
     PosixPlatform platform;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.commandLine);
         const StartResult start = platform.startProgram(c.commandLine, ShowStyle::Hidden);
-        ASSERT_TRUE(start.ok()) << start.error;
+        ASSERT_EQ(start.error, c.error);
+        if (!start.ok())
+            continue;
+        const bool timesOut = c.limit < 1s;
         int pumped = 0;
         const auto began = platform.now();
         const WaitResult result = platform.waitForExit(start.pid, c.limit, [&] { ++pumped; });
         const auto took = platform.now() - began;
-        EXPECT_EQ(result.outcome == WaitResult::Outcome::TimedOut, c.timesOut);
-        EXPECT_EQ(platform.hasExited(start.pid), !c.timesOut);
-        EXPECT_LT(took, c.timesOut ? c.limit + 1s : 1500ms);
-        EXPECT_GE(pumped, took / 60ms);
-        if (c.timesOut)
+        EXPECT_EQ(result.outcome == WaitResult::Outcome::TimedOut, timesOut);
+        EXPECT_EQ(platform.hasExited(start.pid), !timesOut);
+        EXPECT_TRUE(took < (timesOut ? c.limit + 1s : 1500ms) && pumped >= took / 60ms) << pumped << " pumps";
+        if (timesOut)
             platform.terminate(start.pid);
         EXPECT_TRUE(platform.hasExited(start.pid));
-        EXPECT_EQ(c.timesOut ? platform.waitForExit(start.pid, 0ms, {}).exitCode : result.exitCode, c.exitCode);
+        EXPECT_EQ(timesOut ? platform.waitForExit(start.pid, 0ms, {}).exitCode : result.exitCode, c.exitCode);
     }
     close(leaked);
     int pumped = 0;
     const auto began = platform.now();
     platform.pause(200ms, [&] { ++pumped; });
-    EXPECT_GE(platform.now() - began, 200ms);
-    EXPECT_GE(pumped, 5);
+    EXPECT_TRUE(platform.now() - began >= 200ms && pumped >= 5);
+    ScopedEnv noDisplay("DISPLAY", std::nullopt);
+    EXPECT_EQ(PosixPlatform().findWindow(kHootWindowTitle).search, WindowSearch::NoDisplay);
 }

@@ -80,11 +80,11 @@ struct Rig
             if (step == "L" || step == "l" || step == "S")
                 (step == "S" ? view.shuffle : view.loop) = step != "l";
             if (step[0] == 'w')
-                platform.clientRunTime(std::chrono::milliseconds(number));
+                platform.runTime = std::chrono::milliseconds(number);
             if (step == "e")
                 std::ofstream(dir.file("tl.lst"), std::ios::app) << "; edited\r\n";
             if (step == "x")
-                view.note("ended " + std::to_string(platform.calls({"terminate"}).size()));
+                view.note("ended " + std::to_string(platform.count("terminate")));
             if (step == "=")
                 view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
             if (step == "|")
@@ -177,9 +177,9 @@ TEST(Player, StepsReachTheWindowInOrder)
          [&](Rig &r) { remove({"tl.ini"})(r), (other = std::make_unique<SingleInstance>())->acquire(); }},
         {"an emulator started for a failed start is ended", kThree, "load x",
          "message hootclient を起動できません（gone）。; refused; ended 1; ",
-         [](Rig &r) { r.platform.failStarts("hootclient", "gone"); }},
+         [](Rig &r) { r.platform.failures["hootclient"] = "gone"; }},
         {"an emulator found running is left running", kThree, "load | c x", "close; tick off; ended 0; ",
-         [](Rig &r) { r.platform.windowPresentFromStart(); }},
+         [](Rig &r) { r.platform.openWindow(); }},
         {"one started here is ended", kThree, "load | c x", "close; tick off; ended 1; "},
     };
     for (const Case &c : cases) {
