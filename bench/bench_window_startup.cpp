@@ -124,6 +124,21 @@ pid_t spawnIn(const std::string &folder, const std::string &program, const std::
     return error == 0 ? pid : 0;
 }
 
+// Asks a top-level window to close, as its close button does: WM_DELETE_WINDOW
+// sent straight to the window, so no keyboard focus is needed.
+bool requestWindowClose(Display *display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    const bool sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
+    XFlush(display);
+    return sent;
+}
+
 double milliseconds(const timeval &time)
 {
     return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
@@ -142,7 +157,7 @@ std::optional<Launch> launch(Display *display, const std::string &program, const
     const std::optional<Window> window = waitForViewable(display, title, pidfd, began + kShowLimit);
     const double startMs = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
     pollfd ended{pidfd, POLLIN, 0};
-    if (!window || !requestWindowClose(*window) || poll(&ended, 1, kCloseLimitMs) <= 0)
+    if (!window || !requestWindowClose(display, *window) || poll(&ended, 1, kCloseLimitMs) <= 0)
         kill(pid, SIGKILL);
     close(pidfd);
     rusage usage{};

@@ -20,7 +20,7 @@ std::string ChildProcess::start(const std::vector<std::string> &arguments, const
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     if (passFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, passFd, 3);
@@ -28,10 +28,8 @@ std::string ChildProcess::start(const std::vector<std::string> &arguments, const
     const int error = posix_spawnp(&m_pid, argv.front(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     m_exitCode.reset();
-    if (error == 0)
-        return {};
-    m_pid = 0;
-    return arguments.front() + ": " + std::strerror(error);
+    m_pid = error == 0 ? m_pid : 0;
+    return error == 0 ? "" : arguments.front() + ": " + std::strerror(error);
 }
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit)
@@ -51,10 +49,7 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit)
 
 void ChildProcess::stop()
 {
-    for (const int signal : {SIGTERM, SIGKILL}) {
-        if (!running())
-            return;
-        kill(m_pid, signal);
-        waitForExit(std::chrono::seconds(2));
-    }
+    for (const int signal : {SIGTERM, SIGKILL})
+        if (running() && kill(m_pid, signal) == 0)
+            waitForExit(std::chrono::seconds(2));
 }

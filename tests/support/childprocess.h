@@ -18,7 +18,7 @@ public:
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
 
-    // Output (stdout and stderr) goes to outputPath; passFd, when given,
+    // Output (stdout and stderr) replaces outputPath; passFd, when given,
     // becomes the child's descriptor 3. The reason it cannot start, or empty.
     std::string start(const std::vector<std::string> &arguments, const std::string &outputPath = "/dev/null",
                       int passFd = -1);

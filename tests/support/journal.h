@@ -1,15 +1,13 @@
 #pragma once
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 inline std::string fileBytes(const std::string &path)
 {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
+    return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }
 
 // Each stand-in client run's line in the journal (HOOT_STANDIN_JOURNAL): the

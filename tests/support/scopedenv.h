@@ -41,16 +41,10 @@ class TempDir
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tunelark-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
+        if (!mkdtemp(m_path.data()))
             throw std::runtime_error("cannot make a temporary folder");
-        m_path = pattern;
     }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
+    ~TempDir() { std::error_code ignored; std::filesystem::remove_all(m_path, ignored); }
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
 
@@ -58,5 +52,5 @@ public:
     std::string file(const std::string &name) const { return m_path + "/" + name; }
 
 private:
-    std::string m_path;
+    std::string m_path = (std::filesystem::temp_directory_path() / "tunelark-test-XXXXXX").string();
 };

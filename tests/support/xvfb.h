@@ -16,7 +16,3 @@ private:
     std::optional<ScopedEnv> m_displayEnv;
     ChildProcess m_windowManager; // ends first
 };
-
-// Asks a top-level window to close, as its close button does: WM_DELETE_WINDOW
-// sent straight to the window, so no keyboard focus is needed.
-bool requestWindowClose(unsigned long window);
