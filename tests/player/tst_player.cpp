@@ -6,8 +6,8 @@
 #include "app/singleinstance.h"
 #include "fakeview.h"
 #include "player/columnwidths.h"
-#include "util/file.h"
 #include "scopedenv.h"
+#include "util/file.h"
 
 #include <gtest/gtest.h>
 
