@@ -149,7 +149,7 @@ TEST(ListFile, ReadsAndSavesWholeFiles)
 TEST(TextCodec, ConvertsShiftJis)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {kSjisGame, "星海の記憶"}, {kSjisSoft, "ソフト表①"}, {"\x81\x60", "～"}, {"\x1A\x1C\x7F", "\x1A\x1C\x7F"}, {"\xB1", "ｱ"},
+        {kSjisGame, "星海の記憶"}, {kSjisSoft, "ソフト表①"}, {"\x81\x60", "～"}, {"\x1A\x1C\x7F\xB1", "\x1A\x1C\x7Fｱ"},
     };
     for (const auto &[sjis, utf8] : cases) {
         EXPECT_EQ(decodeListText(sjis, ListEncoding::ShiftJis), utf8);
