@@ -35,18 +35,12 @@ public:
     {
         note("ask " + text);
         const char answer = asked < answers.size() ? answers[asked++] : 'N';
-        if (onAnswer)
-            onAnswer(answer);
+        onAnswer(answer);
         return answer != 'N';
     }
     void pumpEvents() override { onPump(); }
     void pumpPaintOnly() override {}
-    // As a real window does: closing asks the player first.
-    void close() override
-    {
-        note("close");
-        player->requestClose();
-    }
+    void close() override { note("close"), player->requestClose(); } // as a real window does: asks the player first
 
     // Consecutive equal lines are kept once.
     void note(const std::string &line)

@@ -7,18 +7,21 @@
 #include "fakeview.h"
 #include "player/columnwidths.h"
 #include "scopedenv.h"
+#include "util/file.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <utility>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Every byte 10 twips wide and "A" `aWidth`, except "=W" and "=W+S": W twips
 // wide, with an upper bound S above that.
@@ -31,12 +34,19 @@ struct FakeMeasure : TextMeasure
     float upperBoundTwips(const std::string &t) override
     {
         const auto plus = t.find('+');
-        const float slack = t.starts_with('=') && plus != std::string::npos ? std::stof(t.substr(plus + 1)) : 0;
-        return modelGivesUp ? std::numeric_limits<float>::infinity() : widthTwips(t) + slack;
+        const float slack = plus == std::string::npos ? 0 : std::stof(t.substr(plus + 1));
+        return modelGivesUp ? INFINITY : widthTwips(t) + slack;
     }
     bool modelGivesUp = false;
     float aWidth = 10.5f;
 };
+
+// A file's bytes, "" when it cannot be read.
+std::string contents(const std::string &path) { return readFile(path) ? readFile(path).value() : ""; }
+
+// The list of the save cases: a comment, a track without a stored time and a hexadecimal code.
+const std::string kList = "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
+const std::string kSaved = "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
 
 // A player with its window on a fake emulator, in a folder of its own. Tracks
 // are given by their stored times ("" for none); track i is game "G<i+1>",
@@ -50,6 +60,7 @@ struct Rig
         std::ofstream list(dir.file("tl.lst"));
         for (std::size_t i = 0; i < times.size(); ++i)
             list << times[i] << ",\"G" << i + 1 << "\",\"m\",\"s\"," << i + 1 << ",\"M" << i + 1 << "\"\r\n";
+        fs::permissions(dir.file("tl.lst"), fs::perms(0640)); // a save keeps it for the list and its backup
         view.onPump = [this] {
             // The play order the emulator is running, then the input armed for this wait.
             const auto orders = platform.clientOrders();
@@ -59,12 +70,14 @@ struct Rig
         };
         view.player = &player;
         view.measure = &measure;
+        view.onAnswer = [this](char answer) { fs::remove(answer == 'F' ? dir.file("tl.lst.bak") : ""); };
     }
 
-    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "n" next, "s" store time,
-    // "r4" activate row 4, "c" close, "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take
-    // 600 ms, "e" the list is edited on disk; "x" note how often the emulator was ended, "=" the first
-    // track's time; "|" forget the calls so far, "@x" do x during the next wait for the emulator.
+    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "n" or "n9" next, "s" store
+    // time, "r4" activate row 4, "c" close, "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take
+    // 600 ms, "k" the list is kList, "e" it is edited on disk, "?YN" the answers to questions; "x" note
+    // how often the emulator was ended, "=" the first track's time, "f" the list and its backup, "h" the
+    // rows' shades; "|" forget the calls so far, "@x" do x during the next wait for the emulator.
     void run(const std::string &steps)
     {
         std::istringstream in(steps);
@@ -72,19 +85,29 @@ struct Rig
             const int number = step.size() > 1 ? std::atoi(step.c_str() + 1) : 1;
             if (step == "load" && !(loaded = player.load()))
                 view.note("refused");
-            for (int i = 0; step[0] == 't' && i < number; ++i)
-                player.tick();
-            step == "n" ? player.next() : step == "s" ? player.storeTime() : step == "c" ? view.close() : void();
+            for (int i = 0; (step[0] == 't' || step[0] == 'n') && i < number; ++i)
+                step[0] == 't' ? player.tick() : player.next();
+            step == "s" ? player.storeTime() : step == "c" ? view.close() : void();
             if (step[0] == 'r')
                 player.activateRow(number);
             if (step == "L" || step == "l" || step == "S")
                 (step == "S" ? view.shuffle : view.loop) = step != "l";
             if (step[0] == 'w')
                 platform.runTime = std::chrono::milliseconds(number);
+            if (step == "k")
+                std::ofstream(dir.file("tl.lst")) << kList;
             if (step == "e")
                 std::ofstream(dir.file("tl.lst"), std::ios::app) << "; edited\r\n";
+            if (step[0] == '?')
+                view.answers = step.substr(1);
             if (step == "x")
-                view.note("ended " + std::to_string(platform.count("terminate")));
+                view.note("ended " + std::to_string(platform.count("terminate"))
+                          + (lifecycle.saveFailed() ? " unsaved" : ""));
+            if (step == "f")
+                view.note((fs::is_symlink(dir.file("tl.lst")) ? "link " : "list ") + contents(dir.file("tl.lst"))
+                          + "bak " + contents(dir.file("tl.lst.bak")));
+            for (int i = 0; step == "h" && i < state.list.count(); ++i)
+                view.note("shade" + std::to_string(i) + (Playlist(state.list).shade(i) == 0xDDDDDD ? " grey" : ""));
             if (step == "=")
                 view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
             if (step == "|")
@@ -117,17 +140,17 @@ std::string to(int n, const std::string &extra = "", bool fromGrid = false)
     const std::string track = std::to_string(n), row = std::to_string(n - 1);
     const std::string shown = "play " + track + "; " + (fromGrid ? "" : "top " + row + "; ") + "select " + row
         + "; show; titles G" + track + "|M" + track + "; time 00:00/" + times[n - 1] + "; ";
-    if (fromGrid)
-        return "grid off; tick off; " + extra + shown + "grid on; focus grid; tick on; ";
-    return "tick off; " + extra + shown + "tick on; ";
+    return fromGrid ? "grid off; tick off; " + extra + shown + "grid on; focus grid; tick on; "
+                    : "tick off; " + extra + shown + "tick on; ";
 }
 
 TEST(Player, StepsReachTheWindowInOrder)
 {
-    const std::string noList = "message 曲リストファイルが見つかりません。; ";
-    const auto remove = [](std::vector<const char *> files) {
-        return [=](Rig &r) { std::ranges::for_each(files, [&](auto f) { std::filesystem::remove(r.dir.file(f)); }); };
-    };
+    const std::string noList = "message 曲リストファイルが見つかりません。; ", end = "close; tick off; ";
+    const std::string ask = "ask 演奏時間情報を記録しますか？; ", saved = "ended 1; list " + kSaved + "bak " + kList + "; ";
+    const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
+                              "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
+    const auto blockBackup = [](Rig &r) { fs::create_directory(r.dir.file("tl.lst.bak")); };
     std::unique_ptr<SingleInstance> other; // a player running meanwhile
     struct Case
     {
@@ -147,9 +170,8 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"a default of 0 changes on the first tick", {"", ""}, "load | t", "time 00:01/00:00; " + to(2), [](Rig &) {}, 0},
         {"next after the last track wraps to the first", kThree, "load r2 | n", to(1)},
         {"one track plays again", {"01:30"}, "load t5 | n", to(1)},
-        {"loop keeps the track past its time; its time is stored", kThree, "load L t130 | t s =",
-         "time 02:11/01:30; " + to(2, "repaint 0; ") + "time1 131*; "},
-        {"unchecking loop changes at the next tick", kThree, "load L t130 l | t", "time 02:11/01:30; " + to(2)},
+        {"loop keeps the track past its time; unchecked, it changes at the next tick", kThree, "load L t130 | t l t",
+         "time 02:11/01:30; time 02:12/01:30; " + to(2)},
         {"store time in the first second stores nothing and moves on", kThree, "load | s =", to(2) + "time1 90; "},
         {"a store press queued behind a change only moves on", kThree, "load t42 | @s s =",
          to(2, "repaint 0; ") + to(3) + "time1 42*; "},
@@ -157,37 +179,58 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"a change longer than half a second shows the busy cursor", kThree, "load w600 | n",
          "tick off; busy on; play 2; top 1; select 1; show; titles G2|M2; time 00:00/00:00; busy off; tick on; "},
         {"next; a quicker change leaves the cursor alone", kThree, "load w400 | n", to(2)},
-        {"closing during start-up waits for it and plays nothing", kThree, "@c load", "close; tick off; "},
-        {"a row plays without scrolling; the grid is off meanwhile", kThree, "load S | r2", to(3, "", true)},
-        {"the playing row starts again", kThree, "load t9 | r0", to(1, "", true)},
+        {"closing during start-up waits for it and plays nothing", kThree, "@c load", end},
+        {"a row plays without scrolling, the grid off meanwhile; the playing row starts again", kThree,
+         "load t9 S | r0 r2", to(1, "", true) + to(3, "", true)},
         {"no track's row plays nothing; the timer starts afresh", kThree, "load | r-1 r3", "tick on; "},
         {"input during a change runs after it, in order", kThree, "load | @n @r0 n", to(2) + to(3) + to(1, "", true)},
         {"closing during a change waits for it, drops queued input and asks to save", kThree, "load t42 | @c @n s",
-         to(2, "repaint 0; close; ") + "close; tick off; ask 演奏時間情報を記録しますか？; "},
+         to(2, "repaint 0; close; ") + end + ask},
         {"an empty list shows the header alone and ignores input", {}, "load n s r0 t3", "rows 0 30/110; show; "},
         {"a giant title is cut for the label", {}, "load | n",
          "tick off; play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M; time 00:00/01:30; tick on; ",
          [](Rig &r) { std::ofstream(r.dir.file("tl.lst")) << "01:30,\"" << std::string(300, 'x') << "\",\"m\",\"s\",1,\"M\""; }},
-        {"no list: no emulator", kThree, "load x", noList + "refused; ended 0; ", remove({"tl.lst"})},
-        {"a folder is no list", kThree, "load", noList + "refused; ",
-         [&](Rig &r) { remove({"tl.lst"})(r), std::filesystem::create_directory(r.dir.file("tl.lst")); }},
+        {"a folder is no list: no emulator", kThree, "load x", noList + "refused; ended 0; ",
+         [](Rig &r) { fs::remove(r.dir.file("tl.lst")), fs::create_directory(r.dir.file("tl.lst")); }},
         {"tl.ini is read before the list is looked for", kThree, "load",
-         "message 設定ファイル tl.ini が見つからないか、読み込めません。; refused; ", remove({"tl.ini", "tl.lst"})},
+         "message 設定ファイル tl.ini が見つからないか、読み込めません。; refused; ",
+         [](Rig &r) { fs::remove(r.dir.file("tl.ini")), fs::remove(r.dir.file("tl.lst")); }},
         {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; refused; ended 0; ",
-         [&](Rig &r) { remove({"tl.ini"})(r), (other = std::make_unique<SingleInstance>())->acquire(); }},
+         [&](Rig &r) { fs::remove(r.dir.file("tl.ini")), (other = std::make_unique<SingleInstance>())->acquire(); }},
         {"an emulator started for a failed start is ended", kThree, "load x",
          "message hootclient を起動できません（gone）。; refused; ended 1; ",
          [](Rig &r) { r.platform.failures["hootclient"] = "gone"; }},
-        {"an emulator found running is left running", kThree, "load | c x", "close; tick off; ended 0; ",
+        {"an emulator found running is left running", kThree, "load | c x", end + "ended 0; ",
          [](Rig &r) { r.platform.openWindow(); }},
-        {"one started here is ended", kThree, "load | c x", "close; tick off; ended 1; "},
+        {"one started here is ended", kThree, "load | c x", end + "ended 1; "},
+        {"rows without a stored time are shaded", {"", "-1:05", "00:01"}, "load | h",
+         "shade0 grey; shade1 grey; shade2; "},
+        {"No keeps the list", {}, "k load t7 s | c x f", end + ask + "ended 1; list " + kList + "bak ; "},
+        {"Yes saves, keeping comments, codes in decimal, the old list as backup", {}, "k load t7 s | ?Y c x f",
+         end + ask + saved},
+        {"an edit elsewhere is named and kept as the backup; a link stays a link", {}, "k load t7 s e | ?Y c x f",
+         end + "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
+               "に残ります。\n\n演奏時間情報を記録しますか？; ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
+         [](Rig &r) {
+             fs::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
+             fs::create_symlink("real.lst", r.dir.file("tl.lst"));
+         }},
+        {"a failed save given up leaves the list", {}, "k load t7 s | ?YN c x f",
+         end + ask + retry + "ended 1 unsaved; list " + kList + "bak ; ", blockBackup},
+        {"a failed save tried again once the cause is gone", {}, "k load t7 s | ?YF c x f", end + ask + retry + saved,
+         blockBackup},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(c.times, c.defaultPlayTime);
         c.arrange(rig);
         rig.run(c.steps);
-        EXPECT_EQ(rig.view.calls, c.expected);
+        std::string calls = rig.view.calls;
+        if (const auto at = calls.find(rig.dir.path()); at != std::string::npos)
+            calls.replace(at, rig.dir.path().size(), "$");
+        EXPECT_EQ(calls, c.expected);
+        for (const std::string &file : {rig.dir.file("tl.lst"), rig.dir.file("tl.lst.bak")})
+            EXPECT_TRUE(!fs::is_regular_file(file) || fs::status(file).permissions() == fs::perms(0640)) << file;
     }
 }
 
@@ -202,9 +245,7 @@ TEST(Player, ShuffleDrawsAnyTrackOncePerPress)
             plays += rig.view.calls[at + 5];
         return plays;
     };
-    rig.run("S load |");
-    for (int i = 0; i < 100; ++i)
-        rig.run("n");
+    rig.run("S load | n100");
     const std::string drawn = plays();
     EXPECT_EQ(std::set(drawn.begin(), drawn.end()), (std::set{'1', '2', '3', '4', '5'}));
     EXPECT_NE(std::ranges::adjacent_find(drawn), drawn.end()) << "shuffle may pick the track that is playing";
@@ -253,26 +294,6 @@ TEST(ColumnWidths, WidestTextPlusAnARoundedHalfToEven)
     }
 }
 
-TEST(Playlist, RowsWithoutAStoredTimeAreShaded)
-{
-    TrackList list;
-    for (const int playTime : {1, 0, -5})
-        list.addRecord(Track{playTime, "g", "", "", {}, "m"});
-    const Playlist playlist(list);
-    EXPECT_EQ((std::vector{playlist.shade(0), playlist.shade(1), playlist.shade(2)}),
-              (std::vector<RgbColor>{0xFFFFFF, 0xDDDDDD, 0xDDDDDD}));
-}
-
-const std::string kList = "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
-const std::string kSaved = "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
-
-std::string readFile(const std::string &path)
-{
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
 TEST(Lifecycle, UnreadLinesAreShownOnceTheFirst20ByNumber)
 {
     Rig rig({"01:00"});
@@ -283,67 +304,6 @@ TEST(Lifecycle, UnreadLinesAreShownOnceTheFirst20ByNumber)
     EXPECT_TRUE(rig.loaded && calls.find("message ") == calls.rfind("message ")) << "one message, then play";
     for (const char *piece : {"\n2 行目", "\n21 行目", "ほか 5 行", "22 行目"}) // all but the last are shown
         EXPECT_EQ(calls.find(piece) == std::string::npos, piece[0] == '2') << piece;
-}
-
-TEST(Lifecycle, EndAsksToSaveAChangedList)
-{
-    const std::string ask = "ask 演奏時間情報を記録しますか？; ";
-    const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
-                              "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
-    const auto mode = std::filesystem::perms(0640); // the list and its backup keep it
-    const auto blockBackup = [](Rig &r) { std::filesystem::create_directory(r.dir.file("tl.lst.bak")); };
-    struct Case
-    {
-        const char *name;
-        std::string steps, answers, asks, after; // after: the list saved, or "" when left alone
-        std::function<void(Rig &)> arrange = [](Rig &) {};
-    };
-    const Case cases[] = {
-        {"an unchanged list: no question", "load t7", "Y", "", "",
-         [](Rig &r) { std::ofstream(r.dir.file("tl.lst")) << "01:30,\"A\",\"m\",\"s\",18,\"One\"\r\n"; }},
-        {"No keeps the file", "load t7 s", "N", ask, ""},
-        {"Yes saves, keeping comments, codes in decimal, the old list as backup", "load t7 s", "Y", ask, kSaved},
-        {"a hexadecimal code alone asks", "load", "Y", ask,
-         "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n"},
-        {"an edit by another program is named and kept as the backup", "load t7 s e", "Y",
-         "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
-         "に残ります。\n\n演奏時間情報を記録しますか？; ",
-         kSaved},
-        {"a link stays a link; the list and its backup keep the list's mode", "load t7 s", "Y", ask, kSaved,
-         [](Rig &r) {
-             std::filesystem::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
-             std::filesystem::create_symlink("real.lst", r.dir.file("tl.lst"));
-         }},
-        {"a failed save given up leaves the list", "load t7 s", "YN", ask + retry, "", blockBackup},
-        {"a failed save tried again once the cause is gone", "load t7 s", "YF", ask + retry, kSaved, blockBackup},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig rig({"01:00"});
-        const std::string list = rig.dir.file("tl.lst"), backup = rig.dir.file("tl.lst.bak");
-        std::ofstream(list) << kList;
-        std::filesystem::permissions(list, mode);
-        c.arrange(rig);
-        rig.view.answers = c.answers;
-        rig.view.onAnswer = [&](char answer) { std::filesystem::remove(answer == 'F' ? backup : ""); };
-        const bool link = std::filesystem::is_symlink(list);
-        rig.run(c.steps);
-        const std::string before = readFile(list);
-        rig.run("| c x");
-
-        std::string asks = c.asks;
-        if (const auto at = asks.find('$'); at != std::string::npos)
-            asks.replace(at, 1, rig.dir.path());
-        EXPECT_EQ(rig.view.calls, "close; tick off; " + asks + "ended 1; ") << "the emulator is ended after the save";
-        EXPECT_EQ(readFile(list), c.after.empty() ? before : c.after);
-        EXPECT_EQ(std::filesystem::is_symlink(list), link);
-        if (!c.after.empty()) {
-            EXPECT_EQ(readFile(backup), before);
-            EXPECT_EQ(std::filesystem::status(list).permissions(), mode);
-            EXPECT_EQ(std::filesystem::status(backup).permissions(), mode);
-        }
-        EXPECT_EQ(rig.lifecycle.saveFailed(), c.answers == "YN");
-    }
 }
 
 } // namespace

@@ -107,7 +107,9 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
         {"the emulator disappears while playing: the stored times are kept", {"hoot.exe", "hootclient"},
          [](Rig &rig) {
              ASSERT_TRUE(rig.player.load());
-             kill(static_cast<pid_t>(rig.lifecycle.emulator().state().startedProcess), SIGKILL);
+             const auto started = static_cast<pid_t>(rig.lifecycle.emulator().state().startedProcess);
+             ASSERT_GT(started, 0); // kill(-1) would end every process we may end
+             kill(started, SIGKILL);
              rig.player.tick();
              for (int press = 0; press < 3; ++press)
                  rig.player.storeTime();

@@ -9,8 +9,6 @@
 #include <string>
 #include <utility>
 
-namespace {
-
 using Expected = std::optional<std::int64_t>;
 constexpr std::nullopt_t kNone = std::nullopt;
 
@@ -47,8 +45,8 @@ TEST(HexToCode, ReadsFourGroupsOfFourUpToTheRange)
     }
 }
 
-// Codes are read with four decimal places in 64 bits, settings as whole numbers in 32 bits.
-TEST(ParseDecimal, RoundsHalvesToEvenAndChecksTheRange)
+// Codes are read with four decimal places in 64 bits and written back, settings as whole numbers in 32 bits.
+TEST(Decimal, ReadRoundingHalvesToEvenWithinTheRangeAndWrittenBack)
 {
     const std::pair<const char *, Expected> codes[] = {
         {" \t-3 ", -30000}, {"+1.5", 15000}, {".5", 5000}, {"5.", 50000}, {"000000000000000000000000001", 10000},
@@ -66,18 +64,14 @@ TEST(ParseDecimal, RoundsHalvesToEvenAndChecksTheRange)
         EXPECT_EQ(read(parseDecimal(text, 4, LLONG_MIN, LLONG_MAX)), scaled) << text;
     for (const auto &[text, scaled] : settings)
         EXPECT_EQ(read(parseDecimal(text, 0, INT_MIN, INT_MAX)), scaled) << text;
-}
-
-TEST(TrackCode, WritesDecimalTextThatReadsBack)
-{
-    const std::pair<std::int64_t, const char *> cases[] = {
+    // A code is written as the shortest decimal text that reads back as the same code.
+    const std::pair<std::int64_t, const char *> written[] = {
         {0, "0"}, {180000, "18"}, {-30000, "-3"}, {15000, "1.5"}, {1, "0.0001"}, {-1, "-0.0001"}, {10203, "1.0203"},
         {LLONG_MAX, "922337203685477.5807"}, {LLONG_MIN, "-922337203685477.5808"},
     };
-    for (const auto &[raw, text] : cases) {
+    for (const auto &[raw, text] : written) {
         EXPECT_EQ(TrackCode::fromRaw(raw).toDecimalText(), text);
         EXPECT_EQ(parseDecimal(text, 4, LLONG_MIN, LLONG_MAX).scaled, raw) << text;
     }
 }
 
-} // unnamed
