@@ -36,6 +36,8 @@ public:
 private:
     int find(int fromRow, bool forward) const;
     int trackOfMatch(std::size_t from, std::size_t to, bool forward) const;
+    std::size_t firstMatch(std::string_view range) const;
+    std::size_t lastMatch(std::string_view range) const;
 
     std::string m_folded;                // per track: game title, kEnd, music title, kEnd
     std::vector<std::uint32_t> m_starts; // where each track's titles start, then the buffer's end

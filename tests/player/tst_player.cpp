@@ -317,7 +317,7 @@ TEST(TrackFinder, FindsTitlesAsAJapaneseReaderMatchesThemFromTheCurrentRowOn)
         {"full-width and half-width letters match", "abc +1001 ｈａｒ +1001 ｓｔａｒ", "3 3 4"},
         {"hiragana and katakana match; half-width sound marks join, typed alone too", "ハジマリ +1001 がいあ +1001 ぱーてぃー +1001 ｳ ﾞ ｧ +1001 ｶﾞ",
          "1 1 2 - 2 2 1"},
-        {"F3 and Shift+F3 wrap; nothing typed finds nothing", "> star > > < <", "- 0 4 0 4 0"},
+        {"F3 and Shift+F3 wrap; nothing typed finds nothing", "> star > > < < +1001 e <", "- 0 4 0 4 0 0 4"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
