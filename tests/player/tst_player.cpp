@@ -304,7 +304,8 @@ TEST(TrackFinder, FindsTitlesAsAJapaneseReaderMatchesThemFromTheCurrentRowOn)
 {
     TrackList list;
     for (const auto &[game, music] : std::vector<std::pair<std::string, std::string>>{
-             {"Star Sea", "Morning"}, {"ガイア", "はじまり"}, {"ヴァルキリー", "ﾊﾟｰﾃｨｰ"}, {"ＡＢＣ Ｗｏｒｌｄ", "Harbour"}, {"Star", "End"}})
+             {"Star Sea", "Morning"}, {"ガイア", "はじまり"}, {"ヴァルキリー", "ﾊﾟｰﾃｨｰ"}, {"ＡＢＣ Ｗｏｒｌｄ", "Harbour"},
+             {"Star", "End"}})
         list.addRecord(Track{0, game, "", "", {}, music});
     struct Case
     {
@@ -312,11 +313,12 @@ TEST(TrackFinder, FindsTitlesAsAJapaneseReaderMatchesThemFromTheCurrentRowOn)
         std::string steps, expected;
     };
     const Case cases[] = {
-        {"any case; a second's pause goes on, a longer one starts anew; none found stays", "MO +1000 n +1001 H", "0 - 3"},
+        {"any case; a second's pause goes on, a longer one starts anew; none found stays", "MO +1000 n +1001 H",
+         "0 - 3"},
         {"no match runs from one title into the next", "seamo", "-"},
         {"full-width and half-width letters match", "abc +1001 ｈａｒ +1001 ｓｔａｒ", "3 3 4"},
-        {"hiragana and katakana match; half-width sound marks join, typed alone too", "ハジマリ +1001 がいあ +1001 ぱーてぃー +1001 ｳ ﾞ ｧ +1001 ｶﾞ",
-         "1 1 2 - 2 2 1"},
+        {"hiragana and katakana match; half-width sound marks join, typed alone too",
+         "ハジマリ +1001 がいあ +1001 ぱーてぃー +1001 ｳ ﾞ ｧ +1001 ｶﾞ", "1 1 2 - 2 2 1"},
         {"F3 and Shift+F3 wrap; nothing typed finds nothing", "> star > > < < +1001 e <", "- 0 4 0 4 0 0 4"},
     };
     for (const Case &c : cases) {
@@ -332,7 +334,8 @@ TEST(TrackFinder, FindsTitlesAsAJapaneseReaderMatchesThemFromTheCurrentRowOn)
                 now += std::chrono::milliseconds(std::stoi(step));
                 continue;
             }
-            const int next = step == ">" || step == "<" ? finder.findAgain(step == ">", row) : finder.findTyped(step, row, now);
+            const bool again = step == ">" || step == "<";
+            const int next = again ? finder.findAgain(step == ">", row) : finder.findTyped(step, row, now);
             found += (found.empty() ? "" : " ") + (next < 0 ? "-" : std::to_string(next));
             row = next < 0 ? row : next;
         }
