@@ -211,7 +211,9 @@ void PlaylistView::showRow(int track)
 void PlaylistView::showFindText(const QString &text)
 {
     const auto shownFor = static_cast<int>(TrackFinder::kTypingPause.count());
-    QToolTip::showText(mapToGlobal(QPoint(0, 0)), text, this, {}, shownFor);
+    // A tip goes a cursor's height below the point given: from a header's
+    // height above the grid it covers the header, not the first row.
+    QToolTip::showText(mapToGlobal(QPoint(0, -horizontalHeader()->height())), text, this, {}, shownFor);
 }
 
 void PlaylistView::selectCells(int track, int firstColumn, int lastColumn, int currentColumn)
