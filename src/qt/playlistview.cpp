@@ -218,7 +218,7 @@ void PlaylistView::showFindText(const QString &text)
 
 void PlaylistView::selectCells(int track, int firstColumn, int lastColumn, int currentColumn)
 {
-    // Selecting by code never scrolls: only putRowOnTop() moves the view.
+    // Selecting by code never scrolls: only putRowOnTop() and showRow() move the view.
     m_selecting = true;
     QItemSelectionModel *selection = selectionModel();
     selection->setCurrentIndex(m_model->index(track, currentColumn), QItemSelectionModel::NoUpdate);
