@@ -73,6 +73,30 @@ void Player::activateRow(int track)
     submit({Entry::Grid, track});
 }
 
+// Finding touches neither the emulator nor the track playing, so it is
+// carried out at once, even while a change waits for the client.
+void Player::findTyped(const std::string &typed, int fromRow, std::chrono::milliseconds now)
+{
+    const int track = m_finder.findTyped(typed, fromRow, now);
+    m_view.showFindText(m_finder.searchText());
+    showFoundRow(track);
+}
+
+void Player::findAgain(bool forward, int fromRow)
+{
+    showFoundRow(m_finder.findAgain(forward, fromRow));
+}
+
+void Player::showFoundRow(int track)
+{
+    if (track < 0) {
+        m_view.beep();
+        return;
+    }
+    m_view.selectRow(track);
+    m_view.showRow(track);
+}
+
 void Player::submit(Command command)
 {
     // Once shut down (the save question may be open) nothing plays any more;
@@ -188,8 +212,10 @@ void Player::changeTrack(bool rebuild, bool moveToTop)
 // request, selects that row and shows the window.
 void Player::refreshPlayList(int track, bool rebuild, bool moveToTop)
 {
-    if (rebuild)
+    if (rebuild) {
+        m_finder.index(m_state.list);
         m_view.setTrackRows(m_playlist.trackCount(), columnWidthsTwips(m_playlist, m_view.textMeasure()));
+    }
     // An empty list has no row to scroll to or select.
     if (track >= 0 && track < m_playlist.trackCount()) {
         if (moveToTop)

@@ -5,14 +5,17 @@
 #include "player/lifecycle.h"
 #include "player/playerview.h"
 #include "player/playlist.h"
+#include "player/trackfinder.h"
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
 
 // The player's behaviour behind one window: plays the first track at load,
 // counts the seconds of the current track, moves on when its time has passed
-// (unless looping), and carries out the buttons and the grid's activation.
+// (unless looping), and carries out the buttons, the grid's activation and
+// type-to-find in the grid.
 // Input that arrives while a track change waits for the emulator's client is
 // queued and carried out in order once the change has ended; next presses
 // queued together make one change.
@@ -30,6 +33,11 @@ public:
     void next();
     void storeTime();
     void activateRow(int track); // double-click, Enter or Space on the track's row
+    // Type to find, on the grid whose current row is `fromRow`: typed
+    // characters at the time `now`, and F3 (forward) or Shift+F3. The row
+    // found is selected and shown, not played; when none is, the view beeps.
+    void findTyped(const std::string &typed, int fromRow, std::chrono::milliseconds now);
+    void findAgain(bool forward, int fromRow);
     // True when the window may close now; during a change the window closes
     // once the change is over.
     bool requestClose();
@@ -68,12 +76,14 @@ private:
     void playCurrentTrack();
     void showTrackInfo(int track);
     void showPlayTime();
+    void showFoundRow(int track);
 
     PlayerView &m_view;
     PlayerState &m_state;
     ProgramLifecycle &m_lifecycle;
     BusyCursor &m_busy;
     Playlist m_playlist;
+    TrackFinder m_finder;
     std::int32_t m_elapsed = 0;
     std::int32_t m_storedTime = 0;
     std::int32_t m_playLimit = 0;

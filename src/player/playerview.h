@@ -31,6 +31,12 @@ public:
     virtual void putRowOnTop(int track) = 0;
     // Selects the track's whole row, its first cell current, without scrolling.
     virtual void selectRow(int track) = 0;
+    // Scrolls as little as it takes for the track's row to be seen.
+    virtual void showRow(int track) = 0;
+    // Shows the search text of type-to-find at the grid's top edge until
+    // TrackFinder::kTypingPause has passed without another call.
+    virtual void showFindText(const std::string &text) = 0;
+    virtual void beep() = 0; // the system's sound for "not found"
     virtual void showWindow() = 0; // visible and repainted before the call returns
     virtual void setBusy(bool busy) = 0; // the busy cursor over the window, or the usual one
     virtual TextMeasure &textMeasure() = 0;

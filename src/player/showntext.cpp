@@ -1,6 +1,6 @@
 #include "player/showntext.h"
 
-std::string shownText(std::string_view utf8)
+std::string_view shownPart(std::string_view utf8)
 {
     std::size_t characters = 0;
     std::size_t end = 0;
@@ -10,5 +10,10 @@ std::string shownText(std::string_view utf8)
         if (startsCharacter && characters++ == kShownCharacters)
             break;
     }
-    return std::string(utf8.substr(0, end));
+    return utf8.substr(0, end);
+}
+
+std::string shownText(std::string_view utf8)
+{
+    return std::string(shownPart(utf8));
 }

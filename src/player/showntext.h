@@ -10,4 +10,5 @@
 inline constexpr std::size_t kShownCharacters = 256;
 
 // The first kShownCharacters characters of a UTF-8 text, cut between characters.
+std::string_view shownPart(std::string_view utf8);
 std::string shownText(std::string_view utf8);

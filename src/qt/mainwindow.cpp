@@ -3,12 +3,15 @@
 #include "player/player.h"
 #include "qt/playlistview.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
+#include <chrono>
 
 namespace {
 
@@ -74,6 +77,12 @@ void MainWindow::connectPlayer(Player &player)
     connect(m_next, &QPushButton::clicked, this, [&player] { player.next(); });
     connect(m_storeTime, &QPushButton::clicked, this, [&player] { player.storeTime(); });
     connect(m_grid, &PlaylistView::activated, this, [&player](int track) { player.activateRow(track); });
+    connect(m_grid, &PlaylistView::typedToFind, this, [&player](const QString &text, int row) {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        player.findTyped(text.toStdString(), row, std::chrono::duration_cast<std::chrono::milliseconds>(now));
+    });
+    connect(m_grid, &PlaylistView::findAgainPressed, this,
+            [&player](bool forward, int row) { player.findAgain(forward, row); });
 }
 
 QRect MainWindow::twipsRect(int left, int top, int width, int height) const
@@ -167,6 +176,21 @@ void MainWindow::putRowOnTop(int track)
 void MainWindow::selectRow(int track)
 {
     m_grid->selectRow(track);
+}
+
+void MainWindow::showRow(int track)
+{
+    m_grid->showRow(track);
+}
+
+void MainWindow::showFindText(const std::string &text)
+{
+    m_grid->showFindText(QString::fromStdString(text));
+}
+
+void MainWindow::beep()
+{
+    QApplication::beep();
 }
 
 void MainWindow::showWindow()

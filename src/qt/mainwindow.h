@@ -50,6 +50,9 @@ public:
     void repaintRow(int track) override;
     void putRowOnTop(int track) override;
     void selectRow(int track) override;
+    void showRow(int track) override;
+    void showFindText(const std::string &text) override;
+    void beep() override;
     void showWindow() override;
     void setBusy(bool busy) override;
     TextMeasure &textMeasure() override;

@@ -1,11 +1,16 @@
 #include "qt/playlistview.h"
 
+#include "player/trackfinder.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QProxyStyle>
 #include <QScrollBar>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -138,6 +143,7 @@ PlaylistView::PlaylistView(const Playlist &playlist, QWidget *parent)
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setCornerButtonEnabled(false);
+    setAttribute(Qt::WA_InputMethodEnabled); // kana and kanji for type-to-find
 
     QHeaderView *vertical = verticalHeader();
     vertical->hide();
@@ -197,9 +203,22 @@ void PlaylistView::selectRow(int track)
     selectCells(track, 0, Playlist::kColumns - 1, 0);
 }
 
+void PlaylistView::showRow(int track)
+{
+    QTableView::scrollTo(m_model->index(track, 0), EnsureVisible);
+}
+
+void PlaylistView::showFindText(const QString &text)
+{
+    const auto shownFor = static_cast<int>(TrackFinder::kTypingPause.count());
+    // A tip goes a cursor's height below the point given: from a header's
+    // height above the grid it covers the header, not the first row.
+    QToolTip::showText(mapToGlobal(QPoint(0, -horizontalHeader()->height())), text, this, {}, shownFor);
+}
+
 void PlaylistView::selectCells(int track, int firstColumn, int lastColumn, int currentColumn)
 {
-    // Selecting by code never scrolls: only putRowOnTop() moves the view.
+    // Selecting by code never scrolls: only putRowOnTop() and showRow() move the view.
     m_selecting = true;
     QItemSelectionModel *selection = selectionModel();
     selection->setCurrentIndex(m_model->index(track, currentColumn), QItemSelectionModel::NoUpdate);
@@ -230,8 +249,8 @@ void PlaylistView::showEvent(QShowEvent *event)
 }
 
 // Typing a carriage return (Enter) or a space plays the current row; other
-// typed characters do nothing, and keys that type nothing (arrows, paging)
-// move as usual.
+// printable characters find a row, control characters (Tab, Escape, Ctrl with
+// a letter) do nothing, and keys that type nothing (arrows, paging) move as usual.
 void PlaylistView::keyPressEvent(QKeyEvent *event)
 {
     const QString typed = event->text();
@@ -240,9 +259,24 @@ void PlaylistView::keyPressEvent(QKeyEvent *event)
         emit activated(currentIndex().row());
         return;
     }
-    if (!typed.isEmpty())
+    if (event->key() == Qt::Key_F3) {
+        emit findAgainPressed(!event->modifiers().testFlag(Qt::ShiftModifier), currentIndex().row());
         return;
+    }
+    if (!typed.isEmpty()) {
+        const auto characters = typed.toUcs4();
+        const bool printable
+            = std::all_of(characters.begin(), characters.end(), [](auto c) { return QChar::isPrint(char32_t(c)); });
+        if (printable && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            keyboardSearch(typed);
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void PlaylistView::keyboardSearch(const QString &search)
+{
+    emit typedToFind(search, currentIndex().row());
 }
 
 // A double-click outside the cells (the grey area) plays nothing.

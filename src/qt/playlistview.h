@@ -29,7 +29,8 @@ private:
 
 // The playlist grid: a header row, one row per track, the current track's row
 // selected by code without scrolling; Enter, Space and a double-click on a
-// cell activate the current row.
+// cell activate the current row. Other typed characters, the input method's
+// text among them, and F3 are passed on for type-to-find.
 class PlaylistView : public QTableView
 {
     Q_OBJECT
@@ -41,11 +42,18 @@ public:
     void repaintRow(int track);
     void putRowOnTop(int track);
     void selectRow(int track);
+    void showRow(int track);
+    void showFindText(const QString &text);
 
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    // Qt's own type-ahead, which also gets the input method's committed text, is replaced by ours.
+    void keyboardSearch(const QString &search) override;
 
 signals:
     void activated(int track);
+    // Type-to-find on the current row `row`.
+    void typedToFind(const QString &text, int row);
+    void findAgainPressed(bool forward, int row);
 
 protected:
     void showEvent(QShowEvent *event) override;

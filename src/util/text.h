@@ -36,6 +36,10 @@ bool isValidUtf8(std::string_view bytes);
 // The length of the valid UTF-8 character at `pos`; 0 when none starts there.
 std::size_t utf8CharacterLength(std::string_view bytes, std::size_t pos);
 bool isUtf8ContinuationByte(char c);
+// The character at `pos`, which moves past it; a byte that starts no valid
+// character reads as U+FFFD.
+char32_t readUtf8Character(std::string_view bytes, std::size_t &pos);
+void appendUtf8(std::string &out, char32_t c);
 bool isAscii(std::string_view bytes);
 
 enum class DecimalReading { Number, NotANumber, OutOfRange };

@@ -101,7 +101,8 @@ protected:
 
 // Next, and the grid by double-click, Enter and Space (a double-click below the rows plays nothing), a
 // second start refused meanwhile; after two seconds of play Store keeps the time and the next track starts;
-// Yes at the close saves, keeping the old list as the backup.
+// typed letters find a row above (wrapping) without playing it, Enter plays it; Yes at the close saves,
+// keeping the old list as the backup.
 TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
 {
     start(m_app);
@@ -127,6 +128,8 @@ TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
              click(kStoreX, kButtonsY);
          },
          {{"code", "17"}}},
+        {[&] { click(kGridX, kFirstRowY + 16 * 3, {"type", "hAR"}), run({"xdotool", "key", "Return"}); },
+         {kSelectStarSea, {"code", "2"}}},
     };
     for (const auto &[input, added] : steps) {
         input();

@@ -26,6 +26,9 @@ public:
     void repaintRow(int track) override { note("repaint " + std::to_string(track)); }
     void putRowOnTop(int track) override { note("top " + std::to_string(track)); }
     void selectRow(int track) override { note("select " + std::to_string(track)); }
+    void showRow(int track) override { note("row " + std::to_string(track)); }
+    void showFindText(const std::string &text) override { note("find " + text); }
+    void beep() override { note("beep"); }
     void showWindow() override { note("show"); }
     void setBusy(bool busy) override { note(busy ? "busy on" : "busy off"); }
     TextMeasure &textMeasure() override { return *measure; }

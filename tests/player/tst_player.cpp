@@ -77,7 +77,8 @@ struct Rig
     // time, "r4" activate row 4, "c" close, "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take
     // 600 ms, "k" the list is kList, "e" it is edited on disk, "?YN" the answers to questions; "x" note
     // how often the emulator was ended, "=" the first track's time, "f" the list and its backup, "h" the
-    // rows' shades; "|" forget the calls so far, "@x" do x during the next wait for the emulator.
+    // rows' shades; "|" forget the calls so far, "@x" do x during the next wait for the emulator, "/x" type
+    // x on the grid's first row.
     void run(const std::string &steps)
     {
         std::istringstream in(steps);
@@ -114,6 +115,8 @@ struct Rig
                 view.calls = view.last = "";
             if (step[0] == '@')
                 armed += step.substr(1) + " ";
+            if (step[0] == '/')
+                player.findTyped(step.substr(1), 0, {});
         }
     }
 
@@ -186,6 +189,8 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"input during a change runs after it, in order", kThree, "load | @n @r0 n", to(2) + to(3) + to(1, "", true)},
         {"closing during a change waits for it, drops queued input and asks to save", kThree, "load t42 | @c @n s",
          to(2, "repaint 0; close; ") + end + ask},
+        {"typing selects and shows the row found without playing; finding none beeps", kThree, "load | /m2 /x",
+         "find m2; select 1; row 1; find m2x; beep; "},
         {"an empty list shows the header alone and ignores input", {}, "load n s r0 t3", "rows 0 30/110; show; "},
         {"a giant title is cut for the label", {}, "load | n",
          "tick off; play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M; time 00:00/01:30; tick on; ",
@@ -291,6 +296,50 @@ TEST(ColumnWidths, WidestTextPlusAnARoundedHalfToEven)
             measure.aWidth = c.aWidth;
             EXPECT_EQ(columnWidthsTwips(Playlist(list), measure), c.expected);
         }
+    }
+}
+
+// Steps: typed text ("+N": N ms pass first), ">" F3, "<" Shift+F3, each from the row found last; the rows found.
+TEST(TrackFinder, FindsTitlesAsAJapaneseReaderMatchesThemFromTheCurrentRowOn)
+{
+    TrackList list;
+    for (const auto &[game, music] : std::vector<std::pair<std::string, std::string>>{
+             {"Star Sea", "Morning"}, {"ガイア", "はじまり"}, {"ヴァルキリー", "ﾊﾟｰﾃｨｰ"}, {"ＡＢＣ Ｗｏｒｌｄ", "Harbour"},
+             {"Star", "End"}})
+        list.addRecord(Track{0, game, "", "", {}, music});
+    struct Case
+    {
+        const char *name;
+        std::string steps, expected;
+    };
+    const Case cases[] = {
+        {"any case; a second's pause goes on, a longer one starts anew; none found stays", "MO +1000 n +1001 H",
+         "0 - 3"},
+        {"no match runs from one title into the next", "seamo", "-"},
+        {"full-width and half-width letters match", "abc +1001 ｈａｒ +1001 ｓｔａｒ", "3 3 4"},
+        {"hiragana and katakana match; half-width sound marks join, typed alone too",
+         "ハジマリ +1001 がいあ +1001 ぱーてぃー +1001 ｳ ﾞ ｧ +1001 ｶﾞ", "1 1 2 - 2 2 1"},
+        {"F3 and Shift+F3 wrap; nothing typed finds nothing", "> star > > < < +1001 e <", "- 0 4 0 4 0 0 4"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TrackFinder finder;
+        finder.index(list);
+        std::chrono::milliseconds now{0};
+        int row = 0;
+        std::string found;
+        std::istringstream steps(c.steps);
+        for (std::string step; steps >> step;) {
+            if (step[0] == '+') {
+                now += std::chrono::milliseconds(std::stoi(step));
+                continue;
+            }
+            const bool again = step == ">" || step == "<";
+            const int next = again ? finder.findAgain(step == ">", row) : finder.findTyped(step, row, now);
+            found += (found.empty() ? "" : " ") + (next < 0 ? "-" : std::to_string(next));
+            row = next < 0 ? row : next;
+        }
+        EXPECT_EQ(found, c.expected);
     }
 }
 
