@@ -1,5 +1,7 @@
 // The baseline of bench_window_startup: a Qt window of the player's fixed size
 // holding an empty table view, and nothing else.
+#include "barewindowtitle.h"
+
 #include <QApplication>
 #include <QTableView>
 #include <QWidget>

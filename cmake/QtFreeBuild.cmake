@@ -18,6 +18,13 @@ if(TUNELARK_BUILD_BENCH)
     add_executable(bench_emulator_win bench/bench_emulator_win.cpp)
     target_link_libraries(bench_emulator_win PRIVATE tunelark_options tunelark_emulator tunelark_platform)
     add_dependencies(bench_emulator_win standin_hoot standin_hootclient)
+    # The baseline of the start-up timed from Linux (bench/bench_wine_startup.cpp).
+    add_executable(bench_bare_window_win WIN32 bench/bare_window_win.cpp)
+    target_compile_definitions(bench_bare_window_win PRIVATE UNICODE _UNICODE)
+    target_link_libraries(bench_bare_window_win PRIVATE tunelark_options comctl32)
+    if(MINGW)
+        target_link_options(bench_bare_window_win PRIVATE -municode) # wWinMain as the entry point
+    endif()
 endif()
 
 if(TUNELARK_BUILD_TESTS)
