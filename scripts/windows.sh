@@ -4,8 +4,10 @@
 # Wine and Xvfb when they are missing. Ends with "N passed, N failed" (test
 # cases); the exit status is non-zero when anything failed.
 #
-#   scripts/windows.sh            build and test
-#   scripts/windows.sh --bench    also time a track change under Wine and natively
+#   scripts/windows.sh            build and test, and pack this build's program into a zip and check it
+#   scripts/windows.sh --bench    also time a track change under Wine and natively, and the Windows
+#                                 program's start-up under Wine; the zip then comes from the
+#                                 optimized build (windows-release), which is the one timed
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +17,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 TEST_LIMIT=300 # seconds for one test program
 
-bash scripts/install-packages.sh g++-mingw-w64-x86-64 wine64 xvfb googletest || { echo "could not install the Windows tools"; exit 2; }
+bash scripts/install-packages.sh g++-mingw-w64-x86-64 wine64 xvfb googletest zip unzip || { echo "could not install the Windows tools"; exit 2; }
 
 cmake --preset windows -B "$BUILD" >/dev/null || exit 2
 cmake --build "$BUILD" -j2 || exit 2
@@ -67,16 +69,49 @@ for test in "${TESTS[@]}"; do
     fi
 done
 
+# The zip as a user gets it: exactly the program, the README as text with CR LF
+# line ends, the demo list and settings byte for byte, and the license if the
+# repository has one.
+check_zip() {
+    local zip=$1 expected listed
+    unzip -l "$zip" | tr -d '\r'
+    expected=$(printf '%s\n' README.txt tl.ini tl.lst tunelark.exe $(ls LICENSE* COPYING* 2>/dev/null) | sort)
+    listed=$(unzip -Z1 "$zip" | sort)
+    [ "$listed" = "$expected" ] || { echo "the zip holds other files than:" $expected; return 1; }
+    for demo in tl.lst tl.ini; do
+        unzip -p "$zip" "$demo" | cmp -s - "demo/$demo" || { echo "$demo differs from demo/$demo"; return 1; }
+    done
+    unzip -p "$zip" README.txt | tail -c +4 | tr -d '\r' | cmp -s - README.md ||
+        { echo "README.txt is not README.md"; return 1; }
+    [ "$(unzip -p "$zip" README.txt | grep -c $'\r$')" = "$(wc -l <README.md)" ] ||
+        { echo "README.txt has lines without CR LF"; return 1; }
+}
+if [ "${1:-}" = "--bench" ]; then
+    zip=$(bash scripts/package-windows.sh)
+else
+    zip=$(bash scripts/package-windows.sh --from "$BUILD")
+fi
+if [ -n "$zip" ] && check_zip "$zip"; then
+    echo "ok   the Windows zip ($(stat -c %s "$zip") bytes: $zip)"
+    passed=$((passed + 1))
+else
+    echo "FAIL the Windows zip"
+    failed=$((failed + 1))
+fi
+
 if [ "${1:-}" = "--bench" ]; then
     # The same measurement on Linux right after, in a native build
-    # (TUNELARK_LINUX_BUILD, configured with the release preset when new).
+    # (TUNELARK_LINUX_BUILD, configured with the release preset when new),
+    # which also times the Windows program's start-up from outside Wine.
     timeout 300 "$WINE" "$BIN/bench_emulator_win.exe" | tr -d '\r'
     native=${TUNELARK_LINUX_BUILD:-build/release}
     [ -f "$native/CMakeCache.txt" ] || cmake --preset release -B "$native" >/dev/null
-    if cmake --build "$native" -j2 --target bench_emulator >/dev/null; then
+    if cmake --build "$native" -j2 --target bench_emulator bench_wine_startup >/dev/null; then
         timeout 300 "$native/bench/bench_emulator"
+        timeout 1200 "$native/bench/bench_wine_startup" build/windows-release/bin/tunelark.exe \
+            "$BIN/bench_bare_window_win.exe" "$BIN"
     else
-        echo "the native benchmark did not build"
+        echo "the native benchmarks did not build"
     fi
 fi
 
