@@ -44,9 +44,8 @@ for _ in $(seq 100); do
 done
 [ -e "/tmp/.X11-unix/X$display" ] || { echo "Xvfb did not start"; exit 2; }
 
-# The first use creates the prefix (seconds); later runs find it ready.
 started=$(date +%s%N)
-timeout 180 "$WINE" wineboot -i >/dev/null 2>&1 || { echo "wineboot failed"; exit 2; }
+bash scripts/wineprefix.sh || exit 2
 echo "Wine prefix ready in $((($(date +%s%N) - started) / 1000000)) ms ($WINEPREFIX)"
 
 passed=0
