@@ -1,6 +1,7 @@
 # The build without Qt, for the Windows cross build: the track list, the
 # configuration, saving, the player, the emulator control with the Win32 platform layer, the
-# single-instance rule, the Win32 stand-ins, and the tests of these.
+# single-instance rule, the native Win32 window (tunelark.exe), the Win32
+# stand-ins, and the tests of these.
 # Programs and tests land in one folder, where the system finds the stand-ins
 # next to the program that starts them.
 set(CMAKE_AUTOMOC OFF)
@@ -12,6 +13,9 @@ add_subdirectory(src/app)
 add_subdirectory(src/emulator)
 add_subdirectory(src/player)
 add_subdirectory(standins/win)
+if(WIN32)
+    add_subdirectory(src/win32)
+endif()
 
 if(TUNELARK_BUILD_BENCH)
     # Run by scripts/windows.sh --bench; prints figures and asserts nothing.

@@ -1,0 +1,432 @@
+#include "win32/mainwindow_win.h"
+
+#include "player/player.h"
+#include "util/message.h"
+#include "util/widestring_win.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+
+namespace {
+
+constexpr const wchar_t *kWindowClass = L"TunelarkWindow";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kClientWidthTwips = 8100;
+constexpr int kClientHeightTwips = 6510;
+constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickMilliseconds = 1000;
+constexpr int kNextHotKey = 1;
+// Not IDOK (1) or IDCANCEL (2), which the dialog keys Enter and Escape send.
+enum ControlId { kGridId = 100, kNextId, kStoreTimeId, kShuffleId, kLoopId, kLabelId };
+
+// Labels clip a long title rather than wrap it, and show "&" as it is.
+constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+constexpr DWORD kButtonStyle = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kCheckBoxStyle = BS_AUTOCHECKBOX | WS_TABSTOP;
+
+constexpr TwipsRect kGridPlace{180, 2400, 7725, 3915};
+
+void registerWindowClass(HINSTANCE instance, WNDPROC procedure)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);
+}
+
+void redrawNow(HWND window)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+} // namespace
+
+MainWindow::MainWindow(const TrackList &list, HINSTANCE instance, int showCommand)
+    : m_playlist(list)
+    , m_instance(instance)
+    , m_showCommand(showCommand)
+    , m_grid(m_playlist)
+{
+    registerWindowClass(instance, windowProc);
+    // Hidden until the player's first grid fill shows it.
+    CreateWindowExW(0, kWindowClass, L"Tunelark", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    m_dpi = GetDpiForWindow(m_window);
+    m_font = createWindowFont(m_dpi);
+    createControls();
+    layOut();
+    m_hotKeyRegistered = RegisterHotKey(m_window, kNextHotKey, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK);
+}
+
+MainWindow::~MainWindow()
+{
+    if (m_window)
+        DestroyWindow(m_window);
+}
+
+// Created in the tab order: the grid, 次曲演奏, シャッフル演奏, 時間記憶, 無限ループ再生.
+void MainWindow::createControls()
+{
+    struct Control
+    {
+        int id;
+        HWND *window; // null for a caption label, which nothing changes later
+        const wchar_t *windowClass;
+        const wchar_t *caption;
+        DWORD style;
+        TwipsRect place;
+    };
+    const Control controls[] = {
+        {kLabelId, nullptr, L"STATIC", L"ゲーム名：", kLabelStyle, {150, 120, 855, 195}},
+        {kLabelId, &m_gameTitle, L"STATIC", L"", kLabelStyle, {1080, 120, 6795, 225}},
+        {kLabelId, nullptr, L"STATIC", L"曲名：", kLabelStyle, {150, 450, 855, 195}},
+        {kLabelId, &m_musicTitle, L"STATIC", L"", kLabelStyle, {1080, 450, 6795, 225}},
+        {kLabelId, nullptr, L"STATIC", L"演奏時間：", kLabelStyle, {150, 780, 855, 195}},
+        {kLabelId, &m_playTime, L"STATIC", L"", kLabelStyle, {1080, 780, 1215, 225}},
+        {kGridId, nullptr, nullptr, nullptr, 0, kGridPlace},
+        {kNextId, &m_next, L"BUTTON", L"次曲演奏", kButtonStyle, {120, 1800, 975, 405}},
+        {kShuffleId, &m_shuffle, L"BUTTON", L"シャッフル演奏", kCheckBoxStyle, {240, 1230, 1575, 375}},
+        {kStoreTimeId, &m_storeTime, L"BUTTON", L"時間記憶", kButtonStyle, {1320, 1800, 975, 405}},
+        {kLoopId, &m_loop, L"BUTTON", L"無限ループ再生", kCheckBoxStyle, {1920, 1230, 1575, 375}},
+    };
+    for (const Control &control : controls) {
+        if (control.id == kGridId) {
+            m_grid.create(m_window, kGridId, m_instance);
+            continue;
+        }
+        const HWND window = CreateWindowExW(0, control.windowClass, control.caption, WS_CHILD | WS_VISIBLE | control.style,
+                                            0, 0, 0, 0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                            m_instance, nullptr);
+        if (control.window)
+            *control.window = window;
+        m_placed.push_back({window, control.place});
+    }
+}
+
+void MainWindow::layOut()
+{
+    for (const Placed &placed : m_placed) {
+        const RECT pixels = pixelsOf(placed.twips, m_dpi);
+        SetWindowPos(placed.window, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(placed.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    }
+    m_grid.place(pixelsOf(kGridPlace, m_dpi), m_font.get(), m_dpi);
+    RECT frame{0, 0, twipsToPixels(kClientWidthTwips, m_dpi), twipsToPixels(kClientHeightTwips, m_dpi)};
+    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, m_dpi);
+    SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Moved to a screen of another resolution: the system's rectangle, every
+// control at its twips again, and the font at the new size (given to the
+// controls before the old one goes).
+void MainWindow::onDpiChanged(UINT dpi, const RECT &suggested)
+{
+    m_dpi = dpi;
+    m_textMeasure.reset();
+    FontHandle previous = std::move(m_font);
+    m_font = createWindowFont(dpi);
+    SetWindowPos(m_window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    layOut();
+    redrawNow(m_window);
+}
+
+void MainWindow::connectPlayer(Player &player)
+{
+    m_player = &player;
+    m_grid.setHandlers({
+        [&player](int track) { player.activateRow(track); },
+        [&player](const std::string &typed, int row) {
+            player.findTyped(typed, row, std::chrono::milliseconds(GetTickCount64()));
+        },
+        [&player](bool forward, int row) { player.findAgain(forward, row); },
+    });
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *self = static_cast<MainWindow *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        self->m_window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto *self = reinterpret_cast<MainWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->m_window = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED)
+            onCommand(LOWORD(wParam));
+        return 0;
+    case WM_NOTIFY: {
+        const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
+        return header.hwndFrom == m_grid.handle() ? m_grid.onNotify(header) : 0;
+    }
+    case WM_TIMER:
+        if (wParam == kTickTimer && m_player)
+            m_player->tick();
+        return 0;
+    case WM_APPCOMMAND:
+        if (GET_APPCOMMAND_LPARAM(lParam) != APPCOMMAND_MEDIA_NEXTTRACK)
+            break;
+        onCommand(kNextId);
+        return TRUE;
+    case WM_HOTKEY:
+        if (wParam == kNextHotKey)
+            onCommand(kNextId);
+        return 0;
+    case WM_SETCURSOR:
+        if (!m_busy)
+            break;
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+    case WM_ACTIVATE:
+        onActivate(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_SETFOCUS:
+        repaintNow(); // the window itself got the focus
+        return 0;
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
+    case WM_CLOSE:
+        onClose();
+        return 0;
+    case WM_DESTROY:
+        KillTimer(m_window, kTickTimer);
+        if (m_hotKeyRegistered)
+            UnregisterHotKey(m_window, kNextHotKey);
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+void MainWindow::onCommand(int id)
+{
+    if (!m_player)
+        return;
+    if (id == kNextId)
+        m_player->next();
+    else if (id == kStoreTimeId)
+        m_player->storeTime();
+}
+
+// The control that had the focus gets it back when the window is activated again.
+void MainWindow::onActivate(bool active)
+{
+    if (!active) {
+        m_focusBeforeDeactivation = GetFocus();
+        return;
+    }
+    if (m_focusBeforeDeactivation && IsChild(m_window, m_focusBeforeDeactivation))
+        SetFocus(m_focusBeforeDeactivation);
+    else
+        SetFocus(m_window);
+}
+
+// Closing goes through the player: during a track change the window closes
+// once the change is over (the player calls close() then).
+void MainWindow::onClose()
+{
+    if (!m_player || m_player->requestClose())
+        DestroyWindow(m_window);
+}
+
+void MainWindow::repaintNow()
+{
+    if (m_window)
+        redrawNow(m_window);
+}
+
+bool MainWindow::shuffleChecked() const
+{
+    return SendMessageW(m_shuffle, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool MainWindow::loopChecked() const
+{
+    return SendMessageW(m_loop, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void MainWindow::showTitles(const std::string &gameTitle, const std::string &musicTitle)
+{
+    SetWindowTextW(m_gameTitle, toWide(gameTitle).c_str());
+    SetWindowTextW(m_musicTitle, toWide(musicTitle).c_str());
+}
+
+void MainWindow::showPlayTime(const std::string &text)
+{
+    SetWindowTextW(m_playTime, toWide(text).c_str());
+    redrawNow(m_playTime);
+}
+
+void MainWindow::startTick()
+{
+    // Setting the timer again starts a fresh interval.
+    SetTimer(m_window, kTickTimer, kTickMilliseconds, nullptr);
+}
+
+void MainWindow::stopTick()
+{
+    KillTimer(m_window, kTickTimer);
+}
+
+void MainWindow::setGridEnabled(bool enabled)
+{
+    EnableWindow(m_grid.handle(), enabled);
+}
+
+void MainWindow::focusGrid()
+{
+    SetFocus(m_grid.handle());
+}
+
+void MainWindow::focusWindow()
+{
+    SetForegroundWindow(m_window);
+    SetFocus(m_window);
+}
+
+void MainWindow::setTrackRows(int count, const ColumnWidths &widthsTwips)
+{
+    m_grid.setTrackRows(count, widthsTwips);
+}
+
+void MainWindow::repaintRow(int track)
+{
+    m_grid.repaintRow(track);
+}
+
+void MainWindow::putRowOnTop(int track)
+{
+    m_grid.putRowOnTop(track);
+}
+
+void MainWindow::selectRow(int track)
+{
+    m_grid.selectRow(track);
+}
+
+void MainWindow::showRow(int track)
+{
+    m_grid.showRow(track);
+}
+
+void MainWindow::showFindText(const std::string &text)
+{
+    m_grid.showFindText(text);
+}
+
+void MainWindow::beep()
+{
+    MessageBeep(MB_OK);
+}
+
+void MainWindow::showWindow()
+{
+    if (!m_shown) {
+        m_shown = true;
+        ShowWindow(m_window, m_showCommand);
+    }
+    repaintNow();
+}
+
+void MainWindow::setBusy(bool busy)
+{
+    m_busy = busy;
+    // The cursor changes at once when it is over the window, not at the next move.
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    const HWND under = WindowFromPoint(pointer);
+    if (under == m_window || IsChild(m_window, under))
+        SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+TextMeasure &MainWindow::textMeasure()
+{
+    if (!m_textMeasure)
+        m_textMeasure = std::make_unique<GdiTextMeasure>(m_font.get(), m_dpi);
+    return *m_textMeasure;
+}
+
+// A message also goes to standard error, so a run started from a terminal or
+// a script keeps a record of what the user was told. Before the window is
+// shown a box has no owner, or it would wait behind an invisible window.
+int MainWindow::messageBox(const std::string &text, UINT style)
+{
+    printMessage(text);
+    const HWND owner = m_shown ? m_window : nullptr;
+    return MessageBoxW(owner, toWide(text).c_str(), L"Tunelark", style | (owner ? 0 : MB_SETFOREGROUND));
+}
+
+void MainWindow::showExclamation(const std::string &text)
+{
+    messageBox(text, MB_ICONEXCLAMATION | MB_OK);
+}
+
+bool MainWindow::askYesNo(const std::string &text)
+{
+    return messageBox(text, MB_ICONQUESTION | MB_YESNO) == IDYES;
+}
+
+bool MainWindow::dispatch(MSG &message)
+{
+    if (message.message == WM_QUIT) {
+        m_quitSeen = true;
+        return false;
+    }
+    // Tab moves between the controls as in a dialog.
+    if (!m_window || !IsDialogMessageW(m_window, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return true;
+}
+
+void MainWindow::run()
+{
+    MSG message{};
+    while (!m_quitSeen && GetMessageW(&message, nullptr, 0, 0) > 0)
+        dispatch(message);
+}
+
+void MainWindow::pumpEvents()
+{
+    MSG message{};
+    while (!m_quitSeen && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && dispatch(message)) {
+    }
+}
+
+void MainWindow::pumpPaintOnly()
+{
+    // User input waits until the pause is over; painting goes on.
+    MSG message{};
+    while (!m_quitSeen && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT) && dispatch(message)) {
+    }
+}
+
+void MainWindow::close()
+{
+    if (m_window)
+        SendMessageW(m_window, WM_CLOSE, 0, 0);
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "player/playerview.h"
+#include "player/playlist.h"
+#include "win32/gdi_win.h"
+#include "win32/playlistgrid_win.h"
+#include "win32/textmeasure_win.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+class Player;
+struct TrackList;
+
+// The one window: value labels, check boxes, buttons, the playlist grid and
+// the one-second timer, at fixed positions given in twips and converted at
+// the window's DPI. It shows what the player tells it and passes the user's
+// input on to the player.
+class MainWindow : public PlayerView
+{
+public:
+    MainWindow(const TrackList &list, HINSTANCE instance, int showCommand);
+    ~MainWindow() override;
+    MainWindow(const MainWindow &) = delete;
+    MainWindow &operator=(const MainWindow &) = delete;
+
+    // Timer ticks, clicks, grid activation, media keys and closing go to `player` from now on.
+    void connectPlayer(Player &player);
+    bool isOpen() const { return m_window != nullptr; }
+    // Runs the window's messages until it has been closed.
+    void run();
+
+    bool shuffleChecked() const override;
+    bool loopChecked() const override;
+    void showTitles(const std::string &gameTitle, const std::string &musicTitle) override;
+    void showPlayTime(const std::string &text) override;
+    void startTick() override;
+    void stopTick() override;
+    void setGridEnabled(bool enabled) override;
+    void focusGrid() override;
+    void focusWindow() override;
+    void setTrackRows(int count, const ColumnWidths &widthsTwips) override;
+    void repaintRow(int track) override;
+    void putRowOnTop(int track) override;
+    void selectRow(int track) override;
+    void showRow(int track) override;
+    void showFindText(const std::string &text) override;
+    void beep() override;
+    void showWindow() override;
+    void setBusy(bool busy) override;
+    TextMeasure &textMeasure() override;
+    void showExclamation(const std::string &text) override;
+    bool askYesNo(const std::string &text) override;
+    void pumpEvents() override;
+    void pumpPaintOnly() override;
+    void close() override;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void createControls();
+    void layOut();
+    void onDpiChanged(UINT dpi, const RECT &suggested);
+    void onCommand(int id);
+    void onActivate(bool active);
+    void onClose();
+    void repaintNow();
+    // Takes one message; false once WM_QUIT has come.
+    bool dispatch(MSG &message);
+    int messageBox(const std::string &text, UINT style);
+
+    Playlist m_playlist;
+    HINSTANCE m_instance;
+    int m_showCommand;
+    HWND m_window = nullptr;
+    HWND m_gameTitle = nullptr;
+    HWND m_musicTitle = nullptr;
+    HWND m_playTime = nullptr;
+    HWND m_shuffle = nullptr;
+    HWND m_loop = nullptr;
+    HWND m_next = nullptr;
+    HWND m_storeTime = nullptr;
+    struct Placed
+    {
+        HWND window;
+        TwipsRect twips;
+    };
+    std::vector<Placed> m_placed; // every control but the grid, for laying out at a new DPI
+    PlaylistGrid m_grid;
+    UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
+    FontHandle m_font;
+    std::unique_ptr<GdiTextMeasure> m_textMeasure;
+    Player *m_player = nullptr;
+    HWND m_focusBeforeDeactivation = nullptr;
+    bool m_busy = false;
+    bool m_shown = false;
+    bool m_hotKeyRegistered = false;
+    bool m_quitSeen = false; // WM_QUIT taken by a pump inside a wait
+};

@@ -1,0 +1,264 @@
+#include "win32/playlistgrid_win.h"
+
+#include "player/trackfinder.h"
+#include "util/widestring_win.h"
+#include "win32/gdi_win.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr int kDefaultColumnWidthTwips = 960;
+constexpr COLORREF kOutsideColor = RGB(128, 128, 128);
+constexpr UINT_PTR kSubclassId = 1;
+constexpr UINT_PTR kFindTipTimer = 0x544C; // apart from the list view's own timers
+constexpr UINT_PTR kFindTool = 1;
+
+// The list view aligns its subitem 0 to the left whatever it is told, so the
+// number column (right-aligned) is subitem 1, shown first. The mapping from
+// grid column to subitem is its own inverse.
+constexpr int kSubItemOf[Playlist::kColumns] = {1, 0, 2};
+constexpr int kDisplayOrder[Playlist::kColumns] = {1, 0, 2}; // subitems, left to right
+
+COLORREF colorRef(RgbColor rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+bool isControlCharacter(wchar_t unit)
+{
+    return unit < 0x20 || (unit >= 0x7F && unit < 0xA0);
+}
+
+} // namespace
+
+void PlaylistGrid::create(HWND parent, int id, HINSTANCE instance)
+{
+    m_widthsTwips.fill(kDefaultColumnWidthTwips);
+    m_list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL
+                                 | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    ListView_SetExtendedListViewStyle(m_list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    ListView_SetBkColor(m_list, kOutsideColor);
+    for (int subItem = 0; subItem < Playlist::kColumns; ++subItem) {
+        const int column = kSubItemOf[subItem];
+        std::wstring title = toWide(Playlist::headerText(column));
+        LVCOLUMNW settings{};
+        settings.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
+        settings.fmt = Playlist::alignment(column) == CellAlignment::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        settings.pszText = title.data();
+        settings.iSubItem = subItem;
+        ListView_InsertColumn(m_list, subItem, &settings);
+    }
+    ListView_SetColumnOrderArray(m_list, Playlist::kColumns, const_cast<int *>(kDisplayOrder));
+    SetWindowSubclass(m_list, listViewProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+
+    m_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0,
+                            0, parent, nullptr, instance, nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = parent;
+    tool.uId = kFindTool;
+    tool.lpszText = const_cast<wchar_t *>(L"");
+    SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void PlaylistGrid::place(const RECT &pixels, HFONT font, UINT dpi)
+{
+    m_dpi = dpi;
+    SetWindowPos(m_list, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(m_tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    applyColumnWidths();
+}
+
+void PlaylistGrid::setTrackRows(int count, const ColumnWidths &widthsTwips)
+{
+    m_widthsTwips = widthsTwips;
+    ListView_SetItemCountEx(m_list, count, 0);
+    applyColumnWidths();
+}
+
+void PlaylistGrid::applyColumnWidths()
+{
+    for (int column = 0; column < Playlist::kColumns; ++column)
+        ListView_SetColumnWidth(m_list, kSubItemOf[column], twipsToPixels(m_widthsTwips[column], m_dpi));
+}
+
+void PlaylistGrid::repaintRow(int track)
+{
+    selectRow(track);
+    ListView_RedrawItems(m_list, track, track);
+    UpdateWindow(m_list);
+}
+
+// The last row is brought into view first, so that bringing the track's row
+// in from below the view leaves it at the top.
+void PlaylistGrid::putRowOnTop(int track)
+{
+    ListView_EnsureVisible(m_list, ListView_GetItemCount(m_list) - 1, FALSE);
+    ListView_EnsureVisible(m_list, track, FALSE);
+}
+
+// Selecting never scrolls: only putRowOnTop() and showRow() move the view.
+void PlaylistGrid::selectRow(int track)
+{
+    constexpr UINT kBoth = LVIS_SELECTED | LVIS_FOCUSED;
+    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(m_list, track, kBoth, kBoth);
+    ListView_SetSelectionMark(m_list, track);
+}
+
+void PlaylistGrid::showRow(int track)
+{
+    ListView_EnsureVisible(m_list, track, FALSE);
+}
+
+int PlaylistGrid::focusedRow() const
+{
+    return ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
+}
+
+LRESULT PlaylistGrid::onNotify(const NMHDR &header)
+{
+    switch (header.code) {
+    case LVN_GETDISPINFOW: {
+        LVITEMW &item = reinterpret_cast<NMLVDISPINFOW &>(const_cast<NMHDR &>(header)).item;
+        if ((item.mask & LVIF_TEXT) && item.iItem >= 0 && item.iItem < m_playlist.trackCount()) {
+            m_cellText = toWide(m_playlist.cellText(item.iItem, kSubItemOf[item.iSubItem]));
+            item.pszText = m_cellText.data();
+        }
+        return 0;
+    }
+    case NM_CUSTOMDRAW:
+        return onCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW &>(const_cast<NMHDR &>(header)));
+    case NM_DBLCLK: {
+        // Outside the rows (the grey area) nothing plays.
+        const int row = reinterpret_cast<const NMITEMACTIVATE &>(header).iItem;
+        if (row >= 0 && m_handlers.activated)
+            m_handlers.activated(row);
+        return 0;
+    }
+    case NM_RETURN:
+        // Wine's LVN_ITEMACTIVATE on Enter names no reliable row; the focused one is.
+        if (m_handlers.activated)
+            m_handlers.activated(focusedRow());
+        return 0;
+    case LVN_ODFINDITEMW:
+        return -1; // type-to-find is ours
+    default:
+        return 0;
+    }
+}
+
+LRESULT PlaylistGrid::onCustomDraw(NMLVCUSTOMDRAW &draw) const
+{
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        const auto track = static_cast<int>(draw.nmcd.dwItemSpec);
+        if (track < m_playlist.trackCount()) {
+            draw.clrTextBk = colorRef(m_playlist.shade(track));
+            draw.clrText = colorRef(Playlist::kTextColor);
+        }
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+// Typing a space plays the focused row (Enter comes as NM_RETURN); other
+// printable characters find a row; control characters (Tab, Escape, Ctrl
+// with a letter) do nothing.
+void PlaylistGrid::onCharacter(wchar_t unit)
+{
+    if (unit == L' ') {
+        if (m_handlers.activated)
+            m_handlers.activated(focusedRow());
+        return;
+    }
+    if (IS_HIGH_SURROGATE(unit)) {
+        m_highSurrogate = unit;
+        return;
+    }
+    std::wstring typed(1, unit);
+    if (IS_LOW_SURROGATE(unit)) {
+        if (!m_highSurrogate)
+            return;
+        typed.insert(typed.begin(), m_highSurrogate);
+    }
+    m_highSurrogate = 0;
+    if (!isControlCharacter(unit) && m_handlers.typed)
+        m_handlers.typed(toUtf8(typed), focusedRow());
+}
+
+void PlaylistGrid::showFindText(const std::string &text)
+{
+    m_tipText = toWide(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = GetParent(m_list);
+    tool.uId = kFindTool;
+    tool.lpszText = m_tipText.data();
+    SendMessageW(m_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    RECT grid{};
+    GetWindowRect(m_list, &grid);
+    SendMessageW(m_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(static_cast<WORD>(grid.left), static_cast<WORD>(grid.top)));
+    SendMessageW(m_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    // Each call restarts the interval.
+    SetTimer(m_list, kFindTipTimer, static_cast<UINT>(TrackFinder::kTypingPause.count()), nullptr);
+}
+
+void PlaylistGrid::hideFindText()
+{
+    KillTimer(m_list, kFindTipTimer);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = GetParent(m_list);
+    tool.uId = kFindTool;
+    SendMessageW(m_tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CALLBACK PlaylistGrid::listViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR self)
+{
+    auto &grid = *reinterpret_cast<PlaylistGrid *>(self);
+    switch (message) {
+    case WM_GETDLGCODE: {
+        // Enter goes to the list view (which reports NM_RETURN), not to the
+        // parent's dialog navigation.
+        LRESULT code = DefSubclassProc(window, message, wParam, lParam);
+        const auto *pending = reinterpret_cast<const MSG *>(lParam);
+        if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN)
+            code |= DLGC_WANTALLKEYS;
+        return code;
+    }
+    case WM_CHAR:
+        grid.onCharacter(static_cast<wchar_t>(wParam));
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_F3) {
+            if (grid.m_handlers.findAgain)
+                grid.m_handlers.findAgain(GetKeyState(VK_SHIFT) >= 0, grid.focusedRow());
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        if (wParam == kFindTipTimer) {
+            grid.hideFindText();
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, listViewProc, kSubclassId);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "player/columnwidths.h"
+#include "player/playlist.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+// The playlist grid: a virtual report list view whose cells are read from the
+// player's Playlist when the control draws them; rows without a stored time
+// shaded, one whole row selected by code. A double-click, Enter or Space
+// activates a row; other typed characters and F3 go to type-to-find, not to
+// the list view's own incremental search. The search text shows in a tip at
+// the grid's top edge.
+class PlaylistGrid
+{
+public:
+    struct Handlers
+    {
+        std::function<void(int track)> activated;
+        std::function<void(const std::string &typed, int row)> typed; // on the focused row
+        std::function<void(bool forward, int row)> findAgain;
+    };
+
+    explicit PlaylistGrid(const Playlist &playlist) : m_playlist(playlist) {}
+    PlaylistGrid(const PlaylistGrid &) = delete;
+    PlaylistGrid &operator=(const PlaylistGrid &) = delete;
+
+    // Creates the list view (and the tip) as a child of `parent`.
+    void create(HWND parent, int id, HINSTANCE instance);
+    HWND handle() const { return m_list; }
+    void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
+    // Position and size in pixels, the font, and the DPI that column widths are converted at.
+    void place(const RECT &pixels, HFONT font, UINT dpi);
+
+    void setTrackRows(int count, const ColumnWidths &widthsTwips);
+    void repaintRow(int track);
+    void putRowOnTop(int track);
+    void selectRow(int track);
+    void showRow(int track);
+    void showFindText(const std::string &text);
+
+    // The parent's WM_NOTIFY from the list view; gives the message's result.
+    LRESULT onNotify(const NMHDR &header);
+
+private:
+    static LRESULT CALLBACK listViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR self);
+    void onCharacter(wchar_t unit);
+    int focusedRow() const;
+    void applyColumnWidths();
+    LRESULT onCustomDraw(NMLVCUSTOMDRAW &draw) const;
+    void hideFindText();
+
+    const Playlist &m_playlist;
+    HWND m_list = nullptr;
+    HWND m_tip = nullptr;
+    Handlers m_handlers;
+    ColumnWidths m_widthsTwips;
+    UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
+    std::wstring m_cellText; // the text last handed to the list view, alive until the next request
+    std::wstring m_tipText;
+    wchar_t m_highSurrogate = 0; // the first half of a character typed in two messages
+};
