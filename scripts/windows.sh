@@ -85,16 +85,18 @@ check_zip() {
     [ "$(unzip -p "$zip" README.txt | grep -c $'\r$')" = "$(wc -l <README.md)" ] ||
         { echo "README.txt has lines without CR LF"; return 1; }
 }
+package_log=$BUILD/package-windows.log
 if [ "${1:-}" = "--bench" ]; then
-    zip=$(bash scripts/package-windows.sh)
+    zip=$(bash scripts/package-windows.sh 2>"$package_log")
 else
-    zip=$(bash scripts/package-windows.sh --from "$BUILD")
+    zip=$(bash scripts/package-windows.sh --from "$BUILD" 2>"$package_log")
 fi
 if [ -n "$zip" ] && check_zip "$zip"; then
     echo "ok   the Windows zip ($(stat -c %s "$zip") bytes: $zip)"
     passed=$((passed + 1))
 else
-    echo "FAIL the Windows zip"
+    echo "FAIL the Windows zip (log: $package_log)"
+    tail -5 "$package_log"
     failed=$((failed + 1))
 fi
 
