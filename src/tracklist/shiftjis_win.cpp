@@ -20,16 +20,32 @@ std::optional<std::string> shiftJisToUtf8(std::string_view bytes)
 
 std::string toUtf8Replacing(std::string_view bytes, bool shiftJis)
 {
-    // Without MB_ERR_INVALID_CHARS the system puts its replacement character
-    // in for what it cannot read.
-    const UINT codePage = shiftJis ? kShiftJisCodePage : CP_UTF8;
-    if (bytes.empty() || bytes.size() > INT_MAX)
-        return std::string();
-    const int length = static_cast<int>(bytes.size());
-    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), size);
-    return toUtf8(wide);
+    if (!shiftJis) {
+        // Without MB_ERR_INVALID_CHARS the system puts U+FFFD in for what it cannot read.
+        if (bytes.empty() || bytes.size() > INT_MAX)
+            return std::string();
+        const int length = static_cast<int>(bytes.size());
+        const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, wide.data(), size);
+        return toUtf8(wide);
+    }
+    // The system's lenient reading of code page 932 puts its own default
+    // character (U+30FB) in and takes the byte after a bad lead byte with it:
+    // one character at a time instead, strictly.
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const bool pair = at + 1 < bytes.size() && IsDBCSLeadByteEx(kShiftJisCodePage, static_cast<BYTE>(bytes[at]));
+        const std::size_t width = pair ? 2 : 1;
+        if (const std::optional<std::wstring> wide = decodeCodePage(bytes.substr(at, width), kShiftJisCodePage)) {
+            text += toUtf8(*wide);
+            at += width;
+        } else {
+            text += "\uFFFD";
+            ++at;
+        }
+    }
+    return text;
 }
 
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8)
