@@ -85,7 +85,7 @@ static int runCheck(const std::string &fileName, std::ostream &out, std::ostream
         err << settings.error().message << '\n';
     bool hasProblem = !settings;
 
-    const Result<std::string> bytes = readFile((std::filesystem::path(currentDirectory) / fileName).string());
+    const Result<std::string> bytes = readFile(utf8FromPath(pathFromUtf8(currentDirectory) / pathFromUtf8(fileName)));
     if (!bytes) {
         err << fileName << ": cannot be read: " << bytes.error().message << '\n';
         return kExitUsage;
@@ -147,14 +147,14 @@ std::string enterPlayFolder(const std::vector<std::string> &args)
         return {};
     if (args.size() > 1)
         return "unexpected argument '" + args[1] + "'";
-    const std::filesystem::path given(args.front());
+    const std::filesystem::path given = pathFromUtf8(args.front());
     std::error_code error;
     std::filesystem::path folder = given;
     if (!std::filesystem::is_directory(given, error) && std::filesystem::exists(given, error))
         folder = given.parent_path().empty() ? std::filesystem::path(".") : given.parent_path();
     std::filesystem::current_path(folder, error);
     if (error)
-        return "cannot enter the folder '" + folder.string() + "': " + error.message();
+        return "cannot enter the folder '" + utf8FromPath(folder) + "': " + error.message();
     return {};
 }
 

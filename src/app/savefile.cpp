@@ -15,28 +15,15 @@ constexpr std::string_view kTemporaryMark = ".tmp-";
 constexpr std::string_view kNameLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr std::size_t kSuffixLength = 6;
 
-// Names are UTF-8 on every system: a plain string would be taken in the code
-// page on Windows.
-fs::path fromUtf8(const std::string &name)
-{
-    return std::u8string_view(reinterpret_cast<const char8_t *>(name.data()), name.size());
-}
-
-std::string utf8Name(const fs::path &path)
-{
-    const std::u8string name = path.u8string();
-    return std::string(reinterpret_cast<const char *>(name.data()), name.size());
-}
-
 std::string describe(const fs::path &file, const std::error_code &error)
 {
-    return utf8Name(file) + ": " + error.message();
+    return utf8FromPath(file) + ": " + error.message();
 }
 
 bool isTemporaryOf(const fs::path &candidate, const fs::path &file)
 {
-    const std::string name = utf8Name(candidate.filename());
-    const std::string prefix = utf8Name(file.filename()) + std::string(kTemporaryMark);
+    const std::string name = utf8FromPath(candidate.filename());
+    const std::string prefix = utf8FromPath(file.filename()) + std::string(kTemporaryMark);
     return name.size() == prefix.size() + kSuffixLength && name.starts_with(prefix);
 }
 
@@ -89,9 +76,9 @@ Result<void> copyInto(const TemporaryFile &copy, const fs::path &source)
     const fs::perms mode = fs::status(source, error).permissions();
     if (error)
         return Error{describe(source, error)};
-    const Result<std::string> bytes = readFile(utf8Name(source));
+    const Result<std::string> bytes = readFile(utf8FromPath(source));
     if (!bytes)
-        return Error{utf8Name(source) + ": " + bytes.error().message};
+        return Error{utf8FromPath(source) + ": " + bytes.error().message};
     return writeNewFile(copy.path(), bytes.value(), mode);
 }
 
@@ -117,7 +104,7 @@ Result<void> statusOf(const fs::path &file, bool followLink, fs::file_status &st
 Result<void> findTargets(const std::string &path, SaveTargets &targets)
 {
     std::error_code error;
-    const fs::path given = fs::absolute(fromUtf8(path), error);
+    const fs::path given = fs::absolute(pathFromUtf8(path), error);
     fs::file_status givenStatus, listStatus, backupStatus;
     if (error)
         return Error{describe(path, error)};

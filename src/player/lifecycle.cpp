@@ -2,6 +2,7 @@
 
 #include "app/savefile.h"
 #include "tracklist/listfile.h"
+#include "util/file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -84,7 +85,7 @@ bool ProgramLifecycle::start()
     }
     m_player.settings = settings.value();
     std::error_code unused;
-    if (!std::filesystem::is_regular_file(listPath(), unused)) {
+    if (!std::filesystem::is_regular_file(pathFromUtf8(listPath()), unused)) {
         m_dialogs.showExclamation("曲リストファイルが見つかりません。");
         return false;
     }
@@ -102,7 +103,7 @@ bool ProgramLifecycle::start()
 bool ProgramLifecycle::loadList()
 {
     m_player.list.modified = false;
-    m_listFile.reset(std::fopen(listPath().c_str(), "rb"));
+    m_listFile.reset(openFileForReading(listPath()));
     std::string bytes;
     if (!m_listFile || !readToEnd(m_listFile.get(), bytes)) {
         m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + std::string(std::strerror(errno)));
@@ -111,7 +112,7 @@ bool ProgramLifecycle::loadList()
     m_loadedSize = bytes.size();
     m_loadedHash = hashOf(bytes);
     std::error_code unknown; // an unknown time counts as changed at the end
-    m_loadedTime = std::filesystem::last_write_time(listPath(), unknown);
+    m_loadedTime = std::filesystem::last_write_time(pathFromUtf8(listPath()), unknown);
     const auto problems = readTrackList(bytes, m_player.list);
     if (const std::string text = describeUnreadLines(problems); !text.empty())
         m_dialogs.showExclamation(text);
@@ -139,10 +140,10 @@ std::string ProgramLifecycle::saveQuestion() const
 bool ProgramLifecycle::listChangedOnDisk() const
 {
     std::error_code error;
-    const auto time = std::filesystem::last_write_time(listPath(), error);
+    const auto time = std::filesystem::last_write_time(pathFromUtf8(listPath()), error);
     if (error || time != m_loadedTime)
         return true;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> onDisk(std::fopen(listPath().c_str(), "rb"), &std::fclose);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> onDisk(openFileForReading(listPath()), &std::fclose);
     std::string bytes;
     return !onDisk || !readToEnd(onDisk.get(), bytes) || bytes.size() != m_loadedSize || hashOf(bytes) != m_loadedHash;
 }

@@ -1,28 +1,32 @@
 #include "util/file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 
-// The path's native form: UTF-16 on Windows, whose narrow names are in the
-// ANSI code page, the bytes themselves elsewhere.
+std::filesystem::path pathFromUtf8(const std::string &utf8)
+{
+    return std::u8string_view(reinterpret_cast<const char8_t *>(utf8.data()), utf8.size());
+}
+
+std::string utf8FromPath(const std::filesystem::path &path)
+{
+    const std::u8string utf8 = path.u8string();
+    return std::string(reinterpret_cast<const char *>(utf8.data()), utf8.size());
+}
+
+// Through the path's native form: UTF-16 on Windows, the bytes themselves elsewhere.
+std::FILE *openFileForReading(const std::string &path)
+{
 #ifdef _WIN32
-static std::FILE *openForReading(const wchar_t *path)
-{
-    return _wfopen(path, L"rb");
-}
+    return _wfopen(pathFromUtf8(path).c_str(), L"rb");
 #else
-static std::FILE *openForReading(const char *path)
-{
-    return std::fopen(path, "rb");
-}
+    return std::fopen(path.c_str(), "rb");
 #endif
+}
 
 Result<std::string> readFile(const std::string &path)
 {
-    const std::filesystem::path native(std::u8string(path.begin(), path.end()));
-    std::FILE *stream = openForReading(native.c_str());
+    std::FILE *stream = openFileForReading(path);
     if (!stream)
         return Error{std::strerror(errno)};
     std::string bytes;

@@ -1,6 +1,7 @@
 #include "app/checkcommand.h"
 
 #include "../support/scopedenv.h"
+#include "util/file.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,8 @@ TEST(CheckCommand, ReportsListAndSettings)
          "tl.ini: file is missing or unreadable\n"},
         {"check after Qt's options, list named", {"-platform", "offscreen", "-reverse", "--check", "lists/a.lst"},
          {ini, {"lists/a.lst", list}}, 0, listOut, ""},
+        {"list in a folder with a Japanese name", {"--check", "曲 リスト/a.lst"}, {ini, {"曲 リスト/a.lst", list}}, 0,
+         listOut, ""},
         {"pause over a minute is a warning", {"--check"},
          {{"tl.ini", "[config]\nDefaultPlayTime=180\nHootInitWaitTime=60001\nDriverInitWaitTime=60000\n"},
           {"tl.lst", list}},
@@ -58,8 +61,9 @@ TEST(CheckCommand, ReportsListAndSettings)
         SCOPED_TRACE(c.name);
         const TempDir dir;
         for (const auto &[name, bytes] : c.files) {
-            fs::create_directories(fs::path(dir.file(name)).parent_path());
-            std::ofstream(dir.file(name), std::ios::binary) << bytes;
+            const fs::path file = pathFromUtf8(dir.file(name));
+            fs::create_directories(file.parent_path());
+            std::ofstream(file, std::ios::binary) << bytes;
         }
         std::ostringstream out, err;
         EXPECT_EQ(runCommandLine(c.args, out, err, dir.path()), c.exitCode);
