@@ -15,18 +15,43 @@ constexpr char kEnd = '\xFF';
 
 void TrackFinder::index(const TrackList &list)
 {
-    m_folded.clear();
-    m_starts.clear();
-    m_starts.reserve(list.tracks.size() + 1);
+    if (m_folding.valid())
+        m_folding.wait(); // reads the list too: it ends before the list may change
+    m_folding = std::async(std::launch::async, &TrackFinder::fold, std::cref(list));
+}
+
+TrackFinder::Index TrackFinder::fold(const TrackList &list)
+{
+    Index index;
+    // Folding keeps or shortens every character of decoded text, so one
+    // reservation spares the buffer's regrowing and a shrinking copy.
+    std::size_t bytes = 0;
+    for (const Track &track : list.tracks)
+        bytes += track.gameTitle.size() + track.musicTitle.size() + 2;
+    index.folded.reserve(bytes);
+    index.starts.reserve(list.tracks.size() + 1);
     for (const Track &track : list.tracks) {
-        m_starts.push_back(static_cast<std::uint32_t>(m_folded.size()));
+        index.starts.push_back(static_cast<std::uint32_t>(index.folded.size()));
         for (const std::string *title : {&track.gameTitle, &track.musicTitle}) {
-            appendFolded(shownPart(*title), m_folded);
-            m_folded += kEnd;
+            appendFolded(shownPart(*title), index.folded);
+            index.folded += kEnd;
         }
     }
-    m_starts.push_back(static_cast<std::uint32_t>(m_folded.size()));
-    m_folded.shrink_to_fit();
+    index.starts.push_back(static_cast<std::uint32_t>(index.folded.size()));
+    return index;
+}
+
+const TrackFinder::Index &TrackFinder::ready()
+{
+    if (m_folding.valid())
+        m_index = m_folding.get();
+    return m_index;
+}
+
+std::size_t TrackFinder::indexBytes()
+{
+    const Index &index = ready();
+    return index.folded.capacity() + index.starts.capacity() * sizeof(index.starts[0]);
 }
 
 int TrackFinder::findTyped(std::string_view typed, int fromRow, std::chrono::milliseconds now)
@@ -40,7 +65,7 @@ int TrackFinder::findTyped(std::string_view typed, int fromRow, std::chrono::mil
     return find(fromRow, true);
 }
 
-int TrackFinder::findAgain(bool forward, int fromRow) const
+int TrackFinder::findAgain(bool forward, int fromRow)
 {
     if (m_needle.empty())
         return -1;
@@ -49,13 +74,14 @@ int TrackFinder::findAgain(bool forward, int fromRow) const
 
 // Forward: the first match at or after row `fromRow`; backward: the last one
 // before it. Either way wrapping round the list once.
-int TrackFinder::find(int fromRow, bool forward) const
+int TrackFinder::find(int fromRow, bool forward)
 {
-    const int count = static_cast<int>(m_starts.size()) - 1;
+    const Index &index = ready();
+    const int count = static_cast<int>(index.starts.size()) - 1;
     if (count <= 0)
         return -1; // an empty list, or none yet
-    const std::size_t split = m_starts[static_cast<std::size_t>(std::clamp(fromRow, 0, count))];
-    const std::size_t end = m_folded.size();
+    const std::size_t split = index.starts[static_cast<std::size_t>(std::clamp(fromRow, 0, count))];
+    const std::size_t end = index.folded.size();
     if (forward) {
         const int track = trackOfMatch(split, end, true);
         return track >= 0 ? track : trackOfMatch(0, split, true);
@@ -65,16 +91,24 @@ int TrackFinder::find(int fromRow, bool forward) const
 }
 
 // The track holding the first (or last) match within bytes [from, to); -1 when none.
-int TrackFinder::trackOfMatch(std::size_t from, std::size_t to, bool forward) const
+int TrackFinder::trackOfMatch(std::size_t from, std::size_t to, bool forward)
 {
-    const std::string_view range = std::string_view(m_folded).substr(from, to - from);
+    const Index &index = ready();
+    const std::string_view range = std::string_view(index.folded).substr(from, to - from);
     std::size_t at = 0; // a byte of the match
     if (forward) {
-        const auto found = std::search(range.begin(), range.end(),
-                                       std::boyer_moore_horspool_searcher(m_needle.begin(), m_needle.end()));
-        if (found == range.end())
+        // One byte is found fastest by memchr, which the library's find uses
+        // for a single character; longer texts by skipping ahead.
+        if (m_needle.size() == 1) {
+            at = range.find(m_needle[0]);
+        } else {
+            const auto found = std::search(range.begin(), range.end(),
+                                           std::boyer_moore_horspool_searcher(m_needle.begin(), m_needle.end()));
+            at = found == range.end() ? std::string_view::npos : static_cast<std::size_t>(found - range.begin());
+        }
+        if (at == std::string_view::npos)
             return -1;
-        at = from + static_cast<std::size_t>(found - range.begin());
+        at += from;
     } else {
         const auto found = std::search(range.rbegin(), range.rend(),
                                        std::boyer_moore_horspool_searcher(m_needle.rbegin(), m_needle.rend()));
@@ -82,5 +116,5 @@ int TrackFinder::trackOfMatch(std::size_t from, std::size_t to, bool forward) co
             return -1;
         at = from + static_cast<std::size_t>(range.rend() - found) - 1;
     }
-    return static_cast<int>(std::upper_bound(m_starts.begin(), m_starts.end(), at) - m_starts.begin()) - 1;
+    return static_cast<int>(std::upper_bound(index.starts.begin(), index.starts.end(), at) - index.starts.begin()) - 1;
 }
