@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the parts without Qt for Windows (preset "windows") and runs
-# their tests under Wine inside a private X server. Installs the compiler,
+# their tests under Wine inside a private X server, the window end to end
+# among them (tests/e2e/e2e_win.sh). Installs the compiler,
 # Wine and Xvfb when they are missing. Ends with "N passed, N failed" (test
 # cases); the exit status is non-zero when anything failed.
 #
@@ -17,7 +18,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 TEST_LIMIT=300 # seconds for one test program
 
-bash scripts/install-packages.sh g++-mingw-w64-x86-64 wine64 xvfb googletest zip unzip || { echo "could not install the Windows tools"; exit 2; }
+bash scripts/install-packages.sh g++-mingw-w64-x86-64 wine64 xvfb xdotool googletest zip unzip || { echo "could not install the Windows tools"; exit 2; }
 
 cmake --preset windows -B "$BUILD" >/dev/null || exit 2
 cmake --build "$BUILD" -j2 || exit 2
@@ -50,23 +51,33 @@ echo "Wine prefix ready in $((($(date +%s%N) - started) / 1000000)) ms ($WINEPRE
 
 passed=0
 failed=0
-for test in "${TESTS[@]}"; do
-    log="$BUILD/$test.log"
-    timeout "$TEST_LIMIT" "$WINE" "$BIN/$test.exe" --gtest_color=no >"$log" 2>&1
-    status=$?
-    ok=$(grep -c '^\[       OK \]' "$log")
-    bad=$(grep -cE '^\[  FAILED  \] .*\([0-9]+ ms\)$' "$log")
+# Adds one test program's cases to the counts: its name, exit status, the
+# counts of passed and failed cases in its log, and the log.
+tally() {
+    local name=$1 status=$2 ok=$3 bad=$4 log=$5
     # A crash or a hang counts as one more failure.
     if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; fi
     passed=$((passed + ok))
     failed=$((failed + bad))
     if [ "$status" -eq 0 ]; then
-        echo "ok   $test ($ok)"
+        echo "ok   $name ($ok)"
     else
-        echo "FAIL $test (exit $status, $bad failed; log: $log)"
-        grep -E '^\[  FAILED  \]|Failure|error' "$log" | head -20
+        echo "FAIL $name (exit $status, $bad failed; log: $log)"
+        grep -E '^\[  FAILED  \]|Failure|error|^FAIL' "$log" | head -20
     fi
+}
+for test in "${TESTS[@]}"; do
+    log="$BUILD/$test.log"
+    timeout "$TEST_LIMIT" "$WINE" "$BIN/$test.exe" --gtest_color=no >"$log" 2>&1
+    status=$?
+    tally "$test" "$status" "$(grep -c '^\[       OK \]' "$log")" \
+        "$(grep -cE '^\[  FAILED  \] .*\([0-9]+ ms\)$' "$log")" "$log"
 done
+# The window end to end, driven with xdotool: a line per case.
+log="$BUILD/e2e_win.log"
+timeout "$TEST_LIMIT" bash tests/e2e/e2e_win.sh "$BIN" >"$log" 2>&1
+status=$?
+tally e2e_win "$status" "$(grep -c '^ok ' "$log")" "$(grep -c '^FAIL ' "$log")" "$log"
 
 # The zip as a user gets it: exactly the program, the README as text with CR LF
 # line ends, the demo list and settings byte for byte, and the license if the

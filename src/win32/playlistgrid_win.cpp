@@ -10,6 +10,8 @@ namespace {
 
 constexpr int kDefaultColumnWidthTwips = 960;
 constexpr COLORREF kOutsideColor = RGB(128, 128, 128);
+constexpr COLORREF kGridLineColor = RGB(192, 192, 192);
+constexpr int kHeaderMarginPixels = 2;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kFindTipTimer = 0x544C; // apart from the list view's own timers
 constexpr UINT_PTR kFindTool = 1;
@@ -39,7 +41,7 @@ void PlaylistGrid::create(HWND parent, int id, HINSTANCE instance)
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL
                                  | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    ListView_SetExtendedListViewStyle(m_list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    ListView_SetExtendedListViewStyle(m_list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     ListView_SetBkColor(m_list, kOutsideColor);
     for (int subItem = 0; subItem < Playlist::kColumns; ++subItem) {
         const int column = kSubItemOf[subItem];
@@ -154,22 +156,68 @@ LRESULT PlaylistGrid::onNotify(const NMHDR &header)
     }
 }
 
+// Rows in their shade, the current track's row highlighted even while another
+// control has the focus, and light grey lines around the cells of the rows
+// only (the list view's own grid lines run on through the empty area).
 LRESULT PlaylistGrid::onCustomDraw(NMLVCUSTOMDRAW &draw) const
 {
+    const auto track = static_cast<int>(draw.nmcd.dwItemSpec);
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: {
-        const auto track = static_cast<int>(draw.nmcd.dwItemSpec);
-        if (track < m_playlist.trackCount()) {
+    case CDDS_ITEMPREPAINT:
+        if (track >= m_playlist.trackCount())
+            return CDRF_DODEFAULT;
+        if (ListView_GetItemState(m_list, track, LVIS_SELECTED)) {
+            draw.nmcd.uItemState &= ~CDIS_SELECTED; // or the list view greys it out without the focus
+            draw.clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+            draw.clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        } else {
             draw.clrTextBk = colorRef(m_playlist.shade(track));
             draw.clrText = colorRef(Playlist::kTextColor);
         }
+        return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPOSTPAINT: {
+        const HGDIOBJ previous = SelectObject(draw.nmcd.hdc, GetStockObject(DC_PEN));
+        SetDCPenColor(draw.nmcd.hdc, kGridLineColor);
+        for (int subItem = 0; subItem < Playlist::kColumns; ++subItem) {
+            // Subitem 0's bounds are the whole row's; its label is its cell.
+            RECT cell{};
+            ListView_GetSubItemRect(m_list, track, subItem, subItem == 0 ? LVIR_LABEL : LVIR_BOUNDS, &cell);
+            const POINT edges[] = {{cell.left, cell.bottom - 1}, {cell.right - 1, cell.bottom - 1}, {cell.right - 1, cell.top - 1}};
+            Polyline(draw.nmcd.hdc, edges, 3);
+        }
+        SelectObject(draw.nmcd.hdc, previous);
         return CDRF_DODEFAULT;
     }
     default:
         return CDRF_DODEFAULT;
     }
+}
+
+// The header row as the grid draws it: button face, the text from the left
+// edge with a small margin (the header's own margins would cut it short in
+// a column as wide as its text), black lines.
+LRESULT PlaylistGrid::onHeaderDraw(NMCUSTOMDRAW &draw) const
+{
+    if (draw.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    if (draw.dwDrawStage != CDDS_ITEMPREPAINT)
+        return CDRF_DODEFAULT;
+    RECT cell = draw.rc;
+    FillRect(draw.hdc, &cell, GetSysColorBrush(COLOR_BTNFACE));
+    const std::wstring title = toWide(Playlist::headerText(kSubItemOf[draw.dwItemSpec]));
+    SetBkMode(draw.hdc, TRANSPARENT);
+    SetTextColor(draw.hdc, GetSysColor(COLOR_BTNTEXT));
+    RECT text = cell;
+    text.left += kHeaderMarginPixels;
+    DrawTextW(draw.hdc, title.c_str(), static_cast<int>(title.size()), &text,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    const HGDIOBJ previous = SelectObject(draw.hdc, GetStockObject(BLACK_PEN));
+    const POINT edges[] = {{cell.left, cell.bottom - 1}, {cell.right - 1, cell.bottom - 1}, {cell.right - 1, cell.top - 1}};
+    Polyline(draw.hdc, edges, 3);
+    SelectObject(draw.hdc, previous);
+    return CDRF_SKIPDEFAULT;
 }
 
 // Typing a space plays the focused row (Enter comes as NM_RETURN); other
@@ -237,6 +285,13 @@ LRESULT CALLBACK PlaylistGrid::listViewProc(HWND window, UINT message, WPARAM wP
         if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN)
             code |= DLGC_WANTALLKEYS;
         return code;
+    }
+    case WM_NOTIFY: {
+        // The header is the list view's child: its drawing is asked of the list view.
+        auto &header = *reinterpret_cast<NMHDR *>(lParam);
+        if (header.code == NM_CUSTOMDRAW && header.hwndFrom == ListView_GetHeader(window))
+            return grid.onHeaderDraw(reinterpret_cast<NMCUSTOMDRAW &>(header));
+        break;
     }
     case WM_CHAR:
         grid.onCharacter(static_cast<wchar_t>(wParam));

@@ -53,6 +53,7 @@ private:
     int focusedRow() const;
     void applyColumnWidths();
     LRESULT onCustomDraw(NMLVCUSTOMDRAW &draw) const;
+    LRESULT onHeaderDraw(NMCUSTOMDRAW &draw) const;
     void hideFindText();
 
     const Playlist &m_playlist;

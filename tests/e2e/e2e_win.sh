@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# tunelark.exe end to end under Wine, as a person uses it: a folder with
+# tl.lst and tl.ini, the Win32 stand-ins beside the program, clicks and keys
+# through xdotool. Every wait is for a state (journal lines, windows by title,
+# the program's end), bounded by LIMIT. Run by scripts/windows.sh, which sets
+# up WINEPREFIX and DISPLAY; prints "ok NAME" or "FAIL NAME" per case.
+#   bash tests/e2e/e2e_win.sh BUILD_BIN_DIR
+set -uo pipefail
+BIN=$(realpath "$1")
+WINE=${WINE:-/usr/lib/wine/wine64}
+LIMIT=30 # seconds
+# Points in the window (Wine's own frame included): 次曲演奏, 時間記憶, the third row.
+NEXT=(43 155) STORE=(123 155) ROW3=(80 237)
+work=$(mktemp -d)
+started=()
+trap 'kill "${started[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+failed=0
+
+poll() { local end=$((SECONDS + LIMIT)); until "$@"; do ((SECONDS < end)) || return 1; sleep 0.1; done; }
+check() {
+    local name=$1
+    shift
+    if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failed=$((failed + 1)); fi
+}
+
+# A folder of its own: 星海 (Shift-JIS) twice, Meadow twice, the last with a stored time.
+folder() {
+    dir="$work/$1" && mkdir -p "$dir"
+    printf '[config]\r\nHootInitWaitTime=0\r\nDriverInitWaitTime=0\r\nDefaultPlayTime=600\r\n' >"$dir/tl.ini"
+    [ "${2:-}" = nolist ] && return
+    printf ',"星海","lkfm","1",1,"朝の港"\r\n,"星海","lkfm","1",2,"Harbour"\r\n,"Meadow","lkpsg","2",16,"Title"\r\n02:00,"Meadow","lkpsg","2",17,"庭園 Garden"\r\n' |
+        iconv -f UTF-8 -t CP932 >"$dir/tl.lst"
+    cp "$dir/tl.lst" "$dir/original.lst"
+}
+start() {
+    (cd "$dir" && HOOT_STANDIN_JOURNAL="$dir/journal.jsonl" exec "$WINE" "$BIN/tunelark.exe" >"$dir/$1.log" 2>&1) &
+    pid=$!
+    started+=("$pid")
+}
+windows() { xdotool search --onlyvisible --name '^Tunelark$' 2>/dev/null; }
+main_window() { main=$(windows | head -1); [ -n "$main" ]; }
+# A message box: a window titled Tunelark that is not the main window.
+box_up() { box=$(windows | grep -vx "${main:-none}" | head -1); [ -n "$box" ]; }
+# A click on the box's button (ok, or yes of Yes and No, centred in the
+# bottom row): without a window manager keys may still go to another window.
+answer() {
+    poll box_up || return 1
+    eval "$(xdotool getwindowgeometry --shell "$box")"
+    local x=$((WIDTH / 2))
+    [ "$1" = yes ] && x=$((x - 34))
+    xdotool mousemove --window "$box" "$x" $((HEIGHT - 25)) click 1
+}
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+exit_code_is() { poll ended && { wait "$pid"; [ $? -eq "$1" ]; }; }
+click() { xdotool mousemove --window "$main" "$1" "$2" click "${@:3}" 1; }
+
+orders() { sed -n 's/.*"args":\(\[[^]]*\]\).*/\1/p' "$dir/journal.jsonl" 2>/dev/null; }
+journal_matches() { [ "$(orders)" = "$expected" ]; }
+# The orders so far and these after them, exactly.
+then_orders() { expected+=${expected:+$'\n'}$(printf '%s\n' "$@"); poll journal_matches; }
+no_emulator() { [ -z "$(xdotool search --name '^hoot\.\.\. - Sound Hardware Emulator$' 2>/dev/null)" ]; }
+saved_list_ok() {
+    cmp -s "$dir/tl.lst.bak" "$dir/original.lst" || return 1
+    # Shift-JIS and CR LF, the time stored on the fourth track.
+    iconv -f CP932 -t UTF-8 "$dir/tl.lst" >"$dir/saved.txt" || return 1
+    [ "$(grep -c $'\r$' "$dir/saved.txt")" -eq 4 ] && grep -q '"星海"' "$dir/saved.txt" &&
+        grep -qE '^[0-9]{2}:[0-9]{2},"Meadow","lkpsg","2",17,"庭園 Garden"' "$dir/saved.txt" &&
+        ! grep -q '^00:00,"Meadow","lkpsg","2",17' "$dir/saved.txt"
+}
+
+folder play
+start play
+expected=""
+check "the window appears" poll main_window
+check "start-up orders: override, the first game, its code" \
+    then_orders '["override"]' '["title=星海","major=lkfm","sub=1"]' '["code","1"]'
+click "${NEXT[@]}"
+check "次曲演奏 plays the next track" then_orders '["code","2"]'
+click "${ROW3[@]}" --repeat 2 --delay 80
+check "a double-click plays its row" then_orders '["title=Meadow","major=lkpsg","sub=2"]' '["code","16"]'
+xdotool type --delay 50 gard && xdotool key Return
+check "typing finds a track and Enter plays it" then_orders '["code","17"]'
+sleep 1.5 # a stored time needs a played second
+click "${STORE[@]}"
+check "時間記憶 stores the time and moves on" then_orders '["title=星海","major=lkfm","sub=1"]' '["code","1"]'
+xdotool key --clearmodifiers alt+F4
+check "closing asks to save, Yes ends the run" answer yes
+check "the run ends with exit code 0" exit_code_is 0
+check "tl.lst saved in Shift-JIS with CR LF, tl.lst.bak kept" saved_list_ok
+check "the emulator it started is ended" poll no_emulator
+
+# A run that stops at start-up: its message answered, its exit code.
+refused() {
+    start refused
+    answer ok && exit_code_is "$2" && grep -q "$1" "$dir/refused.log"
+}
+folder missing nolist
+main=""
+check "a missing tl.lst is told, exit code 1" refused "曲リストファイルが見つかりません。" 1
+folder second
+start first
+first=$pid
+poll main_window
+check "a second instance is refused, exit code 1" refused "既に起動されています。" 1
+pid=$first
+click 200 40 && xdotool key --clearmodifiers alt+F4
+check "the first instance still closes, exit code 0" exit_code_is 0
+exit $((failed > 0))
