@@ -32,8 +32,12 @@ folder() {
         iconv -f UTF-8 -t CP932 >"$dir/tl.lst"
     cp "$dir/tl.lst" "$dir/original.lst"
 }
+# Starts a run in the folder, or from elsewhere with the folder as its argument.
 start() {
-    (cd "$dir" && HOOT_STANDIN_JOURNAL="$dir/journal.jsonl" exec "$WINE" "$BIN/tunelark.exe" >"$dir/$1.log" 2>&1) &
+    local from=$dir
+    [ "${2:-}" = by-argument ] && from=$work
+    (cd "$from" && HOOT_STANDIN_JOURNAL="$dir/journal.jsonl" exec "$WINE" "$BIN/tunelark.exe" ${2:+"$dir"} \
+        >"$dir/$1.log" 2>&1) &
     pid=$!
     started+=("$pid")
 }
@@ -69,7 +73,7 @@ saved_list_ok() {
 }
 
 folder play
-start play
+start play by-argument
 expected=""
 check "the window appears" poll main_window
 check "start-up orders: override, the first game, its code" \
@@ -105,4 +109,15 @@ check "a second instance is refused, exit code 1" refused "既に起動されて
 pid=$first
 click 200 40 && xdotool key --clearmodifiers alt+F4
 check "the first instance still closes, exit code 0" exit_code_is 0
+# Command lines that end without a window: arguments, what the output
+# holds, the exit code.
+prints() { local out; out=$(cd "$work" && "$WINE" "$BIN/tunelark.exe" $1 2>&1); [ $? -eq "$3" ] && grep -q "$2" <<<"$out"; }
+while IFS='|' read -r arguments output code; do
+    check "tunelark.exe $arguments" prints "$arguments" "$output" "$code"
+done <<'CASES'
+--version|^tunelark [0-9]|0
+--check nothere.lst|nothere.lst: cannot be read|2
+--frobnicate|unknown option|2
+nothere|cannot enter the folder 'nothere'|2
+CASES
 exit $((failed > 0))
