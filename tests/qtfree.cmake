@@ -33,8 +33,6 @@ foreach(test tst_config tst_savefile tst_checkcommand)
     target_compile_options(${test} PRIVATE -include "${dir}/platform/mkdtemp_win.h")
 endforeach()
 
-tunelark_add_qtfree_test(tst_textmeasure_win SOURCES "${dir}/win32/tst_textmeasure_win.cpp" LIBS tunelark_gdi)
-
 tunelark_add_qtfree_test(tst_platform_win SOURCES "${dir}/platform/tst_platform_win.cpp"
     LIBS tunelark_emulator tunelark_platform tunelark_instance)
 target_compile_options(tst_platform_win PRIVATE -include "${dir}/platform/mkdtemp_win.h")

@@ -245,12 +245,3 @@ Decimal parseDecimal(std::string_view text, int places, std::int64_t lowest, std
         return {DecimalReading::OutOfRange, 0};
     return {DecimalReading::Number, static_cast<std::int64_t>(negative ? 0 - magnitude : magnitude)};
 }
-
-bool isSimpleCharacter(char32_t c)
-{
-    return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c < 0x300 && c != 0xAD) || (c >= 0x370 && c < 0x483)
-        || (c >= 0x2010 && c <= 0x2027) || (c >= 0x2030 && c <= 0x205E) || (c >= 0x2100 && c < 0x2C00)
-        || (c >= 0x2E80 && c < 0x2FE0)
-        || (c >= 0x3000 && c < 0xA000 && !(c >= 0x302A && c <= 0x302F) && c != 0x3099 && c != 0x309A)
-        || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFF00 && c < 0xFFF0);
-}

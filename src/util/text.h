@@ -41,10 +41,6 @@ bool isUtf8ContinuationByte(char c);
 char32_t readUtf8Character(std::string_view bytes, std::size_t &pos);
 void appendUtf8(std::string &out, char32_t c);
 bool isAscii(std::string_view bytes);
-// Characters that text layout leaves alone apart from kerning and ligatures
-// with their neighbours: no combining marks, joiners, surrogates, variation
-// selectors, right-to-left text or scripts that shape by context.
-bool isSimpleCharacter(char32_t c);
 
 enum class DecimalReading { Number, NotANumber, OutOfRange };
 
