@@ -83,17 +83,16 @@ int TrackFinder::find(int fromRow, bool forward)
     const std::size_t split = index.starts[static_cast<std::size_t>(std::clamp(fromRow, 0, count))];
     const std::size_t end = index.folded.size();
     if (forward) {
-        const int track = trackOfMatch(split, end, true);
-        return track >= 0 ? track : trackOfMatch(0, split, true);
+        const int track = trackOfMatch(index, split, end, true);
+        return track >= 0 ? track : trackOfMatch(index, 0, split, true);
     }
-    const int track = trackOfMatch(0, split, false);
-    return track >= 0 ? track : trackOfMatch(split, end, false);
+    const int track = trackOfMatch(index, 0, split, false);
+    return track >= 0 ? track : trackOfMatch(index, split, end, false);
 }
 
 // The track holding the first (or last) match within bytes [from, to); -1 when none.
-int TrackFinder::trackOfMatch(std::size_t from, std::size_t to, bool forward)
+int TrackFinder::trackOfMatch(const Index &index, std::size_t from, std::size_t to, bool forward) const
 {
-    const Index &index = ready();
     const std::string_view range = std::string_view(index.folded).substr(from, to - from);
     std::size_t at = 0; // a byte of the match
     if (forward) {

@@ -47,7 +47,7 @@ private:
     static Index fold(const TrackList &list);
     const Index &ready();
     int find(int fromRow, bool forward);
-    int trackOfMatch(std::size_t from, std::size_t to, bool forward);
+    int trackOfMatch(const Index &index, std::size_t from, std::size_t to, bool forward) const;
 
     Index m_index;
     std::future<Index> m_folding; // valid while a folding has not been taken into m_index

@@ -4,6 +4,7 @@
 #include "player/busycursor.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
+#include "util/file.h"
 #include "util/message.h"
 #include "util/widestring_win.h"
 #include "win32/consoleoutput_win.h"
@@ -35,7 +36,7 @@ std::vector<std::string> commandLineArguments()
 
 std::string currentDirectory()
 {
-    return toUtf8(std::filesystem::current_path().wstring());
+    return utf8FromPath(std::filesystem::current_path());
 }
 
 int runPlayer(HINSTANCE instance, int showCommand)

@@ -32,6 +32,25 @@ bool isControlCharacter(wchar_t unit)
     return unit < 0x20 || (unit >= 0x7F && unit < 0xA0);
 }
 
+// The find tip's one tool, tracked at a position of its own.
+TTTOOLINFOW findTool(HWND owner, wchar_t *text)
+{
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = owner;
+    tool.uId = kFindTool;
+    tool.lpszText = text;
+    return tool;
+}
+
+// A cell's right and bottom edges, in the pen selected.
+void drawCellEdges(HDC dc, const RECT &cell)
+{
+    const POINT edges[] = {{cell.left, cell.bottom - 1}, {cell.right - 1, cell.bottom - 1}, {cell.right - 1, cell.top - 1}};
+    Polyline(dc, edges, 3);
+}
+
 } // namespace
 
 void PlaylistGrid::create(HWND parent, int id, HINSTANCE instance)
@@ -58,12 +77,7 @@ void PlaylistGrid::create(HWND parent, int id, HINSTANCE instance)
 
     m_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0,
                             0, parent, nullptr, instance, nullptr);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    tool.hwnd = parent;
-    tool.uId = kFindTool;
-    tool.lpszText = const_cast<wchar_t *>(L"");
+    TTTOOLINFOW tool = findTool(parent, const_cast<wchar_t *>(L""));
     SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -184,8 +198,7 @@ LRESULT PlaylistGrid::onCustomDraw(NMLVCUSTOMDRAW &draw) const
             // Subitem 0's bounds are the whole row's; its label is its cell.
             RECT cell{};
             ListView_GetSubItemRect(m_list, track, subItem, subItem == 0 ? LVIR_LABEL : LVIR_BOUNDS, &cell);
-            const POINT edges[] = {{cell.left, cell.bottom - 1}, {cell.right - 1, cell.bottom - 1}, {cell.right - 1, cell.top - 1}};
-            Polyline(draw.nmcd.hdc, edges, 3);
+            drawCellEdges(draw.nmcd.hdc, cell);
         }
         SelectObject(draw.nmcd.hdc, previous);
         return CDRF_DODEFAULT;
@@ -214,8 +227,7 @@ LRESULT PlaylistGrid::onHeaderDraw(NMCUSTOMDRAW &draw) const
     DrawTextW(draw.hdc, title.c_str(), static_cast<int>(title.size()), &text,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     const HGDIOBJ previous = SelectObject(draw.hdc, GetStockObject(BLACK_PEN));
-    const POINT edges[] = {{cell.left, cell.bottom - 1}, {cell.right - 1, cell.bottom - 1}, {cell.right - 1, cell.top - 1}};
-    Polyline(draw.hdc, edges, 3);
+    drawCellEdges(draw.hdc, cell);
     SelectObject(draw.hdc, previous);
     return CDRF_SKIPDEFAULT;
 }
@@ -248,11 +260,7 @@ void PlaylistGrid::onCharacter(wchar_t unit)
 void PlaylistGrid::showFindText(const std::string &text)
 {
     m_tipText = toWide(text);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = GetParent(m_list);
-    tool.uId = kFindTool;
-    tool.lpszText = m_tipText.data();
+    TTTOOLINFOW tool = findTool(GetParent(m_list), m_tipText.data());
     SendMessageW(m_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     RECT grid{};
     GetWindowRect(m_list, &grid);
@@ -265,10 +273,7 @@ void PlaylistGrid::showFindText(const std::string &text)
 void PlaylistGrid::hideFindText()
 {
     KillTimer(m_list, kFindTipTimer);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = GetParent(m_list);
-    tool.uId = kFindTool;
+    TTTOOLINFOW tool = findTool(GetParent(m_list), nullptr);
     SendMessageW(m_tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
