@@ -1,15 +1,11 @@
 #include "emulator/emulator.h"
 
-#include <iostream>
+#include "util/message.h"
+
 #include <utility>
 
 static constexpr const char *kEmulatorCommand = "hoot.exe";
 static constexpr const char *kOverrideCommand = "hootclient override";
-
-static std::chrono::milliseconds settingMs(std::int32_t value)
-{
-    return std::chrono::milliseconds(value);
-}
 
 // "60" for whole seconds, "1.5" otherwise, so a short test limit still reads right.
 static std::string secondsText(std::chrono::milliseconds limit)
@@ -43,137 +39,115 @@ static std::string selectionLine(const Track &record)
         + record.sub + "\"";
 }
 
-// Starts the emulator and waits for its window; pid is the process that
-// opened it.
-static Result<void> launchEmulator(Platform &platform, const EventPumps &pumps,
-                                   const EmulatorLimits &limits, ProcessId &pid, WindowId &window)
+// Starts the emulator and waits for its window, looking for it every
+// windowPoll; keeps the process that opened it.
+Task<Result<void>> Emulator::launch()
 {
-    const auto started = platform.now();
-    StartResult start = platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
+    const auto started = m_platform.now();
+    StartResult start = m_platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
     if (!start.ok())
-        return startError(kEmulatorCommand, start.error);
+        co_return startError(kEmulatorCommand, start.error);
 
     // Under Wine a start right after an earlier Wine session has ended fails
     // now and then without a window; one more start gets past that.
     bool restarted = false;
     for (;;) {
-        pumps.all();
-        const WindowLookup lookup = platform.findWindow(kHootWindowTitle);
+        const WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
         if (lookup.search == WindowSearch::Found) {
-            window = lookup.window;
+            m_state.window = lookup.window;
             break;
         }
         if (lookup.search == WindowSearch::NoDisplay) {
-            platform.terminate(start.pid);
-            return noDisplayError();
+            m_platform.terminate(start.pid);
+            co_return noDisplayError();
         }
-        if (platform.hasExited(start.pid)) {
+        if (m_platform.hasExited(start.pid)) {
             if (restarted)
-                return Error{std::string(kEmulatorCommand) + " がウィンドウを開く前に終了しました。"};
+                co_return Error{std::string(kEmulatorCommand) + " がウィンドウを開く前に終了しました。"};
             restarted = true;
-            start = platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
+            start = m_platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
             if (!start.ok())
-                return startError(kEmulatorCommand, start.error);
+                co_return startError(kEmulatorCommand, start.error);
             continue;
         }
-        if (platform.now() - started >= limits.windowAppear) {
-            platform.terminate(start.pid);
-            return Error{std::string(kEmulatorCommand) + " のウィンドウが " + secondsText(limits.windowAppear)
-                                 + " 秒以内に現れませんでした。"};
+        if (m_platform.now() - started >= m_limits.windowAppear) {
+            m_platform.terminate(start.pid);
+            co_return Error{std::string(kEmulatorCommand) + " のウィンドウが " + secondsText(m_limits.windowAppear)
+                            + " 秒以内に現れませんでした。"};
         }
-        platform.pause(limits.windowPoll, pumps.all);
+        co_await Pause(m_loop, m_limits.windowPoll);
     }
-
-    pid = start.pid;
-    return {};
+    // Kept before the pause that follows, so that whatever fails from here
+    // on, the caller's release still ends the emulator Tunelark started.
+    m_state.startedProcess = start.pid;
+    co_return Result<void>{};
 }
 
-Emulator::Emulator(Platform &platform, const Settings &settings, EventPumps pumps,
-                                 EmulatorLimits limits)
+Emulator::Emulator(Platform &platform, MainLoop &loop, const Settings &settings, EmulatorLimits limits)
     : m_platform(platform)
+    , m_loop(loop)
     , m_settings(settings)
-    , m_pumps(std::move(pumps))
     , m_limits(limits)
 {
 }
 
-Result<void> Emulator::attach()
+Task<Result<void>> Emulator::attach()
 {
     m_state.startedProcess = -1;
 
-    WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
+    const WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
     switch (lookup.search) {
     case WindowSearch::NoDisplay:
-        return noDisplayError();
+        co_return noDisplayError();
     case WindowSearch::Found:
-        break;
-    case WindowSearch::NotFound: {
-        ProcessId pid = 0;
-        if (Result<void> launched = launchEmulator(m_platform, m_pumps, m_limits, pid, lookup.window); !launched)
-            return launched;
-        // Kept before the pause, so that whatever fails from here on, the
-        // caller's release still ends the emulator Tunelark started.
-        m_state.startedProcess = pid;
-        m_platform.pause(settingMs(m_settings.emulatorStartWait), m_pumps.paintOnly);
+        co_return co_await sendOverride(lookup.window);
+    case WindowSearch::NotFound:
         break;
     }
-    }
-    return sendOverride(lookup.window);
+    if (Result<void> launched = co_await launch(); !launched)
+        co_return launched;
+    co_await pause(m_settings.emulatorStartWait);
+    co_return co_await sendOverride(m_state.window);
 }
 
-Result<void> Emulator::sendOverride(WindowId window)
+Task<Result<void>> Emulator::sendOverride(WindowId window)
 {
-    const Result<bool> override = runClient(kOverrideCommand);
-    if (!override)
-        return override.error();
-    m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
-    // An override the client failed to hand over is sent again before the next play.
-    m_state.window = override.value() ? window : 0;
+    if (Result<void> override = co_await runClient(kOverrideCommand); !override)
+        co_return override;
+    co_await pause(m_settings.driverStartWait);
+    m_state.window = window;
     m_state.lastTitle.clear();
     m_state.lastMajor.clear();
     m_state.lastSub.clear();
-    return {};
+    co_return Result<void>{};
 }
 
-// An emulator that the user closed and started again has a new window, which
-// has had neither the override nor a game.
-Result<void> Emulator::attachAgainIfReplaced()
-{
-    const WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
-    if (lookup.search != WindowSearch::Found || lookup.window == m_state.window)
-        return {};
-    return sendOverride(lookup.window);
-}
-
-Result<void> Emulator::select(const Track &track)
+Task<Result<void>> Emulator::select(const Track &track)
 {
     if (track.gameTitle == m_state.lastTitle && track.major == m_state.lastMajor && track.sub == m_state.lastSub)
-        return {};
-    const Result<bool> selection = runClient(selectionLine(track));
-    if (!selection)
-        return selection.error();
-    m_platform.pause(settingMs(m_settings.driverStartWait), m_pumps.paintOnly);
-    // A selection that did not reach the emulator is sent again with the next
-    // play; remembered, it never would be.
-    if (selection.value()) {
-        m_state.lastTitle = track.gameTitle;
-        m_state.lastMajor = track.major;
-        m_state.lastSub = track.sub;
-    }
-    return {};
+        co_return Result<void>{};
+    if (Result<void> selection = co_await runClient(selectionLine(track)); !selection)
+        co_return selection;
+    co_await pause(m_settings.driverStartWait);
+    m_state.lastTitle = track.gameTitle;
+    m_state.lastMajor = track.major;
+    m_state.lastSub = track.sub;
+    co_return Result<void>{};
 }
 
-Result<void> Emulator::play(const TrackList &store, std::int32_t index)
+Task<Result<void>> Emulator::play(const TrackList &store, std::int32_t index)
 {
     const Track &track = store.tracks.at(static_cast<std::size_t>(index));
-    if (Result<void> attached = attachAgainIfReplaced(); !attached)
-        return attached;
-    if (Result<void> selected = select(track); !selected)
-        return selected;
-    const Result<bool> played = runClient("hootclient code " + track.code.toDecimalText());
-    if (!played)
-        return played.error();
-    return {};
+    // An emulator that the user closed and started again has a new window,
+    // which has had neither the override nor a game.
+    if (const WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
+        lookup.search == WindowSearch::Found && lookup.window != m_state.window) {
+        if (Result<void> attached = co_await sendOverride(lookup.window); !attached)
+            co_return attached;
+    }
+    if (Result<void> selected = co_await select(track); !selected)
+        co_return selected;
+    co_return co_await runClient("hootclient code " + track.code.toDecimalText());
 }
 
 void Emulator::release()
@@ -183,33 +157,26 @@ void Emulator::release()
     m_state.startedProcess = -1;
 }
 
-Result<bool> Emulator::waitForClient(ProcessId pid, const std::string &commandLine)
-{
-    const WaitResult result = m_platform.waitForExit(pid, m_limits.clientRun, m_pumps.all);
-    if (result.outcome == WaitResult::Outcome::TimedOut) {
-        m_platform.terminate(pid);
-        return Error{"hootclient が " + secondsText(m_limits.clientRun)
-                     + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"};
-    }
-    if (result.exitCode == 0)
-        return true;
-    // A failing run is noted, not repeated now: one lost order must not stop
-    // playback, and the next track change sends fresh orders anyway.
-    ++m_state.failedClientRuns;
-    m_state.lastClientExitCode = result.exitCode;
-    std::cerr << "hootclient exited with code " << result.exitCode << ": " << commandLine << '\n';
-    // Unless the emulator itself is gone: then every order fails, and the user
-    // has to hear about it.
-    if (m_platform.findWindow(kHootWindowTitle).search != WindowSearch::Found)
-        return Error{"hoot のウィンドウが見つかりません。エミュレータが終了したようです。\n（命令: "
-                     + commandLine + "）"};
-    return false;
-}
-
-Result<bool> Emulator::runClient(const std::string &commandLine)
+// One client run, within the client time limit; a run that overstays is
+// ended. Only the run's end counts: the client's exit codes mean nothing
+// known, so a non-zero one is noted on standard error and the order counts
+// as handed over, unless the emulator itself is gone.
+Task<Result<void>> Emulator::runClient(std::string commandLine)
 {
     const StartResult start = m_platform.startProgram(commandLine, ShowStyle::Hidden);
     if (!start.ok())
-        return startError("hootclient", start.error);
-    return waitForClient(start.pid, commandLine);
+        co_return startError("hootclient", start.error);
+    const WaitResult result = co_await ProcessEnd(m_loop, m_platform, start.pid, m_limits.clientRun);
+    if (result.outcome == WaitResult::Outcome::TimedOut) {
+        m_platform.terminate(start.pid);
+        co_return Error{"hootclient が " + secondsText(m_limits.clientRun)
+                        + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"};
+    }
+    if (result.exitCode == 0)
+        co_return Result<void>{};
+    printMessage("hootclient exited with code " + std::to_string(result.exitCode) + ": " + commandLine);
+    if (m_platform.findWindow(kHootWindowTitle).search != WindowSearch::Found)
+        co_return Error{"hoot のウィンドウが見つかりません。エミュレータが終了したようです。\n（命令: " + commandLine
+                        + "）"};
+    co_return Result<void>{};
 }

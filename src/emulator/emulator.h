@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/config.h"
+#include "emulator/mainloop.h"
 #include "emulator/platform.h"
+#include "emulator/waits.h"
 #include "tracklist/tracklist.h"
 #include "util/error.h"
+#include "util/task.h"
 
 #include <chrono>
 #include <cstdint>
@@ -20,12 +23,8 @@ struct EmulatorState
     std::string lastTitle;
     std::string lastMajor;
     std::string lastSub;
-    // The emulator window that got the override; 0 until an override succeeded.
+    // The emulator window that got the override; 0 until an override went out.
     WindowId window = 0;
-    // Client runs that ended with a non-zero exit code; a failed override or
-    // selection goes out again before the next play.
-    int failedClientRuns = 0;
-    int lastClientExitCode = 0;
 };
 
 struct EmulatorLimits
@@ -35,54 +34,40 @@ struct EmulatorLimits
     std::chrono::milliseconds windowPoll{50};      // between looks for the window
 };
 
-// Two ways to keep the window alive during a wait: `all` runs every pending
-// event (waits for a program), `paintOnly` holds user input back (the
-// configured pauses).
-struct EventPumps
-{
-    EventPump all;
-    EventPump paintOnly;
-};
-
 // Finds or starts the emulator and gives it its orders through hootclient, one
-// client run per order, waiting for each run to end.
+// client run per order. Each operation is a Task: it waits for the client runs
+// and pauses through the main loop, so the window lives on meanwhile, and a
+// caller starts the next operation only once one has ended.
 class Emulator
 {
 public:
-    Emulator(Platform &platform, const Settings &settings, EventPumps pumps, EmulatorLimits limits = {});
+    Emulator(Platform &platform, MainLoop &loop, const Settings &settings, EmulatorLimits limits = {});
 
     // Finds the emulator's window or starts "hoot.exe" and waits for it, then
     // sends "hootclient override" and forgets the last game selection.
-    Result<void> attach();
-
-    // Sends the track's game selection order when title, major or sub differ
-    // from the last ones the emulator took.
-    Result<void> select(const Track &track);
+    Task<Result<void>> attach();
 
     // Has the emulator play track `index` of the list: the override again when
-    // the emulator's window is a new one, the game selection (select), then the
-    // play order with the track's code.
-    Result<void> play(const TrackList &store, std::int32_t index);
+    // the emulator's window is a new one, the game selection when title, major
+    // or sub differ from the last ones the emulator took, then the play order
+    // with the track's code.
+    Task<Result<void>> play(const TrackList &store, std::int32_t index);
 
     // Terminates the emulator if Tunelark started it; a found one keeps running.
     void release();
 
-    // Waits for one client run, within the client time limit; a run that
-    // overstays is ended. `commandLine` names the order in the message. True
-    // when the run ended by itself with exit code 0; the error is what the
-    // user has to hear of.
-    Result<bool> waitForClient(ProcessId pid, const std::string &commandLine);
-
     const EmulatorState &state() const { return m_state; }
 
 private:
-    Result<bool> runClient(const std::string &commandLine);
-    Result<void> sendOverride(WindowId window);
-    Result<void> attachAgainIfReplaced();
+    Task<Result<void>> launch();
+    Task<Result<void>> runClient(std::string commandLine);
+    Task<Result<void>> sendOverride(WindowId window);
+    Task<Result<void>> select(const Track &track);
+    Pause pause(std::int32_t milliseconds) { return Pause(m_loop, std::chrono::milliseconds(milliseconds)); }
 
     Platform &m_platform;
+    MainLoop &m_loop;
     const Settings &m_settings;
-    EventPumps m_pumps;
     EmulatorLimits m_limits;
     EmulatorState m_state;
 };

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,10 +13,6 @@
 enum class ShowStyle : int { Hidden = 0, MinimizedWithFocus = 2 };
 
 using ProcessId = std::int64_t;
-
-// Runs the window's pending events and returns. Waits call it between short
-// pauses so the window stays alive while a program runs.
-using EventPump = std::function<void()>;
 
 enum class WindowSearch { Found, NotFound, NoDisplay };
 
@@ -57,18 +52,23 @@ public:
     // Windows rules; the first argument is the program, looked up on PATH.
     virtual StartResult startProgram(std::string_view commandLine, ShowStyle style) = 0;
 
-    // Waits for the process to end, at most `limit`, calling pump between
-    // short pauses; never spins. A process that already ended returns at once.
-    virtual WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump) = 0;
+    // Waits for the process to end, at most `limit`, blocking; a process that
+    // already ended returns at once. The player never blocks on a running
+    // process: it waits for the main loop's word that the process ended
+    // (endSignal) and then asks here with no time to wait.
+    virtual WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit) = 0;
+
+    // What the main loop waits on for the process's end: a pidfd on Linux,
+    // the process handle on Windows; owned by the platform until the process
+    // has been waited for. -1 when there is none (the loop then asks
+    // hasExited now and then).
+    virtual std::intptr_t endSignal(ProcessId pid) = 0;
 
     // True once the process has ended (and it has then been reaped).
     virtual bool hasExited(ProcessId pid) = 0;
 
     // Ends the process and makes sure it is gone.
     virtual void terminate(ProcessId pid) = 0;
-
-    // Sleeps for the duration, calling pump between short pauses.
-    virtual void pause(std::chrono::milliseconds duration, const EventPump &pump) = 0;
 
     // A monotonic clock, for time limits.
     virtual std::chrono::milliseconds now() = 0;

@@ -24,8 +24,6 @@ extern char **environ;
 
 using std::chrono::milliseconds;
 
-// Waits wake up at least this often to run the window's events.
-static constexpr milliseconds kPumpSlice{10};
 
 struct XLookup
 {
@@ -155,7 +153,11 @@ static Window windowInTree(const XLookup &x, Window root, std::string_view title
 }
 
 PosixPlatform::PosixPlatform() = default;
-PosixPlatform::~PosixPlatform() = default;
+PosixPlatform::~PosixPlatform()
+{
+    for (const auto &[pid, pidfd] : m_pidfds)
+        close(pidfd);
+}
 
 WindowLookup PosixPlatform::findWindow(std::string_view titleUtf8)
 {
@@ -242,12 +244,13 @@ std::optional<int> PosixPlatform::reap(ProcessId pid)
     }
     const int code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
     m_exitCodes[pid] = code;
+    closeEndSignal(pid);
     return code;
 }
 
-WaitResult PosixPlatform::waitForExit(ProcessId pid, milliseconds limit, const EventPump &pump)
+WaitResult PosixPlatform::waitForExit(ProcessId pid, milliseconds limit)
 {
-    const WaitResult result = waitUntilEnded(pid, limit, pump);
+    const WaitResult result = waitUntilEnded(pid, limit);
     // Nobody asks about a waited-for client again: forgetting it keeps a long
     // session from collecting one entry per order.
     if (result.outcome == WaitResult::Outcome::Exited)
@@ -255,33 +258,44 @@ WaitResult PosixPlatform::waitForExit(ProcessId pid, milliseconds limit, const E
     return result;
 }
 
-WaitResult PosixPlatform::waitUntilEnded(ProcessId pid, milliseconds limit, const EventPump &pump)
+std::intptr_t PosixPlatform::endSignal(ProcessId pid)
+{
+    if (pid <= 0)
+        return -1;
+    if (const auto known = m_pidfds.find(pid); known != m_pidfds.end())
+        return known->second;
+    // Readable once the process has ended; a zombie's is readable at once.
+    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+    if (pidfd >= 0)
+        m_pidfds[pid] = pidfd;
+    return pidfd;
+}
+
+void PosixPlatform::closeEndSignal(ProcessId pid)
+{
+    if (const auto known = m_pidfds.find(pid); known != m_pidfds.end()) {
+        close(known->second);
+        m_pidfds.erase(known);
+    }
+}
+
+WaitResult PosixPlatform::waitUntilEnded(ProcessId pid, milliseconds limit)
 {
     const milliseconds deadline = now() + limit;
-    // Readable once the process has ended, so the wait wakes at its end.
-    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
-    WaitResult result{WaitResult::Outcome::TimedOut, 0};
     for (;;) {
-        if (const std::optional<int> code = reap(pid)) {
-            result = {WaitResult::Outcome::Exited, *code};
-            break;
-        }
+        if (const std::optional<int> code = reap(pid))
+            return {WaitResult::Outcome::Exited, *code};
         const milliseconds remaining = deadline - now();
         if (remaining <= milliseconds::zero())
-            break;
-        const milliseconds slice = pump ? std::min(remaining, kPumpSlice) : remaining;
+            return {WaitResult::Outcome::TimedOut, 0};
+        const std::intptr_t pidfd = endSignal(pid);
         if (pidfd >= 0) {
-            pollfd entry{pidfd, POLLIN, 0};
-            poll(&entry, 1, static_cast<int>(std::min<long long>(slice.count(), INT_MAX)));
+            pollfd entry{static_cast<int>(pidfd), POLLIN, 0};
+            poll(&entry, 1, static_cast<int>(std::min<long long>(remaining.count(), INT_MAX)));
         } else {
-            std::this_thread::sleep_for(std::min(slice, kPumpSlice));
+            std::this_thread::sleep_for(std::min(remaining, milliseconds(10)));
         }
-        if (pump)
-            pump();
     }
-    if (pidfd >= 0)
-        close(pidfd);
-    return result;
 }
 
 bool PosixPlatform::hasExited(ProcessId pid)
@@ -296,23 +310,10 @@ void PosixPlatform::terminate(ProcessId pid)
     kill(static_cast<pid_t>(pid), SIGTERM);
     // Its code stays known, so a later question about it never reaches a
     // process that has since been given the same pid.
-    if (waitUntilEnded(pid, milliseconds(2000), {}).outcome == WaitResult::Outcome::Exited)
+    if (waitUntilEnded(pid, milliseconds(2000)).outcome == WaitResult::Outcome::Exited)
         return;
     kill(static_cast<pid_t>(pid), SIGKILL);
-    waitUntilEnded(pid, milliseconds(5000), {});
-}
-
-void PosixPlatform::pause(milliseconds duration, const EventPump &pump)
-{
-    if (!pump) {
-        std::this_thread::sleep_for(duration);
-        return;
-    }
-    const milliseconds deadline = now() + duration;
-    for (milliseconds remaining = duration; remaining > milliseconds::zero(); remaining = deadline - now()) {
-        std::this_thread::sleep_for(std::min(remaining, kPumpSlice));
-        pump();
-    }
+    waitUntilEnded(pid, milliseconds(5000));
 }
 
 milliseconds PosixPlatform::now()

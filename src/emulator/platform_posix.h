@@ -19,20 +19,22 @@ public:
 
     WindowLookup findWindow(std::string_view titleUtf8) override;
     StartResult startProgram(std::string_view commandLine, ShowStyle style) override;
-    WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump) override;
+    WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit) override;
+    std::intptr_t endSignal(ProcessId pid) override;
     bool hasExited(ProcessId pid) override;
     void terminate(ProcessId pid) override;
-    void pause(std::chrono::milliseconds duration, const EventPump &pump) override;
     std::chrono::milliseconds now() override;
 
 private:
     struct X11Connection;
 
     // waitForExit without forgetting the process afterwards.
-    WaitResult waitUntilEnded(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump);
+    WaitResult waitUntilEnded(ProcessId pid, std::chrono::milliseconds limit);
+    void closeEndSignal(ProcessId pid);
     // The exit code once the process has ended (reaping it), nothing while it runs.
     std::optional<int> reap(ProcessId pid);
 
     std::unique_ptr<X11Connection> m_x11;
     std::map<ProcessId, int> m_exitCodes; // children already reaped
+    std::map<ProcessId, int> m_pidfds;    // children not yet reaped that a loop waits on
 };

@@ -10,27 +10,10 @@
 
 using std::chrono::milliseconds;
 
-// Waits wake up at least this often to run the window's events, as on Linux;
-// window messages arriving in between wake them at once.
-static constexpr milliseconds kPumpSlice{10};
-
 // Whole milliseconds for a Win32 timeout, below INFINITE.
 static DWORD timeoutOf(milliseconds duration)
 {
     return static_cast<DWORD>(std::clamp<long long>(duration.count(), 0, INFINITE - 1));
-}
-
-// Sleeps until the handle (if any) is signalled, a message arrives for this
-// thread, or the timeout passes. Messages that woke it are then marked as
-// seen: the configured pauses leave user input queued, and a message left
-// there would otherwise wake every later wait at once, which would spin.
-static DWORD sleepUntilHandleOrMessage(HANDLE *handle, DWORD timeout)
-{
-    const DWORD count = handle ? 1 : 0;
-    const DWORD woke = MsgWaitForMultipleObjects(count, handle, FALSE, timeout, QS_ALLINPUT);
-    if (woke == WAIT_OBJECT_0 + count)
-        GetQueueStatus(QS_ALLINPUT);
-    return woke;
 }
 
 WinPlatform::WinPlatform() = default;
@@ -110,7 +93,7 @@ int WinPlatform::settle(ProcessId pid, void *handle, bool owned)
     return static_cast<int>(code);
 }
 
-WaitResult WinPlatform::waitForExit(ProcessId pid, milliseconds limit, const EventPump &pump)
+WaitResult WinPlatform::waitForExit(ProcessId pid, milliseconds limit)
 {
     if (const auto known = m_exitCodes.find(pid); known != m_exitCodes.end())
         return {WaitResult::Outcome::Exited, known->second};
@@ -118,34 +101,20 @@ WaitResult WinPlatform::waitForExit(ProcessId pid, milliseconds limit, const Eve
     HANDLE handle = handleOf(pid, owned);
     if (!handle)
         return {WaitResult::Outcome::Exited, 0}; // gone already: nothing left to wait for
+    const DWORD woke = WaitForSingleObject(handle, timeoutOf(std::max(limit, milliseconds::zero())));
+    if (woke == WAIT_OBJECT_0)
+        return {WaitResult::Outcome::Exited, settle(pid, handle, owned)};
+    if (owned)
+        CloseHandle(handle);
+    if (woke == WAIT_FAILED)
+        return {WaitResult::Outcome::Exited, 0};
+    return {WaitResult::Outcome::TimedOut, 0};
+}
 
-    const milliseconds deadline = now() + limit;
-    for (;;) {
-        const milliseconds remaining = deadline - now();
-        DWORD woke = WAIT_TIMEOUT;
-        if (!pump) {
-            woke = WaitForSingleObject(handle, timeoutOf(std::max(remaining, milliseconds::zero())));
-        } else {
-            // Wakes when the process ends, when a message arrives for this
-            // thread, or after a slice; the thread sleeps in between.
-            woke = sleepUntilHandleOrMessage(&handle,
-                                             timeoutOf(std::clamp(remaining, milliseconds::zero(), kPumpSlice)));
-        }
-        if (woke == WAIT_OBJECT_0)
-            return {WaitResult::Outcome::Exited, settle(pid, handle, owned)};
-        if (woke == WAIT_FAILED) {
-            if (owned)
-                CloseHandle(handle);
-            return {WaitResult::Outcome::Exited, 0};
-        }
-        if (pump)
-            pump();
-        if (now() >= deadline) {
-            if (owned)
-                CloseHandle(handle);
-            return {WaitResult::Outcome::TimedOut, 0};
-        }
-    }
+std::intptr_t WinPlatform::endSignal(ProcessId pid)
+{
+    const auto known = m_handles.find(pid);
+    return known == m_handles.end() ? -1 : reinterpret_cast<std::intptr_t>(known->second);
 }
 
 bool WinPlatform::hasExited(ProcessId pid)
@@ -183,19 +152,6 @@ void WinPlatform::terminate(ProcessId pid)
     // TerminateProcess only starts the ending; the wait makes sure it is gone.
     WaitForSingleObject(handle, 5000);
     settle(pid, handle, owned);
-}
-
-void WinPlatform::pause(milliseconds duration, const EventPump &pump)
-{
-    if (!pump) {
-        Sleep(timeoutOf(duration));
-        return;
-    }
-    const milliseconds deadline = now() + duration;
-    for (milliseconds remaining = duration; remaining > milliseconds::zero(); remaining = deadline - now()) {
-        sleepUntilHandleOrMessage(nullptr, timeoutOf(std::min(remaining, kPumpSlice)));
-        pump();
-    }
 }
 
 milliseconds WinPlatform::now()

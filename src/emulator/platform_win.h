@@ -5,7 +5,7 @@
 #include <map>
 
 // The platform on Windows: FindWindowW for the lookup, CreateProcessW for the
-// programs, waits on process handles that also wake for window messages.
+// programs; the main loop waits on their process handles.
 // Handles of the programs it started are kept until they have ended (or until
 // the platform goes), so their exit codes can be read.
 class WinPlatform : public Platform
@@ -18,10 +18,10 @@ public:
 
     WindowLookup findWindow(std::string_view titleUtf8) override;
     StartResult startProgram(std::string_view commandLine, ShowStyle style) override;
-    WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit, const EventPump &pump) override;
+    WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit) override;
+    std::intptr_t endSignal(ProcessId pid) override;
     bool hasExited(ProcessId pid) override;
     void terminate(ProcessId pid) override;
-    void pause(std::chrono::milliseconds duration, const EventPump &pump) override;
     std::chrono::milliseconds now() override;
 
 private:

@@ -1,34 +1,26 @@
 #include "player/busycursor.h"
 
+BusyCursor::~BusyCursor()
+{
+    if (m_timer)
+        m_loop.cancelTimer(*m_timer);
+}
+
 void BusyCursor::changeBegins()
 {
-    m_changeBegan = m_now();
+    m_timer = m_loop.startTimer(kDelay, [this] {
+        m_timer.reset();
+        m_shown = true;
+        m_view.setBusy(true);
+    });
 }
 
 void BusyCursor::changeEnds()
 {
-    m_changeBegan.reset();
+    if (m_timer)
+        m_loop.cancelTimer(*m_timer);
+    m_timer.reset();
     if (m_shown)
         m_view.setBusy(false);
     m_shown = false;
-}
-
-void BusyCursor::check()
-{
-    if (!m_shown && m_changeBegan && m_now() - *m_changeBegan >= kDelay) {
-        m_shown = true;
-        m_view.setBusy(true);
-    }
-}
-
-EventPumps eventPumpsOf(PlayerView &view, BusyCursor &busy)
-{
-    return {[&view, &busy] {
-                busy.check();
-                view.pumpEvents();
-            },
-            [&view, &busy] {
-                busy.check();
-                view.pumpPaintOnly();
-            }};
 }

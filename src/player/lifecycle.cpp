@@ -58,12 +58,12 @@ std::string describeUnreadLines(const std::vector<ListProblem> &problems)
 
 } // namespace
 
-ProgramLifecycle::ProgramLifecycle(PlayerState &player, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
+ProgramLifecycle::ProgramLifecycle(PlayerState &player, Platform &platform, MainLoop &loop, UserDialogs &dialogs,
                                    std::string currentDirectory, EmulatorLimits limits)
     : m_player(player)
     , m_dialogs(dialogs)
     , m_currentDirectory(std::move(currentDirectory))
-    , m_emulator(platform, player.settings, std::move(pumps), limits)
+    , m_emulator(platform, loop, player.settings, limits)
 {
 }
 
@@ -72,32 +72,32 @@ std::string ProgramLifecycle::listPath() const
     return m_currentDirectory + "/tl.lst";
 }
 
-bool ProgramLifecycle::start()
+Task<bool> ProgramLifecycle::start()
 {
     if (!m_instance.acquire()) {
         m_dialogs.showExclamation("既に起動されています。");
-        return false;
+        co_return false;
     }
     const Result<Settings> settings = readSettings(m_currentDirectory);
     if (!settings) {
         m_dialogs.showExclamation(settings.error().forDialog());
-        return false;
+        co_return false;
     }
     m_player.settings = settings.value();
     std::error_code unused;
     if (!std::filesystem::is_regular_file(pathFromUtf8(listPath()), unused)) {
         m_dialogs.showExclamation("曲リストファイルが見つかりません。");
-        return false;
+        co_return false;
     }
     if (!loadList())
-        return false;
-    if (const Result<void> attached = m_emulator.attach(); !attached) {
+        co_return false;
+    if (const Result<void> attached = co_await m_emulator.attach(); !attached) {
         m_dialogs.showExclamation(attached.error().forDialog());
         m_emulator.release();
-        return false;
+        co_return false;
     }
     m_player.seedRandom();
-    return true;
+    co_return true;
 }
 
 bool ProgramLifecycle::loadList()
@@ -114,8 +114,7 @@ bool ProgramLifecycle::loadList()
     std::error_code unknown; // an unknown time counts as changed at the end
     m_loadedTime = std::filesystem::last_write_time(pathFromUtf8(listPath()), unknown);
     const auto problems = readTrackList(bytes, m_player.list);
-    if (const std::string text = describeUnreadLines(problems); !text.empty())
-        m_dialogs.showExclamation(text);
+    m_loadMessage = describeUnreadLines(problems);
     return true;
 }
 

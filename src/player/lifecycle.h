@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 // The opening and closing of every run: one instance only, the settings, the
 // track list, the emulator; and at the end the offer to save the list and the
@@ -16,13 +17,17 @@
 class ProgramLifecycle
 {
 public:
-    ProgramLifecycle(PlayerState &player, Platform &platform, UserDialogs &dialogs, EventPumps pumps,
+    ProgramLifecycle(PlayerState &player, Platform &platform, MainLoop &loop, UserDialogs &dialogs,
                      std::string currentDirectory, EmulatorLimits limits = {});
 
-    // True when the program may go on: settings read, list loaded, emulator
-    // ready. False when it must end now; the user has been told why, nothing
-    // was written and an emulator started here has been stopped again.
-    bool start();
+    // Ends with true when the program may go on: settings read, list loaded,
+    // emulator ready. False when it must end now; the user has been told why,
+    // nothing was written and an emulator started here has been stopped again.
+    Task<bool> start();
+    // What loading the list has to tell the user (lines it could not read or
+    // read differently), once; empty when nothing. It is shown over the
+    // window once the first track has been ordered, so it holds nothing back.
+    std::string takeLoadMessage() { return std::exchange(m_loadMessage, {}); }
 
     // Closes the list, asks whether to save a changed list and saves it (as
     // often as the user wants to try), then stops an emulator that this run
@@ -56,4 +61,5 @@ private:
     std::size_t m_loadedHash = 0;
     std::filesystem::file_time_type m_loadedTime;
     bool m_saveFailed = false;
+    std::string m_loadMessage;
 };

@@ -7,55 +7,55 @@
 
 #include <cmath>
 
-Player::Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle, BusyCursor &busy)
+using std::chrono::milliseconds;
+
+static constexpr milliseconds kTickInterval{1000};
+
+Player::Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle, MainLoop &loop)
     : m_view(view)
     , m_state(state)
     , m_lifecycle(lifecycle)
-    , m_busy(busy)
+    , m_loop(loop)
+    , m_busy(view, loop)
     , m_playlist(state.list)
 {
 }
 
-bool Player::load()
+void Player::start()
 {
-    // Start-up waits for the emulator as a track change does: a close asked
-    // for meanwhile is carried out once it is over.
-    m_changing = true;
-    const bool started = m_lifecycle.start();
-    m_changing = false;
-    if (!started)
-        return false;
-    if (m_closeRequested) {
-        finishInput();
-        return true;
+    m_stateNow = State::Starting;
+    m_view.showPlayModes(m_shuffling, m_looping);
+    m_starting = m_lifecycle.start();
+    m_starting.start([this](bool ok) { started(ok); });
+}
+
+// Start-up waits for the emulator as a change does: input meanwhile is
+// queued, and a close asked for is carried out once it is over.
+void Player::started(bool ok)
+{
+    if (!ok) {
+        m_exitCode = 1;
+        m_stateNow = State::Ended;
+        m_view.endProgram();
+        return;
     }
-    TrackList &list = m_state.list;
+    if (m_closeRequested) {
+        m_stateNow = State::Playing;
+        shutDown();
+        return;
+    }
     if (!hasTracks()) {
         // Nothing to play: the header row alone, and the timer stays off.
         refreshPlayList(0, true, false);
-        return true;
-    }
-    beginChange();
-    list.current = m_view.shuffleChecked() ? randomIndex() : 0;
-    refreshPlayList(list.current, true, false);
-    playCurrentTrack();
-    refreshPlayList(list.current, false, true);
-    showTrackInfo(list.current);
-    endChange();
-    m_view.startTick();
-    m_view.focusWindow();
-    finishInput();
-    return true;
-}
-
-void Player::tick()
-{
-    if (m_changing || !hasTracks())
+        m_stateNow = State::Playing;
+        if (const std::string text = m_lifecycle.takeLoadMessage(); !text.empty())
+            m_view.showExclamation(text);
         return;
-    ++m_elapsed;
-    showPlayTime();
-    if (m_elapsed > m_playLimit && !m_view.loopChecked())
-        submit({Entry::Tick});
+    }
+    TrackList &list = m_state.list;
+    list.current = m_shuffling ? randomIndex() : 0;
+    refreshPlayList(list.current, true, false);
+    beginChange(playAndShow(true), Focus::Window);
 }
 
 void Player::next()
@@ -73,18 +73,35 @@ void Player::activateRow(int track)
     submit({Entry::Grid, track});
 }
 
-// Finding touches neither the emulator nor the track playing, so it is
-// carried out at once, even while a change waits for the client.
-void Player::findTyped(const std::string &typed, int fromRow, std::chrono::milliseconds now)
+bool Player::gridKeyPressed(GridKey key, const std::string &text, int row)
 {
-    const int track = m_finder.findTyped(typed, fromRow, now);
+    switch (key) {
+    case GridKey::Enter:
+        activateRow(row);
+        return true;
+    case GridKey::Space:
+        // Within the typing pause a space belongs to the search text, so a
+        // title of two words can be found.
+        if (m_finder.isTyping(now()))
+            break;
+        activateRow(row);
+        return true;
+    case GridKey::FindNext:
+    case GridKey::FindPrevious:
+        showFoundRow(m_finder.findAgain(key == GridKey::FindNext, row));
+        return true;
+    case GridKey::Text:
+        if (text.empty())
+            return false;
+        break;
+    }
+    // Finding touches neither the emulator nor the track playing, so it is
+    // carried out at once, even while a change waits for the client; a key
+    // queued meanwhile keeps the row it was pressed on.
+    const int track = m_finder.findTyped(key == GridKey::Space ? " " : text, row, now());
     m_view.showFindText(m_finder.searchText());
     showFoundRow(track);
-}
-
-void Player::findAgain(bool forward, int fromRow)
-{
-    showFoundRow(m_finder.findAgain(forward, fromRow));
+    return true;
 }
 
 void Player::showFoundRow(int track)
@@ -97,84 +114,167 @@ void Player::showFoundRow(int track)
     m_view.showRow(track);
 }
 
+void Player::setShuffle(bool on)
+{
+    m_shuffling = on;
+    m_view.showPlayModes(m_shuffling, m_looping);
+    if (m_trackChanged)
+        m_trackChanged();
+}
+
+void Player::setLoop(bool on)
+{
+    m_looping = on;
+    m_view.showPlayModes(m_shuffling, m_looping);
+    if (m_trackChanged)
+        m_trackChanged();
+}
+
 void Player::submit(Command command)
 {
-    // Once shut down (the save question may be open) nothing plays any more;
-    // the desktop's controls can still send input then.
-    if (!hasTracks() || m_closeRequested || m_ended)
+    switch (m_stateNow) {
+    case State::Playing:
+        if (hasTracks())
+            run(command);
         return;
-    if (m_changing) {
-        // We are inside a change's wait for the client: nesting a second
-        // change there would leave the emulator and the labels on different
-        // tracks.
-        queue(command);
+    case State::Starting:
+    case State::Changing:
+        // A second change nested in a change's wait would leave the emulator
+        // and the labels on different tracks. Many next presses become one
+        // change, so the emulator is not kept switching.
+        if (command.entry == Entry::Next && !m_queued.empty() && m_queued.back().entry == Entry::Next)
+            ++m_queued.back().steps;
+        else
+            m_queued.push_back(command);
         return;
-    }
-    run(command);
-    finishInput();
-}
-
-void Player::queue(const Command &command)
-{
-    // Many presses become one change, so the emulator is not kept switching.
-    if (command.entry == Entry::Next && !m_queued.empty() && m_queued.back().entry == Entry::Next) {
-        ++m_queued.back().steps;
+    case State::Closing:
+    case State::Ended:
+        // The save question may be open; the desktop's controls can still send input then.
         return;
     }
-    m_queued.push_back(command);
-}
-
-void Player::finishInput()
-{
-    while (!m_queued.empty() && !m_closeRequested) {
-        const Command next = m_queued.front();
-        m_queued.pop_front();
-        run(next);
-    }
-    if (m_closeRequested)
-        m_view.close();
 }
 
 void Player::run(const Command &command)
 {
     TrackList &list = m_state.list;
-    beginChange();
+    stopTick();
     switch (command.entry) {
     case Entry::Tick:
     case Entry::Next:
     case Entry::StoreTime:
-        m_view.stopTick();
         if (command.entry == Entry::StoreTime)
             storePlayTime();
         for (int step = 0; step < command.steps; ++step)
             nextTrackIndex();
-        changeTrack(false, true);
+        beginChange(playAndShow(true), Focus::Unchanged);
         break;
     case Entry::Grid:
-        if (command.track < 0 || command.track >= list.count())
-            break; // no track's row, such as the header row
-        m_view.setGridEnabled(false);
-        m_view.stopTick();
+        if (command.track < 0 || command.track >= list.count()) {
+            startTick(); // no track's row, such as the header row
+            break;
+        }
         list.current = command.track;
-        changeTrack(false, false);
-        m_view.setGridEnabled(true);
-        m_view.focusGrid();
+        beginChange(playAndShow(false), Focus::Grid);
         break;
     }
-    endChange();
-    m_view.startTick();
 }
 
-void Player::beginChange()
+void Player::beginChange(Task<Result<void>> change, Focus focus)
 {
-    m_changing = true;
+    m_stateNow = State::Changing;
     m_busy.changeBegins();
+    m_change = std::move(change);
+    m_change.start([this, focus](Result<void> played) { changeEnded(std::move(played), focus); });
 }
 
-void Player::endChange()
+void Player::changeEnded(Result<void> played, Focus focus)
 {
-    m_changing = false;
     m_busy.changeEnds();
+    // Still changing while a message is up: what comes in meanwhile waits.
+    reportPlayFailure(played);
+    if (const std::string text = m_lifecycle.takeLoadMessage(); !text.empty())
+        m_view.showExclamation(text);
+    m_stateNow = State::Playing;
+    startTick();
+    if (focus == Focus::Grid)
+        m_view.focusGrid();
+    if (focus == Focus::Window)
+        m_view.focusWindow();
+    carryOutQueued();
+}
+
+void Player::carryOutQueued()
+{
+    if (m_closeRequested) {
+        m_queued.clear();
+        shutDown();
+        return;
+    }
+    if (m_queued.empty())
+        return;
+    const Command next = m_queued.front();
+    m_queued.pop_front();
+    run(next);
+    // The command's change ends by coming back here; one that plays nothing
+    // (a header row) leaves the player idle, so the rest goes on now.
+    if (m_stateNow == State::Playing)
+        carryOutQueued();
+}
+
+void Player::requestClose()
+{
+    switch (m_stateNow) {
+    case State::Starting:
+    case State::Changing:
+        // The running client run ends first (within its time limit); the
+        // run ends as soon as the change is over.
+        m_closeRequested = true;
+        m_queued.clear();
+        return;
+    case State::Playing:
+        shutDown();
+        return;
+    case State::Closing:
+    case State::Ended:
+        return;
+    }
+}
+
+void Player::shutDown()
+{
+    m_stateNow = State::Closing;
+    stopTick();
+    m_lifecycle.shutDown();
+    m_exitCode = m_lifecycle.saveFailed() ? 2 : 0;
+    m_stateNow = State::Ended;
+    m_view.endProgram();
+}
+
+void Player::startTick()
+{
+    stopTick();
+    m_tick = m_loop.startTimer(kTickInterval, [this] {
+        m_tick.reset();
+        tick();
+    });
+}
+
+void Player::stopTick()
+{
+    if (m_tick)
+        m_loop.cancelTimer(*m_tick);
+    m_tick.reset();
+}
+
+void Player::tick()
+{
+    if (m_stateNow != State::Playing || !hasTracks())
+        return;
+    startTick();
+    ++m_elapsed;
+    showPlayTime();
+    if (m_elapsed > m_playLimit && !m_looping)
+        submit({Entry::Tick});
 }
 
 void Player::storePlayTime()
@@ -191,7 +291,7 @@ void Player::storePlayTime()
 void Player::nextTrackIndex()
 {
     TrackList &list = m_state.list;
-    if (m_view.shuffleChecked()) {
+    if (m_shuffling) {
         list.current = randomIndex();
         return;
     }
@@ -200,12 +300,15 @@ void Player::nextTrackIndex()
         list.current = 0;
 }
 
-void Player::changeTrack(bool rebuild, bool moveToTop)
+// Orders the current track, then scrolls its row to the top on request,
+// selects it and shows its titles.
+Task<Result<void>> Player::playAndShow(bool moveToTop)
 {
     const std::int32_t track = m_state.list.current;
-    playCurrentTrack();
-    refreshPlayList(track, rebuild, moveToTop);
+    Result<void> played = co_await m_lifecycle.emulator().play(m_state.list, track);
+    refreshPlayList(track, false, moveToTop);
     showTrackInfo(track);
+    co_return played;
 }
 
 // Rebuilds the grid on request, scrolls the track's row to the top on
@@ -225,9 +328,8 @@ void Player::refreshPlayList(int track, bool rebuild, bool moveToTop)
     m_view.showWindow();
 }
 
-void Player::playCurrentTrack()
+void Player::reportPlayFailure(const Result<void> &played)
 {
-    const Result<void> played = m_lifecycle.emulator().play(m_state.list, m_state.list.current);
     if (played)
         return;
     // Shown once: when the emulator is gone every later change fails too, and
@@ -247,6 +349,7 @@ void Player::showTrackInfo(int track)
     m_storedTime = record.playTime;
     m_playLimit = record.playTime > 0 ? record.playTime : m_state.settings.defaultPlayTime;
     m_elapsed = 0;
+    m_shown = true;
     showPlayTime();
     if (m_trackChanged)
         m_trackChanged();
@@ -261,21 +364,4 @@ std::int32_t Player::randomIndex()
 void Player::showPlayTime()
 {
     m_view.showPlayTime(formatPlayTime(m_elapsed) + "/" + formatPlayTime(m_storedTime));
-}
-
-bool Player::requestClose()
-{
-    if (m_changing) {
-        // The running client run ends first (within its time limit); the
-        // window closes as soon as the change is over.
-        m_closeRequested = true;
-        m_queued.clear();
-        return false;
-    }
-    if (!m_ended) {
-        m_ended = true;
-        m_view.stopTick();
-        m_lifecycle.shutDown();
-    }
-    return true;
 }

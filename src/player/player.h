@@ -1,57 +1,77 @@
 #pragma once
 
 #include "app/playerstate.h"
+#include "emulator/mainloop.h"
 #include "player/busycursor.h"
 #include "player/lifecycle.h"
 #include "player/playerview.h"
 #include "player/playlist.h"
 #include "player/trackfinder.h"
+#include "util/task.h"
 
 #include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <string>
 
-// The player's behaviour behind one window: plays the first track at load,
-// counts the seconds of the current track, moves on when its time has passed
-// (unless looping), and carries out the buttons, the grid's activation and
-// type-to-find in the grid.
-// Input that arrives while a track change waits for the emulator's client is
-// queued and carried out in order once the change has ended; next presses
-// queued together make one change.
+// The keys of the grid that mean something to the player; any other key is
+// the window's (arrows, paging, Tab).
+enum class GridKey { Enter, Space, FindNext, FindPrevious, Text };
+
+// The player's behaviour behind either window, as a state machine fed by the
+// main loop's events: the user's input, its own one-second tick, the end of
+// each wait for the emulator (through the Emulator's tasks) and the end of the
+// run. It plays the first track once started, counts the seconds of the
+// current track and moves on when its time has passed (unless looping).
+// Input that arrives while a change waits for the emulator is queued and
+// carried out in order once the change has ended; next presses queued
+// together make one change.
 class Player
 {
 public:
-    Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle, BusyCursor &busy);
+    enum class State {
+        Starting, // settings, list and emulator; the window appears when the grid is filled
+        Playing,  // a track plays (or the list is empty): input is carried out at once
+        Changing, // waiting for the emulator's orders of a change: input is queued
+        Closing,  // the save question and the end: input is ignored
+        Ended,    // the window may go; exitCode() tells how the run ended
+    };
 
-    // The window's load event. False when the program must end now (start-up
-    // has told the user why).
-    bool load();
+    Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle, MainLoop &loop);
 
-    // The window's events.
-    void tick();
+    // Starts the run; the view's endProgram() tells when it is over.
+    void start();
+
+    // The user's input.
     void next();
     void storeTime();
-    void activateRow(int track); // double-click, Enter or Space on the track's row
-    // Type to find, on the grid whose current row is `fromRow`: typed
-    // characters at the time `now`, and F3 (forward) or Shift+F3. The row
-    // found is selected and shown, not played; when none is, the view beeps.
-    void findTyped(const std::string &typed, int fromRow, std::chrono::milliseconds now);
-    void findAgain(bool forward, int fromRow);
-    // True when the window may close now; during a change the window closes
-    // once the change is over.
-    bool requestClose();
+    void activateRow(int track); // a left double-click on the track's row
+    // A key pressed in the grid whose current row is `row`; `text` is what
+    // it typed. False when the key means nothing to the player.
+    bool gridKeyPressed(GridKey key, const std::string &text, int row);
+    void setShuffle(bool on);
+    void setLoop(bool on);
+    // A close of the window, an end signal or the desktop's Quit: during a
+    // change the run ends once the change is over; once closing, ignored.
+    void requestClose();
 
-    std::int32_t randomIndex();
-    bool isChanging() const { return m_changing; }
+    State state() const { return m_stateNow; }
+    bool shuffle() const { return m_shuffling; }
+    bool loop() const { return m_looping; }
+    int exitCode() const { return m_exitCode; }
 
     // What the desktop's media controls show: the track playing (-1 with an
-    // empty list), its elapsed seconds and the seconds it may play.
-    int currentTrack() const { return hasTracks() ? m_state.list.current : -1; }
+    // empty list or none yet), its elapsed seconds and the seconds it may play.
+    int currentTrack() const { return m_shown ? m_state.list.current : -1; }
     std::int32_t elapsedSeconds() const { return m_elapsed; }
     std::int32_t playLimitSeconds() const { return m_playLimit; }
-    // Called whenever a track starts, once its titles are shown.
+    // Called whenever a track starts, once its titles are shown, and when
+    // the play modes change.
     void setTrackChangedListener(std::function<void()> listener) { m_trackChanged = std::move(listener); }
+
+    std::int32_t randomIndex();
 
 private:
     enum class Entry { Tick, Next, StoreTime, Grid };
@@ -62,35 +82,50 @@ private:
         int steps = 1; // next presses queued together: places to move on
     };
 
+    // Where the keyboard goes once a change is over.
+    enum class Focus { Unchanged, Grid, Window };
+
     bool hasTracks() const { return m_state.list.count() > 0; }
+    void started(bool ok);
     void submit(Command command);
     void run(const Command &command);
-    void finishInput();
-    void queue(const Command &command);
-    void beginChange();
-    void endChange();
+    void beginChange(Task<Result<void>> change, Focus focus);
+    void changeEnded(Result<void> played, Focus focus);
+    void carryOutQueued();
+    void shutDown();
+    void startTick();
+    void stopTick();
+    void tick();
     void storePlayTime();
     void nextTrackIndex();
-    void changeTrack(bool rebuild, bool moveToTop);
+    Task<Result<void>> playAndShow(bool moveToTop);
     void refreshPlayList(int track, bool rebuild, bool moveToTop);
-    void playCurrentTrack();
+    void reportPlayFailure(const Result<void> &played);
     void showTrackInfo(int track);
     void showPlayTime();
     void showFoundRow(int track);
+    std::chrono::milliseconds now() const { return m_loop.now(); }
 
     PlayerView &m_view;
     PlayerState &m_state;
     ProgramLifecycle &m_lifecycle;
-    BusyCursor &m_busy;
+    MainLoop &m_loop;
+    BusyCursor m_busy;
     Playlist m_playlist;
     TrackFinder m_finder;
+    State m_stateNow = State::Starting;
+    Task<bool> m_starting;
+    Task<Result<void>> m_change;
+    std::optional<MainLoop::TimerId> m_tick;
     std::int32_t m_elapsed = 0;
     std::int32_t m_storedTime = 0;
     std::int32_t m_playLimit = 0;
-    bool m_changing = false;
+    bool m_shuffling = false;
+    bool m_looping = false;
+    bool m_shown = false; // a track's titles are shown
     bool m_closeRequested = false;
-    bool m_ended = false;
     bool m_emulatorFailureShown = false;
+    int m_exitCode = 0;
     std::deque<Command> m_queued;
     std::function<void()> m_trackChanged;
 };

@@ -13,13 +13,10 @@
 class PlayerView : public UserDialogs
 {
 public:
-    virtual bool shuffleChecked() const = 0;
-    virtual bool loopChecked() const = 0;
+    // The check boxes as the player's play modes are.
+    virtual void showPlayModes(bool shuffle, bool loop) = 0;
     virtual void showTitles(const std::string &gameTitle, const std::string &musicTitle) = 0;
     virtual void showPlayTime(const std::string &text) = 0; // drawn before the call returns
-    virtual void startTick() = 0;                            // a fresh one-second interval
-    virtual void stopTick() = 0;
-    virtual void setGridEnabled(bool enabled) = 0;
     virtual void focusGrid() = 0;
     virtual void focusWindow() = 0;
     // Rebuilds the grid with `count` track rows and the given column widths.
@@ -40,7 +37,5 @@ public:
     virtual void showWindow() = 0; // visible and repainted before the call returns
     virtual void setBusy(bool busy) = 0; // the busy cursor over the window, or the usual one
     virtual TextMeasure &textMeasure() = 0;
-    virtual void pumpEvents() = 0;    // every pending event (while a client runs)
-    virtual void pumpPaintOnly() = 0; // painting only (the configured pauses)
-    virtual void close() = 0;         // the window goes away, the program ends
+    virtual void endProgram() = 0; // the run is over: the window goes away and the main loop ends
 };

@@ -54,6 +54,11 @@ std::size_t TrackFinder::indexBytes()
     return index.folded.capacity() + index.starts.capacity() * sizeof(index.starts[0]);
 }
 
+bool TrackFinder::isTyping(std::chrono::milliseconds now) const
+{
+    return !m_typed.empty() && m_lastTyped && now - *m_lastTyped <= kTypingPause;
+}
+
 int TrackFinder::findTyped(std::string_view typed, int fromRow, std::chrono::milliseconds now)
 {
     if (!m_lastTyped || now - *m_lastTyped > kTypingPause)

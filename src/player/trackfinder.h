@@ -34,6 +34,9 @@ public:
     // The next row after `fromRow` (or, backward, the nearest before it) that
     // contains the search text, wrapping; -1 when none does or nothing was typed.
     int findAgain(bool forward, int fromRow);
+    // True while a search text is being typed: the typing pause has not
+    // passed since the last typed character.
+    bool isTyping(std::chrono::milliseconds now) const;
     // As typed, for showing.
     const std::string &searchText() const { return m_typed; }
     std::size_t indexBytes();

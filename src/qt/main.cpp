@@ -1,12 +1,12 @@
 #include "app/checkcommand.h"
 #include "app/playerstate.h"
 #include "emulator/systemplatform.h"
-#include "player/busycursor.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
 #include "qt/displaycheck.h"
 #include "qt/mainwindow.h"
 #include "qt/mpris.h"
+#include "qt/qtmainloop.h"
 #include "qt/signalwatcher.h"
 #include "util/message.h"
 
@@ -29,38 +29,37 @@ int runPlayer(int argc, char *argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    // The player ends the run itself, after the save question.
+    QApplication::setQuitOnLastWindowClosed(false);
     SignalWatcher endSignals{SIGTERM, SIGINT, SIGHUP};
     const std::string currentDirectory = std::filesystem::current_path().string();
 
     PlayerState state;
+    QtMainLoop loop(*platform);
     MainWindow window(state.list);
-    BusyCursor busy(window, [&platform] { return platform->now(); });
-    ProgramLifecycle lifecycle(state, *platform, window, eventPumpsOf(window, busy), currentDirectory);
-    Player player(window, state, lifecycle, busy);
+    ProgramLifecycle lifecycle(state, *platform, loop, window, currentDirectory);
+    Player player(window, state, lifecycle, loop);
     window.connectPlayer(player);
     // A signal closes the window as the user would, with nobody to ask.
     QObject::connect(&endSignals, &SignalWatcher::endRequested, &window, [&] {
         window.stopAsking();
-        window.close();
+        player.requestClose();
     });
     MprisService mpris(player, state.list, window);
+    // The desktop's controls come once the loop runs, so start-up does not
+    // wait for the bus; without them the window works all the same.
+    QTimer::singleShot(0, &mpris, [&mpris] {
+        if (const QString reason = mpris.registerOnSessionBus(); !reason.isEmpty())
+            std::cerr << "tunelark (desktop controls off): " << reason.toStdString() << std::endl;
+    });
 
-    int exitCode = 1;
-    if (player.load()) {
-        // The desktop's controls come once the window is up and playing, so
-        // start-up does not wait for the bus; without them the window works
-        // all the same.
-        QTimer::singleShot(0, &mpris, [&mpris] {
-            if (const QString reason = mpris.registerOnSessionBus(); !reason.isEmpty())
-                std::cerr << "tunelark (desktop controls off): " << reason.toStdString() << std::endl;
-        });
-        exitCode = window.isVisible() ? app.exec() : 0; // hidden: closed while starting
-    }
+    player.start();
+    if (player.state() != Player::State::Ended)
+        app.exec();
     // As a shell reports a program the signal ended.
     if (endSignals.received())
         return 128 + endSignals.received();
-    // Times the user asked to keep but that could not be written are no normal end.
-    return lifecycle.saveFailed() ? 2 : exitCode;
+    return player.exitCode();
 }
 
 } // namespace

@@ -9,9 +9,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
-#include <chrono>
 
 namespace {
 
@@ -33,7 +31,6 @@ MainWindow::MainWindow(const TrackList &list, QWidget *parent)
     , m_next(new QPushButton(QStringLiteral("次曲演奏"), this))
     , m_storeTime(new QPushButton(QStringLiteral("時間記憶"), this))
     , m_grid(new PlaylistView(m_playlist, this))
-    , m_timer(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Tunelark"));
     setFixedSize(twipsRect(0, 0, 8100, 6510).size());
@@ -58,14 +55,14 @@ MainWindow::MainWindow(const TrackList &list, QWidget *parent)
     };
     for (const Placement &p : placements)
         p.widget->setGeometry(twipsRect(p.left, p.top, p.width, p.height));
-    m_timer->setInterval(1000);
+    // Titles are shown as written, even where they look like markup.
+    for (QLabel *label : {m_gameTitle, m_musicTitle, m_playTime})
+        label->setTextFormat(Qt::PlainText);
 
     setTabOrder(m_grid, m_next);
     setTabOrder(m_next, m_shuffle);
     setTabOrder(m_shuffle, m_storeTime);
     setTabOrder(m_storeTime, m_loop);
-    for (QCheckBox *box : {m_shuffle, m_loop})
-        connect(box, &QCheckBox::toggled, this, &MainWindow::playModeChanged);
 }
 
 MainWindow::~MainWindow() = default;
@@ -73,16 +70,14 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectPlayer(Player &player)
 {
     m_player = &player;
-    connect(m_timer, &QTimer::timeout, this, [&player] { player.tick(); });
     connect(m_next, &QPushButton::clicked, this, [&player] { player.next(); });
     connect(m_storeTime, &QPushButton::clicked, this, [&player] { player.storeTime(); });
+    connect(m_shuffle, &QCheckBox::clicked, this, [&player](bool on) { player.setShuffle(on); });
+    connect(m_loop, &QCheckBox::clicked, this, [&player](bool on) { player.setLoop(on); });
     connect(m_grid, &PlaylistView::activated, this, [&player](int track) { player.activateRow(track); });
-    connect(m_grid, &PlaylistView::typedToFind, this, [&player](const QString &text, int row) {
-        const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        player.findTyped(text.toStdString(), row, std::chrono::duration_cast<std::chrono::milliseconds>(now));
+    connect(m_grid, &PlaylistView::keyPressed, this, [&player](GridKey key, const QString &text, int row) {
+        player.gridKeyPressed(key, text.toStdString(), row);
     });
-    connect(m_grid, &PlaylistView::findAgainPressed, this,
-            [&player](bool forward, int row) { player.findAgain(forward, row); });
 }
 
 QRect MainWindow::twipsRect(int left, int top, int width, int height) const
@@ -93,24 +88,10 @@ QRect MainWindow::twipsRect(int left, int top, int width, int height) const
                  qRound(height * perTwipY));
 }
 
-bool MainWindow::shuffleChecked() const
+void MainWindow::showPlayModes(bool shuffle, bool loop)
 {
-    return m_shuffle->isChecked();
-}
-
-bool MainWindow::loopChecked() const
-{
-    return m_loop->isChecked();
-}
-
-void MainWindow::setShuffleChecked(bool checked)
-{
-    m_shuffle->setChecked(checked);
-}
-
-void MainWindow::setLoopChecked(bool checked)
-{
-    m_loop->setChecked(checked);
+    m_shuffle->setChecked(shuffle);
+    m_loop->setChecked(loop);
 }
 
 void MainWindow::bringToFront()
@@ -130,21 +111,6 @@ void MainWindow::showPlayTime(const std::string &text)
 {
     m_playTime->setText(QString::fromStdString(text));
     m_playTime->repaint();
-}
-
-void MainWindow::startTick()
-{
-    m_timer->start();
-}
-
-void MainWindow::stopTick()
-{
-    m_timer->stop();
-}
-
-void MainWindow::setGridEnabled(bool enabled)
-{
-    m_grid->setEnabled(enabled);
 }
 
 void MainWindow::focusGrid()
@@ -224,20 +190,10 @@ void MainWindow::setBusy(bool busy)
         unsetCursor();
 }
 
-void MainWindow::pumpEvents()
+void MainWindow::endProgram()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void MainWindow::pumpPaintOnly()
-{
-    // User input waits until the pause is over; painting goes on.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void MainWindow::close()
-{
-    QWidget::close();
+    hide();
+    QCoreApplication::exit(m_player ? m_player->exitCode() : 0);
 }
 
 bool MainWindow::event(QEvent *event)
@@ -253,10 +209,14 @@ void MainWindow::focusInEvent(QFocusEvent *event)
     repaint();
 }
 
+// The player decides when the run ends (after a change, after the save
+// question); the window goes with endProgram().
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_player && !m_player->requestClose())
-        event->ignore();
-    else
+    if (!m_player || m_player->state() == Player::State::Ended) {
         event->accept();
+        return;
+    }
+    event->ignore();
+    m_player->requestClose();
 }

@@ -13,7 +13,6 @@ class PlaylistView;
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QTimer;
 struct TrackList;
 
 // The one window: value labels, check boxes, buttons, the playlist grid and
@@ -27,23 +26,16 @@ public:
     explicit MainWindow(const TrackList &list, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Timer ticks, clicks, grid activation and closing go to `player` from now on.
+    // Clicks, keys, grid activation and closing go to `player` from now on.
     void connectPlayer(Player &player);
     // For an end nobody attends (a signal): no message box waits for an answer.
     void stopAsking() { m_dialogs.stopAsking(); }
-    // For the desktop's media controls: the boxes as a click leaves them, and
-    // the window brought up.
-    void setShuffleChecked(bool checked);
-    void setLoopChecked(bool checked);
+    // For the desktop's media controls: the window brought up.
     void bringToFront();
 
-    bool shuffleChecked() const override;
-    bool loopChecked() const override;
+    void showPlayModes(bool shuffle, bool loop) override;
     void showTitles(const std::string &gameTitle, const std::string &musicTitle) override;
     void showPlayTime(const std::string &text) override;
-    void startTick() override;
-    void stopTick() override;
-    void setGridEnabled(bool enabled) override;
     void focusGrid() override;
     void focusWindow() override;
     void setTrackRows(int count, const ColumnWidths &widthsTwips) override;
@@ -58,13 +50,7 @@ public:
     TextMeasure &textMeasure() override;
     void showExclamation(const std::string &text) override;
     bool askYesNo(const std::string &text) override;
-    void pumpEvents() override;
-    void pumpPaintOnly() override;
-    void close() override;
-
-signals:
-    // Either box changed, by a click or from outside.
-    void playModeChanged();
+    void endProgram() override;
 
 protected:
     bool event(QEvent *event) override;
@@ -86,7 +72,6 @@ private:
     QPushButton *m_next;
     QPushButton *m_storeTime;
     PlaylistView *m_grid;
-    QTimer *m_timer;
     QtDialogs m_dialogs{this};
     std::unique_ptr<QtTextMeasure> m_textMeasure;
     Player *m_player = nullptr;

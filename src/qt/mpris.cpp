@@ -11,6 +11,8 @@
 #include <QDBusObjectPath>
 #include <QMetaObject>
 
+#include <algorithm>
+
 namespace {
 
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
@@ -58,7 +60,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
-    Q_PROPERTY(QString PlaybackStatus READ playing)
+    Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
     Q_PROPERTY(bool Shuffle READ shuffle WRITE setShuffle)
     Q_PROPERTY(double Rate READ one)
@@ -80,7 +82,7 @@ public:
         , m_service(service)
     {
     }
-    QString playing() const { return QStringLiteral("Playing"); }
+    QString playbackStatus() const { return m_service->playbackStatus(); }
     QString loopStatus() const { return m_service->loopStatus(); }
     void setLoopStatus(const QString &status) { m_service->setLoopStatus(status); }
     bool shuffle() const { return m_service->shuffle(); }
@@ -114,9 +116,11 @@ MprisService::MprisService(Player &player, const TrackList &list, MainWindow &wi
 {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
-    player.setTrackChangedListener([this] { announce({{QStringLiteral("Metadata"), metadata()}}); });
-    connect(&window, &MainWindow::playModeChanged, this, [this] {
-        announce({{QStringLiteral("LoopStatus"), loopStatus()}, {QStringLiteral("Shuffle"), shuffle()}});
+    player.setTrackChangedListener([this] {
+        announce({{QStringLiteral("Metadata"), metadata()},
+                  {QStringLiteral("PlaybackStatus"), playbackStatus()},
+                  {QStringLiteral("LoopStatus"), loopStatus()},
+                  {QStringLiteral("Shuffle"), shuffle()}});
     });
 }
 
@@ -144,7 +148,8 @@ void MprisService::next()
 
 void MprisService::quit()
 {
-    QMetaObject::invokeMethod(&m_window, [this] { m_window.close(); }, Qt::QueuedConnection);
+    // As a second close does: while the save question is open it is ignored.
+    QMetaObject::invokeMethod(this, [this] { m_player.requestClose(); }, Qt::QueuedConnection);
 }
 
 void MprisService::raise()
@@ -164,7 +169,7 @@ QVariantMap MprisService::metadata() const
          QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/tunelark/track/%1").arg(track)))},
         {QStringLiteral("xesam:title"), QString::fromStdString(record.musicTitle)},
         {QStringLiteral("xesam:album"), QString::fromStdString(record.gameTitle)},
-        {QStringLiteral("mpris:length"), m_player.playLimitSeconds() * kMicrosecondsPerSecond},
+        {QStringLiteral("mpris:length"), std::max(0, m_player.playLimitSeconds()) * kMicrosecondsPerSecond},
     };
 }
 
@@ -173,24 +178,30 @@ qlonglong MprisService::positionMicroseconds() const
     return m_player.elapsedSeconds() * kMicrosecondsPerSecond;
 }
 
+// Playing while a track plays; Stopped with an empty list or before the first track.
+QString MprisService::playbackStatus() const
+{
+    return m_player.currentTrack() < 0 ? QStringLiteral("Stopped") : QStringLiteral("Playing");
+}
+
 QString MprisService::loopStatus() const
 {
-    return m_window.loopChecked() ? QStringLiteral("Track") : QStringLiteral("None");
+    return m_player.loop() ? QStringLiteral("Track") : QStringLiteral("None");
 }
 
 void MprisService::setLoopStatus(const QString &status)
 {
-    m_window.setLoopChecked(status == QLatin1String("Track"));
+    m_player.setLoop(status == QLatin1String("Track"));
 }
 
 bool MprisService::shuffle() const
 {
-    return m_window.shuffleChecked();
+    return m_player.shuffle();
 }
 
 void MprisService::setShuffle(bool on)
 {
-    m_window.setShuffleChecked(on);
+    m_player.setShuffle(on);
 }
 
 void MprisService::announce(const QVariantMap &changed)

@@ -10,7 +10,7 @@ struct TrackList;
 
 // The desktop's media player controls (MPRIS 2 on the session bus, as
 // org.mpris.MediaPlayer2.tunelark): Next is the next button, Quit the close
-// box, the loop and shuffle settings are the window's check boxes. The
+// box, the loop and shuffle settings are the player's play modes. The
 // emulator always plays, so play and pause are accepted and change nothing.
 class MprisService : public QObject
 {
@@ -27,6 +27,7 @@ public:
     void quit();
     QVariantMap metadata() const;
     qlonglong positionMicroseconds() const;
+    QString playbackStatus() const;
     QString loopStatus() const;
     void setLoopStatus(const QString &status);
     bool shuffle() const;

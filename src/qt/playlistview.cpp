@@ -140,6 +140,12 @@ PlaylistView::PlaylistView(const Playlist &playlist, QWidget *parent)
     setSelectionMode(SingleSelection);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
+    // Tab leaves the grid for the next control instead of moving the current
+    // cell, so the row that Enter or Space plays never changes unseen.
+    setTabKeyNavigation(false);
+    // The scroll bar counts rows whatever the desktop style, so putting a
+    // row on top is setting the bar to its index.
+    setVerticalScrollMode(ScrollPerItem);
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setCornerButtonEnabled(false);
@@ -248,19 +254,28 @@ void PlaylistView::showEvent(QShowEvent *event)
         applyTopRow();
 }
 
-// Typing a carriage return (Enter) or a space plays the current row; other
-// printable characters find a row, control characters (Tab, Escape, Ctrl with
-// a letter) do nothing, and keys that type nothing (arrows, paging) move as usual.
+// Enter, a space, F3 and printable text go to the player, which decides what
+// they do; control characters (Escape, Ctrl with a letter) do nothing, and keys
+// that type nothing (arrows, paging, Tab) move as usual.
 void PlaylistView::keyPressEvent(QKeyEvent *event)
 {
     const QString typed = event->text();
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || typed.startsWith(QLatin1Char('\r'))
-        || typed.startsWith(QLatin1Char(' '))) {
-        emit activated(currentIndex().row());
+    const int row = currentIndex().row();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || typed.startsWith(QLatin1Char('\r'))) {
+        emit keyPressed(GridKey::Enter, {}, row);
+        return;
+    }
+    if (typed == QLatin1String(" ")) {
+        emit keyPressed(GridKey::Space, typed, row);
         return;
     }
     if (event->key() == Qt::Key_F3) {
-        emit findAgainPressed(!event->modifiers().testFlag(Qt::ShiftModifier), currentIndex().row());
+        const bool backward = event->modifiers().testFlag(Qt::ShiftModifier);
+        emit keyPressed(backward ? GridKey::FindPrevious : GridKey::FindNext, {}, row);
+        return;
+    }
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+        QTableView::keyPressEvent(event);
         return;
     }
     if (!typed.isEmpty()) {
@@ -276,13 +291,14 @@ void PlaylistView::keyPressEvent(QKeyEvent *event)
 
 void PlaylistView::keyboardSearch(const QString &search)
 {
-    emit typedToFind(search, currentIndex().row());
+    emit keyPressed(GridKey::Text, search, currentIndex().row());
 }
 
 // A double-click outside the cells (the grey area) plays nothing.
 void PlaylistView::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QTableView::mouseDoubleClickEvent(event);
-    if (indexAt(event->position().toPoint()).isValid())
+    // Only the left button plays a row, as on Windows.
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
         emit activated(currentIndex().row());
 }

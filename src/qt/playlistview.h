@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/columnwidths.h"
+#include "player/player.h"
 #include "player/playlist.h"
 
 #include <QAbstractTableModel>
@@ -28,9 +29,8 @@ private:
 };
 
 // The playlist grid: a header row, one row per track, the current track's row
-// selected by code without scrolling; Enter, Space and a double-click on a
-// cell activate the current row. Other typed characters, the input method's
-// text among them, and F3 are passed on for type-to-find.
+// selected by code without scrolling. A left double-click on a cell, Enter,
+// Space, F3 and typed text (the input method's among them) go to the player.
 class PlaylistView : public QTableView
 {
     Q_OBJECT
@@ -50,10 +50,9 @@ public:
     void keyboardSearch(const QString &search) override;
 
 signals:
-    void activated(int track);
-    // Type-to-find on the current row `row`.
-    void typedToFind(const QString &text, int row);
-    void findAgainPressed(bool forward, int row);
+    void activated(int track); // a left double-click on a track's row
+    // A key the player decides about, with the current row `row`.
+    void keyPressed(GridKey key, const QString &text, int row);
 
 protected:
     void showEvent(QShowEvent *event) override;
