@@ -24,7 +24,6 @@ Player::Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle
 void Player::start()
 {
     m_stateNow = State::Starting;
-    m_view.showPlayModes(m_shuffling, m_looping);
     m_starting = m_lifecycle.start();
     m_starting.start([this](bool ok) { started(ok); });
 }

@@ -1,20 +1,23 @@
 #pragma once
 
 #include "emulator/emulator.h"
+#include "emulator/mainloop.h"
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-// A Platform on virtual time: nothing runs or sleeps, and starts, pauses and
-// ends land in `log` ("hoot.exe (minimized)", "hootclient code 18: not found",
-// "pause 300 paintOnly", "hootclient override: all" when waited for with the
-// pump named, "terminate hoot.exe"). Each start of hoot.exe opens the window
-// on the looksToWindow-th look after it (0: never), unless it is one of the
-// first `deaths` starts, which end before.
-class FakePlatform : public Platform
+// A Platform and its main loop on virtual time: nothing runs or sleeps. Starts,
+// expired waits and ends land in `log` ("hoot.exe (minimized)", "hootclient
+// code 18: not found", "wait 300" when a timer of 300 ms expired, "terminate
+// hoot.exe"). A client runs for runTime unless its exit code is kHangs. Each
+// start of hoot.exe opens the window on the looksToWindow-th look after it
+// (0: never), unless it is one of the first `deaths` starts, which end at once.
+class FakePlatform : public Platform, public MainLoop
 {
 public:
     using ms = std::chrono::milliseconds;
@@ -26,21 +29,31 @@ public:
     std::map<std::string, int> exitCodes;        // by command line
     ms runTime{80};                              // of a client
     std::vector<std::string> log;
+    std::function<void(const std::string &)> onClientStart; // each client's command line, once it runs
 
     void openWindow() { m_windowOpen = true, ++m_window; } // a new window each time
-    EventPumps pumps() { return {[this] { m_pumped = "all"; }, [this] { m_pumped = "paintOnly"; }}; }
     long count(std::string_view start) const
     {
         return std::ranges::count_if(log, [&](const std::string &line) { return line.starts_with(start); });
     }
-    // The command lines of the clients that started, in order.
-    std::vector<std::string> clientOrders() const
+
+    // Delivers the loop's events in their order until `done` holds or
+    // nothing is left to wait for; false when nothing was left.
+    bool runUntil(const std::function<bool()> &done)
     {
-        std::vector<std::string> orders;
-        for (const auto &[pid, process] : m_processes)
-            if (process.line.starts_with("hootclient"))
-                orders.push_back(process.line);
-        return orders;
+        while (!done()) {
+            if (!deliverNext(std::nullopt))
+                return false;
+        }
+        return true;
+    }
+    // Delivers every event due within `duration`, and moves the clock on by it.
+    void advance(ms duration)
+    {
+        const ms until = m_clock + duration;
+        while (deliverNext(until)) {
+        }
+        m_clock = until;
     }
 
     WindowLookup findWindow(std::string_view title) override
@@ -61,50 +74,96 @@ public:
         }
         const bool dies = program == "hoot.exe" && deaths-- > 0;
         m_looksLeft = program == "hoot.exe" && !dies ? looksToWindow : m_looksLeft;
-        m_processes[m_nextPid] = {line, !dies, log.size() - 1};
+        const int code = exitCodes.contains(line) ? exitCodes[line] : 0;
+        const bool client = program == "hootclient";
+        std::optional<ms> end = dies ? std::optional(m_clock) : std::nullopt;
+        if (client && code != kHangs)
+            end = m_clock + runTime;
+        m_processes[m_nextPid] = {line, end, code == kHangs ? 0 : code};
+        if (client && onClientStart)
+            onClientStart(line);
         return {m_nextPid++, {}};
     }
-    WaitResult waitForExit(ProcessId pid, ms limit, const EventPump &pump) override
+    WaitResult waitForExit(ProcessId pid, ms limit) override
     {
-        Process &process = m_processes[pid];
-        log[process.logged] += ": " + pumpName(pump);
-        const int code = exitCodes.contains(process.line) ? exitCodes[process.line] : 0;
-        const bool hangs = process.running && code == kHangs;
-        m_clock += hangs ? limit : process.running ? std::min(runTime, limit) : ms(0);
-        process.running = hangs;
-        return {hangs ? WaitResult::Outcome::TimedOut : WaitResult::Outcome::Exited, hangs ? 0 : code};
+        Process &process = m_processes.at(pid);
+        if (!process.end || *process.end > m_clock + limit) {
+            m_clock += limit;
+            return {WaitResult::Outcome::TimedOut, 0};
+        }
+        m_clock = std::max(m_clock, *process.end);
+        return {WaitResult::Outcome::Exited, process.code};
     }
-    bool hasExited(ProcessId pid) override { return !m_processes[pid].running; }
+    std::intptr_t endSignal(ProcessId) override { return -1; }
+    bool hasExited(ProcessId pid) override
+    {
+        const Process &process = m_processes.at(pid);
+        return process.end && *process.end <= m_clock;
+    }
     void terminate(ProcessId pid) override
     {
-        Process &process = m_processes[pid];
-        if (process.line == "hoot.exe" && process.running)
+        Process &process = m_processes.at(pid);
+        const bool running = !hasExited(pid);
+        if (process.line == "hoot.exe" && running)
             m_windowOpen = false, m_looksLeft = 0;
-        log.push_back("terminate " + process.line + (process.running ? "" : " (ended)"));
-        process.running = false;
+        log.push_back("terminate " + process.line + (running ? "" : " (ended)"));
+        process.end = std::min(process.end.value_or(m_clock), m_clock);
     }
-    void pause(ms duration, const EventPump &pump) override
-    {
-        log.push_back("pause " + std::to_string(duration.count()) + " " + pumpName(pump));
-        m_clock += duration;
-    }
+    ms now() const override { return m_clock; }
     ms now() override { return m_clock; }
+
+    TimerId startTimer(ms delay, std::function<void()> expired) override
+    {
+        m_timers[m_nextTimer] = {m_clock + delay, delay, std::move(expired)};
+        return m_nextTimer++;
+    }
+    void cancelTimer(TimerId timer) override { m_timers.erase(timer); }
+    void watchProcess(ProcessId pid, std::function<void()> ended) override { m_watches[pid] = std::move(ended); }
+    void stopWatching(ProcessId pid) override { m_watches.erase(pid); }
 
 private:
     struct Process
     {
         std::string line;
-        bool running = false;
-        std::size_t logged = 0; // its line in the log
+        std::optional<ms> end; // none while it hangs or until terminated
+        int code = 0;
+    };
+    struct Timer
+    {
+        ms due, delay;
+        std::function<void()> expired;
     };
 
-    // Runs the pump once, as a real wait does.
-    std::string pumpName(const EventPump &pump)
+    // The earliest event (a process end before a timer due at the same
+    // time, timers in the order they were started), if it is due by `until`.
+    bool deliverNext(std::optional<ms> until)
     {
-        m_pumped = "none";
-        if (pump)
-            pump();
-        return m_pumped;
+        std::optional<ms> due;
+        std::optional<ProcessId> endOf;
+        for (const auto &[pid, ended] : m_watches) {
+            const auto &end = m_processes.at(pid).end;
+            if (end && (!due || *end < *due))
+                due = end, endOf = pid;
+        }
+        std::optional<TimerId> timer;
+        for (const auto &[id, entry] : m_timers) {
+            if (!due || entry.due < *due)
+                due = entry.due, timer = id, endOf.reset();
+        }
+        if (!due || (until && *due > *until))
+            return false;
+        m_clock = std::max(m_clock, *due);
+        if (endOf) {
+            const auto ended = std::move(m_watches.at(*endOf));
+            m_watches.erase(*endOf);
+            ended();
+        } else {
+            Timer expired = std::move(m_timers.at(*timer));
+            m_timers.erase(*timer);
+            log.push_back("wait " + std::to_string(expired.delay.count()));
+            expired.expired();
+        }
+        return true;
     }
 
     bool m_windowOpen = false;
@@ -112,6 +171,8 @@ private:
     WindowId m_window = 0;
     ProcessId m_nextPid = 100;
     ms m_clock{0};
-    std::map<ProcessId, Process> m_processes; // in the order they started
-    std::string m_pumped;
+    TimerId m_nextTimer = 1;
+    std::map<ProcessId, Process> m_processes;
+    std::map<TimerId, Timer> m_timers;
+    std::map<ProcessId, std::function<void()>> m_watches;
 };

@@ -13,9 +13,19 @@ static Track track(std::string title, std::string major, std::string sub, std::i
 
 static const Track kRestart = track("restart", "", "", 0); // the user starts a new emulator here
 static const Track kFoo = track("Foo", "abc", "1", 18);
-static const std::string kSelection = R"(hootclient title="Foo" major="abc" sub="1")", kSelect = kSelection + ": all";
-static const std::string kCode18 = "hootclient code 18: all", kOverride = "hootclient override: all";
-static const std::string kHoot = "hoot.exe (minimized)", kPause = "pause 300 paintOnly";
+static const std::string kSelection = R"(hootclient title="Foo" major="abc" sub="1")", kSelect = kSelection;
+static const std::string kCode18 = "hootclient code 18", kOverride = "hootclient override";
+static const std::string kHoot = "hoot.exe (minimized)", kPause = "wait 300", kLimit = "wait 30000";
+
+// Runs the task on the fake's loop to its end.
+template <typename T>
+static T finish(FakePlatform &platform, Task<T> task)
+{
+    std::optional<T> value;
+    task.start([&](T result) { value = std::move(result); });
+    EXPECT_TRUE(platform.runUntil([&] { return value.has_value(); })) << "the task waits for nothing";
+    return std::move(*value);
+}
 static const std::string kHung = "hootclient が 30 秒以内に終了しなかったため、終了させました。\n（命令: ";
 
 // Attach, the plays, release twice: the calls (of the plays alone when there are any) and the messages. The
@@ -34,47 +44,47 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
         std::vector<std::string> expected, errors = {};
     } cases[] = {
         {"found running: left running", present, {}, {kOverride, kPause}},
-        {"ends before its window once, started again: polls pump everything, pauses hold input back, ended at exit",
+        {"ends before its window once, started again; polled, paused, ended at exit",
          [](FakePlatform &p) { p.deaths = 1, p.looksToWindow = 2; }, {},
-         {kHoot, kHoot, "pause 250 all", "pause 700 paintOnly", kOverride, kPause, "terminate hoot.exe"}},
+         {kHoot, kHoot, "wait 250", "wait 700", kOverride, kPause, "terminate hoot.exe"}},
         {"window never appears: ended", [](FakePlatform &p) { p.looksToWindow = 0; }, {},
-         {kHoot, "pause 250 all", "pause 250 all", "pause 250 all", "pause 250 all", "terminate hoot.exe"},
+         {kHoot, "wait 250", "wait 250", "wait 250", "wait 250", "terminate hoot.exe"},
          {"hoot.exe のウィンドウが 1 秒以内に現れませんでした。"}},
         {"no display", [](FakePlatform &p) { p.noDisplay = true; }, {}, {},
          {"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"}},
         {"client missing after the start: still ended", [](FakePlatform &p) { p.failures["hootclient"] = "gone"; }, {},
-         {kHoot, "pause 700 paintOnly", "hootclient override: gone", "terminate hoot.exe"},
+         {kHoot, "wait 700", "hootclient override: gone", "terminate hoot.exe"},
          {"hootclient を起動できません（gone）。"}},
         {"a selection goes out as stored when title (in any case), major or sub differ, and after a new window's "
          "override; no game, no selection; each code goes out",
          present,
          {track("", "", "", 18), track("Foo Bar", "ゲーム", "a\"b", 7), kFoo, kFoo, track("FOO", "abc", "1", 2),
           track("FOO", "x", "1", 3), track("FOO", "x", "2", 4), kFoo, kRestart, kFoo},
-         {kCode18, R"(hootclient title="Foo Bar" major="ゲーム" sub="a"b": all)", kPause, "hootclient code 7: all",
-          kSelect, kPause, kCode18, kCode18, R"(hootclient title="FOO" major="abc" sub="1": all)", kPause,
-          "hootclient code 2: all", R"(hootclient title="FOO" major="x" sub="1": all)", kPause,
-          "hootclient code 3: all", R"(hootclient title="FOO" major="x" sub="2": all)", kPause,
-          "hootclient code 4: all", kSelect, kPause, kCode18, kOverride, kPause, kSelect, kPause, kCode18}},
-        {"a failed override goes out again before the next play", exits("hootclient override", 3), {kFoo},
-         {kOverride, kPause, kSelect, kPause, kCode18}},
-        {"a failed selection: playing goes on, and it goes out again", exits(kSelection, 3), {kFoo, kFoo},
-         {kSelect, kPause, kCode18, kSelect, kPause, kCode18}},
+         {kCode18, R"(hootclient title="Foo Bar" major="ゲーム" sub="a"b")", kPause, "hootclient code 7", kSelect,
+          kPause, kCode18, kCode18, R"(hootclient title="FOO" major="abc" sub="1")", kPause, "hootclient code 2",
+          R"(hootclient title="FOO" major="x" sub="1")", kPause, "hootclient code 3",
+          R"(hootclient title="FOO" major="x" sub="2")", kPause, "hootclient code 4", kSelect, kPause, kCode18,
+          kOverride, kPause, kSelect, kPause, kCode18}},
+        {"an override whose client exits non-zero was handed over: not sent again", exits("hootclient override", 3),
+         {kFoo}, {kSelect, kPause, kCode18}},
+        {"a selection whose client exits non-zero was handed over: not sent again", exits(kSelection, 3),
+         {kFoo, kFoo}, {kSelect, kPause, kCode18, kCode18}},
         {"a hung selection is not remembered", exits(kSelection, FakePlatform::kHangs), {kFoo, kFoo},
-         {kSelect, "terminate " + kSelection, kSelect, "terminate " + kSelection},
+         {kSelect, kLimit, "terminate " + kSelection, kSelect, kLimit, "terminate " + kSelection},
          {kHung + kSelection + "）", kHung + kSelection + "）"}},
         {"a hung play keeps the selection", exits("hootclient code 18", FakePlatform::kHangs),
          {kFoo, track("Foo", "abc", "1", 19)},
-         {kSelect, kPause, kCode18, "terminate hootclient code 18", "hootclient code 19: all"},
+         {kSelect, kPause, kCode18, kLimit, "terminate hootclient code 18", "hootclient code 19"},
          {kHung + "hootclient code 18）"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         FakePlatform platform;
         const Settings settings{{}, 0, 700, 300};
-        Emulator control{platform, settings, platform.pumps(), {1s, 30s, 250ms}};
+        Emulator control{platform, platform, settings, {1s, 30s, 250ms}};
         c.script(platform);
         std::vector<std::string> errors;
-        const Result<void> attached = control.attach();
+        const Result<void> attached = finish(platform, control.attach());
         if (!attached)
             errors.push_back(attached.error().message);
         else if (!c.tracks.empty())
@@ -85,7 +95,7 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
         for (std::int32_t index = 0; attached && index < store.count(); ++index) {
             if (c.tracks[index] == kRestart)
                 platform.openWindow();
-            else if (Result<void> played = control.play(store, index); !played)
+            else if (Result<void> played = finish(platform, control.play(store, index)); !played)
                 errors.push_back(played.error().message);
         }
         control.release();

@@ -6,17 +6,16 @@
 #include <string>
 
 // A window that writes down what the player asks of it, one short line per
-// call ended by "; ", so a test can compare whole sequences.
+// call ended by "; ", every call, so a test can compare whole sequences.
 class FakeView : public PlayerView
 {
 public:
-    bool shuffleChecked() const override { return shuffle; }
-    bool loopChecked() const override { return loop; }
+    void showPlayModes(bool shuffle, bool loop) override
+    {
+        note(std::string("modes") + (shuffle ? " shuffle" : "") + (loop ? " loop" : ""));
+    }
     void showTitles(const std::string &game, const std::string &music) override { note("titles " + game + "|" + music); }
     void showPlayTime(const std::string &text) override { note("time " + text); }
-    void startTick() override { note("tick on"); }
-    void stopTick() override { note("tick off"); }
-    void setGridEnabled(bool enabled) override { note(enabled ? "grid on" : "grid off"); }
     void focusGrid() override { note("focus grid"); }
     void focusWindow() override { note("focus window"); }
     void setTrackRows(int count, const ColumnWidths &widths) override
@@ -41,23 +40,13 @@ public:
         onAnswer(answer);
         return answer != 'N';
     }
-    void pumpEvents() override { onPump(); }
-    void pumpPaintOnly() override {}
-    void close() override { note("close"), player->requestClose(); } // as a real window does: asks the player first
+    void endProgram() override { note("end " + std::to_string(player->exitCode())); }
 
-    // Consecutive equal lines are kept once.
-    void note(const std::string &line)
-    {
-        if (line != last)
-            calls += (last = line) + "; ";
-    }
+    void note(const std::string &line) { calls += line + "; "; }
 
-    bool shuffle = false;
-    bool loop = false;
-    std::string calls, last, answers;
+    std::string calls, answers;
     std::size_t asked = 0;
     TextMeasure *measure = nullptr;
     Player *player = nullptr;
-    std::function<void()> onPump;
     std::function<void(char)> onAnswer;
 };

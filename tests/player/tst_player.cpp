@@ -22,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 // Every byte 10 twips wide and "A" `aWidth`, except "=W" and "=W+S": W twips
 // wide, with an upper bound S above that.
@@ -61,19 +62,21 @@ struct Rig
         for (std::size_t i = 0; i < times.size(); ++i)
             list << times[i] << ",\"G" << i + 1 << "\",\"m\",\"s\"," << i + 1 << ",\"M" << i + 1 << "\"\r\n";
         fs::permissions(dir.file("tl.lst"), fs::perms(0640)); // a save keeps it for the list and its backup
-        view.onPump = [this] {
+        platform.onClientStart = [this](const std::string &order) {
             // The play order the emulator is running, then the input armed for this wait.
-            const auto orders = platform.clientOrders();
-            if (!orders.empty() && orders.back().starts_with("hootclient code "))
-                view.note("play " + orders.back().substr(16));
+            if (order.starts_with("hootclient code "))
+                view.note("play " + order.substr(16));
+            inWait = true;
             run(std::exchange(armed, ""));
+            inWait = false;
         };
         view.player = &player;
         view.measure = &measure;
         view.onAnswer = [this](char answer) { fs::remove(answer == 'F' ? dir.file("tl.lst.bak") : ""); };
     }
 
-    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "n" or "n9" next, "s" store
+    // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "+N" N ms pass, "_" a space
+    // typed on the grid's first row, "n" or "n9" next, "s" store
     // time, "r4" activate row 4, "c" close, "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take
     // 600 ms, "k" the list is kList, "e" it is edited on disk, "?YN" the answers to questions; "x" note
     // how often the emulator was ended, "=" the first track's time, "f" the list and its backup, "h" the
@@ -84,15 +87,19 @@ struct Rig
         std::istringstream in(steps);
         for (std::string step; in >> step;) {
             const int number = step.size() > 1 ? std::atoi(step.c_str() + 1) : 1;
-            if (step == "load" && !(loaded = player.load()))
-                view.note("refused");
-            for (int i = 0; (step[0] == 't' || step[0] == 'n') && i < number; ++i)
-                step[0] == 't' ? player.tick() : player.next();
-            step == "s" ? player.storeTime() : step == "c" ? view.close() : void();
+            if (step == "load")
+                player.start();
+            for (int i = 0; step[0] == 't' && i < number; ++i)
+                platform.advance(1s), settle();
+            for (int i = 0; step[0] == 'n' && i < number; ++i)
+                player.next(), settle();
+            step == "s" ? player.storeTime() : step == "c" ? player.requestClose() : void();
             if (step[0] == 'r')
                 player.activateRow(number);
-            if (step == "L" || step == "l" || step == "S")
-                (step == "S" ? view.shuffle : view.loop) = step != "l";
+            if (step == "L" || step == "l")
+                player.setLoop(step == "L");
+            if (step == "S")
+                player.setShuffle(true);
             if (step[0] == 'w')
                 platform.runTime = std::chrono::milliseconds(number);
             if (step == "k")
@@ -112,12 +119,28 @@ struct Rig
             if (step == "=")
                 view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
             if (step == "|")
-                view.calls = view.last = "";
+                view.calls = "";
             if (step[0] == '@')
                 armed += step.substr(1) + " ";
             if (step[0] == '/')
-                player.findTyped(step.substr(1), 0, {});
+                player.gridKeyPressed(GridKey::Text, step.substr(1), 0);
+            if (step == "_")
+                player.gridKeyPressed(GridKey::Space, " ", 0);
+            if (step[0] == '+')
+                platform.advance(std::chrono::milliseconds(number));
+            settle();
         }
+    }
+
+    // Runs the loop until the player waits for nothing but its tick; input
+    // armed for a wait is given inside the loop, which runs on afterwards.
+    void settle()
+    {
+        if (inWait)
+            return;
+        platform.runUntil([this] {
+            return player.state() != Player::State::Starting && player.state() != Player::State::Changing;
+        });
     }
 
     TempDir dir;
@@ -125,31 +148,29 @@ struct Rig
     FakePlatform platform;
     FakeMeasure measure;
     FakeView view;
-    BusyCursor busy{view, [this] { return platform.now(); }};
     PlayerState state;
-    ProgramLifecycle lifecycle{state, platform, view, eventPumpsOf(view, busy), dir.path()};
-    Player player{view, state, lifecycle, busy};
+    ProgramLifecycle lifecycle{state, platform, platform, view, dir.path()};
+    Player player{view, state, lifecycle, platform};
     std::string armed;
-    bool loaded = false;
+    bool inWait = false;
 };
 
 const std::vector<std::string> kThree = {"01:30", "", "00:05"};
 
-// The calls of a change to track n of kThree (1-based); `extra` comes after
-// the timer stops. From the grid the row is selected without scrolling.
+// The calls of a change to track n of kThree (1-based); `extra` comes before
+// the order. From the grid the row is selected without scrolling.
 std::string to(int n, const std::string &extra = "", bool fromGrid = false)
 {
     const char *times[] = {"01:30", "00:00", "00:05"};
     const std::string track = std::to_string(n), row = std::to_string(n - 1);
-    const std::string shown = "play " + track + "; " + (fromGrid ? "" : "top " + row + "; ") + "select " + row
-        + "; show; titles G" + track + "|M" + track + "; time 00:00/" + times[n - 1] + "; ";
-    return fromGrid ? "grid off; tick off; " + extra + shown + "grid on; focus grid; tick on; "
-                    : "tick off; " + extra + shown + "tick on; ";
+    return extra + "play " + track + "; " + (fromGrid ? "" : "top " + row + "; ") + "select " + row
+        + "; show; titles G" + track + "|M" + track + "; time 00:00/" + times[n - 1] + "; "
+        + (fromGrid ? "focus grid; " : "");
 }
 
 TEST(Player, StepsReachTheWindowInOrder)
 {
-    const std::string noList = "message 曲リストファイルが見つかりません。; ", end = "close; tick off; ";
+    const std::string noList = "message 曲リストファイルが見つかりません。; ", end = "end 0; ";
     const std::string ask = "ask 演奏時間情報を記録しますか？; ", saved = "ended 1; list " + kSaved + "bak " + kList + "; ";
     const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
                               "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
@@ -165,7 +186,7 @@ TEST(Player, StepsReachTheWindowInOrder)
     };
     const Case cases[] = {
         {"load fills and shows the grid before the first order", kThree, "load",
-         "rows 3 30/110; select 0; show; play 1; top 0; select 0; show; titles G1|M1; time 00:00/01:30; tick on; "
+         "rows 3 30/110; select 0; show; play 1; top 0; select 0; show; titles G1|M1; time 00:00/01:30; "
          "focus window; "},
         {"a stored time of 90 changes on tick 91", kThree, "load t89 | t t",
          "time 01:30/01:30; time 01:31/01:30; " + to(2)},
@@ -174,55 +195,57 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"next after the last track wraps to the first", kThree, "load r2 | n", to(1)},
         {"one track plays again", {"01:30"}, "load t5 | n", to(1)},
         {"loop keeps the track past its time; unchecked, it changes at the next tick", kThree, "load L t130 | t l t",
-         "time 02:11/01:30; time 02:12/01:30; " + to(2)},
+         "time 02:11/01:30; modes; time 02:12/01:30; " + to(2)},
         {"store time in the first second stores nothing and moves on", kThree, "load | s =", to(2) + "time1 90; "},
         {"a store press queued behind a change only moves on", kThree, "load t42 | @s s =",
          to(2, "repaint 0; ") + to(3) + "time1 42*; "},
         {"next presses queued behind a change make one change", kThree, "load | @n @n n", to(2) + to(1)},
-        {"a change longer than half a second shows the busy cursor", kThree, "load w600 | n",
-         "tick off; busy on; play 2; top 1; select 1; show; titles G2|M2; time 00:00/00:00; busy off; tick on; "},
-        {"next; a quicker change leaves the cursor alone", kThree, "load w400 | n", to(2)},
+        {"a change longer than half a second shows the busy cursor", kThree, "load w300 | n",
+         "play 2; busy on; top 1; select 1; show; titles G2|M2; time 00:00/00:00; busy off; "},
+        {"next; a quicker change leaves the cursor alone", kThree, "load w200 | n", to(2)},
         {"closing during start-up waits for it and plays nothing", kThree, "@c load", end},
-        {"a row plays without scrolling, the grid off meanwhile; the playing row starts again", kThree,
+        {"a row plays without scrolling; the playing row starts again", kThree,
          "load t9 S | r0 r2", to(1, "", true) + to(3, "", true)},
-        {"no track's row plays nothing; the timer starts afresh", kThree, "load | r-1 r3", "tick on; "},
+        {"no track's row plays nothing", kThree, "load | r-1 r3", ""},
         {"input during a change runs after it, in order", kThree, "load | @n @r0 n", to(2) + to(3) + to(1, "", true)},
         {"closing during a change waits for it, drops queued input and asks to save", kThree, "load t42 | @c @n s",
-         to(2, "repaint 0; close; ") + end + ask},
+         to(2, "repaint 0; ") + ask + end},
         {"typing selects and shows the row found without playing; finding none beeps", kThree, "load | /m2 /x",
          "find m2; select 1; row 1; find m2x; beep; "},
+        {"a space typed while finding joins the search text; after the typing pause it plays the row", kThree,
+         "load | /m _ +1001 _", "find m; select 0; row 0; find m ; beep; time 00:01/01:30; " + to(1, "", true)},
         {"an empty list shows the header alone and ignores input", {}, "load n s r0 t3", "rows 0 30/110; show; "},
         {"a giant title is cut for the label", {}, "load | n",
-         "tick off; play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M; time 00:00/01:30; tick on; ",
+         "play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M; time 00:00/01:30; ",
          [](Rig &r) { std::ofstream(r.dir.file("tl.lst")) << "01:30,\"" << std::string(300, 'x') << "\",\"m\",\"s\",1,\"M\""; }},
-        {"a folder is no list: no emulator", kThree, "load x", noList + "refused; ended 0; ",
+        {"a folder is no list: no emulator", kThree, "load x", noList + "end 1; ended 0; ",
          [](Rig &r) { fs::remove(r.dir.file("tl.lst")), fs::create_directory(r.dir.file("tl.lst")); }},
         {"tl.ini is read before the list is looked for", kThree, "load",
-         "message 設定ファイル tl.ini が見つからないか、読み込めません。; refused; ",
+         "message 設定ファイル tl.ini が見つからないか、読み込めません。; end 1; ",
          [](Rig &r) { fs::remove(r.dir.file("tl.ini")), fs::remove(r.dir.file("tl.lst")); }},
-        {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; refused; ended 0; ",
+        {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; end 1; ended 0; ",
          [&](Rig &r) { fs::remove(r.dir.file("tl.ini")), (other = std::make_unique<SingleInstance>())->acquire(); }},
         {"an emulator started for a failed start is ended", kThree, "load x",
-         "message hootclient を起動できません（gone）。; refused; ended 1; ",
+         "message hootclient を起動できません（gone）。; end 1; ended 1; ",
          [](Rig &r) { r.platform.failures["hootclient"] = "gone"; }},
         {"an emulator found running is left running", kThree, "load | c x", end + "ended 0; ",
          [](Rig &r) { r.platform.openWindow(); }},
         {"one started here is ended", kThree, "load | c x", end + "ended 1; "},
         {"rows without a stored time are shaded", {"", "-1:05", "00:01"}, "load | h",
          "shade0 grey; shade1 grey; shade2; "},
-        {"No keeps the list", {}, "k load t7 s | c x f", end + ask + "ended 1; list " + kList + "bak ; "},
+        {"No keeps the list", {}, "k load t7 s | c x f", ask + end + "ended 1; list " + kList + "bak ; "},
         {"Yes saves, keeping comments, codes in decimal, the old list as backup", {}, "k load t7 s | ?Y c x f",
-         end + ask + saved},
+         ask + end + saved},
         {"an edit elsewhere is named and kept as the backup; a link stays a link", {}, "k load t7 s e | ?Y c x f",
-         end + "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
-               "に残ります。\n\n演奏時間情報を記録しますか？; ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
+         "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
+               "に残ります。\n\n演奏時間情報を記録しますか？; " + end + "ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
          [](Rig &r) {
              fs::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
              fs::create_symlink("real.lst", r.dir.file("tl.lst"));
          }},
         {"a failed save given up leaves the list", {}, "k load t7 s | ?YN c x f",
-         end + ask + retry + "ended 1 unsaved; list " + kList + "bak ; ", blockBackup},
-        {"a failed save tried again once the cause is gone", {}, "k load t7 s | ?YF c x f", end + ask + retry + saved,
+         ask + retry + "end 2; ended 1 unsaved; list " + kList + "bak ; ", blockBackup},
+        {"a failed save tried again once the cause is gone", {}, "k load t7 s | ?YF c x f", ask + retry + end + saved,
          blockBackup},
     };
     for (const Case &c : cases) {
@@ -350,7 +373,8 @@ TEST(Lifecycle, UnreadLinesAreShownOnceTheFirst20ByNumber)
         std::ofstream(rig.dir.file("tl.lst"), std::ios::app) << "broken line\r\n";
     rig.run("load");
     const std::string &calls = rig.view.calls;
-    EXPECT_TRUE(rig.loaded && calls.find("message ") == calls.rfind("message ")) << "one message, then play";
+    EXPECT_TRUE(calls.find("message ") == calls.rfind("message ")) << "one message";
+    EXPECT_LT(calls.find("play 1"), calls.find("message ")) << "shown once the first track was ordered";
     for (const char *piece : {"\n2 行目", "\n21 行目", "ほか 5 行", "22 行目"}) // all but the last are shown
         EXPECT_EQ(calls.find(piece) == std::string::npos, piece[0] == '2') << piece;
 }
