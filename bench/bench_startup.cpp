@@ -9,6 +9,7 @@
 #include "app/playerstate.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
+#include "qt/qtmainloop.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,15 +29,27 @@ class InstantEmulator : public Platform
 public:
     WindowLookup findWindow(std::string_view) override { return {WindowSearch::Found, 1}; }
     StartResult startProgram(std::string_view, ShowStyle) override { return {++m_lastPid, {}}; }
-    WaitResult waitForExit(ProcessId, std::chrono::milliseconds, const EventPump &) override { return {}; }
+    WaitResult waitForExit(ProcessId, std::chrono::milliseconds) override { return {}; }
+    std::intptr_t endSignal(ProcessId) override { return -1; }
     bool hasExited(ProcessId) override { return true; }
     void terminate(ProcessId) override {}
-    void pause(std::chrono::milliseconds, const EventPump &) override {}
-    std::chrono::milliseconds now() override { return {}; }
+    std::chrono::milliseconds now() override
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    }
 
 private:
     ProcessId m_lastPid = 100;
 };
+
+// Runs the event loop until the player has carried out what it was asked.
+void runUntilIdle(const Player &player)
+{
+    while (player.state() == Player::State::Starting || player.state() == Player::State::Changing)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents();
+}
 
 void BM_StartupToShownWindow(benchmark::State &state)
 {
@@ -52,16 +65,14 @@ void BM_StartupToShownWindow(benchmark::State &state)
             bool askYesNo(const std::string &) override { return false; }
         } dialogs;
         AnsweredWindow form(player.list, dialogs);
-        ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
-        BusyCursor busy(form, [&platform] { return platform.now(); });
-        Player controller(form, player, lifecycle, busy);
+        QtMainLoop loop(platform);
+        ProgramLifecycle lifecycle(player, platform, loop, dialogs, path);
+        Player controller(form, player, lifecycle, loop);
         form.connectPlayer(controller);
-        if (!controller.load() || !form.isVisible())
+        controller.start();
+        runUntilIdle(controller);
+        if (controller.state() != Player::State::Playing || !form.isVisible())
             state.SkipWithError("start-up did not show the window");
-        QCoreApplication::processEvents();
-        state.PauseTiming();
-        form.stopTick();
-        state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -75,7 +86,7 @@ BENCHMARK(BM_StartupToShownWindow)
     ->UseRealTime();
 
 // A whole session on a 100,000-track list: start-up to the shown window, an
-// automatic change (the tick past the play time), a double-click near the end
+// change by 次曲演奏, a double-click near the end
 // of the list, and the save at exit. Each phase is a counter, in milliseconds.
 void BM_LargeListSession(benchmark::State &state)
 {
@@ -98,26 +109,29 @@ void BM_LargeListSession(benchmark::State &state)
             bool askYesNo(const std::string &) override { return true; }
         } dialogs;
         AnsweredWindow form(player.list, dialogs);
-        ProgramLifecycle lifecycle(player, platform, dialogs, {[] {}, [] {}}, path);
-        BusyCursor busy(form, [&platform] { return platform.now(); });
-        Player controller(form, player, lifecycle, busy);
+        QtMainLoop loop(platform);
+        ProgramLifecycle lifecycle(player, platform, loop, dialogs, path);
+        Player controller(form, player, lifecycle, loop);
         form.connectPlayer(controller);
-        if (!controller.load())
+        controller.start();
+        runUntilIdle(controller);
+        if (controller.state() != Player::State::Playing)
             state.SkipWithError("start-up failed");
-        QCoreApplication::processEvents();
         state.counters["startup_ms"] = clock.restart();
 
-        while (player.list.current == 0)
-            controller.tick();
-        QCoreApplication::processEvents();
-        state.counters["auto_change_ms"] = clock.restart();
+        controller.next();
+        runUntilIdle(controller);
+        state.counters["next_change_ms"] = clock.restart();
 
         controller.activateRow(player.list.count() - 6);
-        QCoreApplication::processEvents();
+        runUntilIdle(controller);
         state.counters["double_click_ms"] = clock.restart();
 
-        controller.tick(); // a time is stored only after a whole second
+        // A time is stored only after a whole second.
+        while (controller.elapsedSeconds() < 1)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         controller.storeTime();
+        runUntilIdle(controller);
         clock.restart();
         form.close();
         state.counters["save_ms"] = clock.restart();

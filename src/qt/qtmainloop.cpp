@@ -1,7 +1,7 @@
 #include "qt/qtmainloop.h"
 
 #include <QSocketNotifier>
-#include <QTimer>
+#include <QTimerEvent>
 
 using std::chrono::milliseconds;
 
@@ -20,30 +20,32 @@ milliseconds QtMainLoop::now() const
 MainLoop::TimerId QtMainLoop::startTimer(milliseconds delay, std::function<void()> expired)
 {
     const TimerId id = m_nextTimer++;
-    auto *timer = new QTimer(this);
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, [this, id, expired = std::move(expired)] {
-        // Forgotten first: the call-back may start or cancel timers.
-        const auto found = m_timers.find(id);
-        if (found == m_timers.end())
-            return;
-        found->second->deleteLater();
-        m_timers.erase(found);
-        expired();
-    });
-    m_timers[id] = timer;
-    timer->start(delay);
+    const int qtTimer = QObject::startTimer(delay, Qt::PreciseTimer);
+    m_timers[qtTimer] = {id, std::move(expired)};
+    m_qtTimers[id] = qtTimer;
     return id;
 }
 
 void QtMainLoop::cancelTimer(TimerId timer)
 {
-    if (const auto found = m_timers.find(timer); found != m_timers.end()) {
-        found->second->stop();
-        found->second->deleteLater();
-        m_timers.erase(found);
+    if (const auto found = m_qtTimers.find(timer); found != m_qtTimers.end()) {
+        killTimer(found->second);
+        m_timers.erase(found->second);
+        m_qtTimers.erase(found);
     }
+}
+
+void QtMainLoop::timerEvent(QTimerEvent *event)
+{
+    const auto found = m_timers.find(event->timerId());
+    if (found == m_timers.end())
+        return;
+    // Forgotten first: the call-back may start or cancel timers.
+    killTimer(found->first);
+    const std::function<void()> expired = std::move(found->second.expired);
+    m_qtTimers.erase(found->second.id);
+    m_timers.erase(found);
+    expired();
 }
 
 void QtMainLoop::watchProcess(ProcessId pid, std::function<void()> ended)
@@ -52,37 +54,31 @@ void QtMainLoop::watchProcess(ProcessId pid, std::function<void()> ended)
     watch.ended = std::move(ended);
     const std::intptr_t pidfd = m_platform.endSignal(pid);
     if (pidfd < 0) {
-        lookAgain(pid);
+        lookAgain(pid, milliseconds::zero());
         return;
     }
     watch.notifier = std::make_unique<QSocketNotifier>(static_cast<qintptr>(pidfd), QSocketNotifier::Read);
-    connect(watch.notifier.get(), &QSocketNotifier::activated, this, [this, pid] { this->ended(pid); });
-}
-
-void QtMainLoop::lookAgain(ProcessId pid)
-{
-    m_watches[pid].fallback = startTimer(kLookInterval, [this, pid] {
-        if (m_platform.hasExited(pid))
-            ended(pid);
-        else
-            lookAgain(pid);
+    connect(watch.notifier.get(), &QSocketNotifier::activated, this, [this, pid] {
+        // Handled from a timer of its own: the notifier may go only once its
+        // own signal has returned.
+        Watch &readable = m_watches.at(pid);
+        readable.notifier->setEnabled(false);
+        lookAgain(pid, milliseconds::zero());
     });
 }
 
-void QtMainLoop::ended(ProcessId pid)
+void QtMainLoop::lookAgain(ProcessId pid, milliseconds delay)
 {
-    const auto found = m_watches.find(pid);
-    if (found == m_watches.end())
-        return;
-    std::function<void()> call = std::move(found->second.ended);
-    // The notifier is taken out of the loop before its descriptor is closed
-    // by the platform, and only deleted once its own signal has returned.
-    if (found->second.notifier) {
-        found->second.notifier->setEnabled(false);
-        found->second.notifier.release()->deleteLater();
-    }
-    m_watches.erase(found);
-    call();
+    m_watches.at(pid).look = startTimer(delay, [this, pid] {
+        const auto found = m_watches.find(pid);
+        if (!m_platform.hasExited(pid)) {
+            lookAgain(pid, kLookInterval);
+            return;
+        }
+        const std::function<void()> ended = std::move(found->second.ended);
+        m_watches.erase(found);
+        ended();
+    });
 }
 
 void QtMainLoop::stopWatching(ProcessId pid)
@@ -90,10 +86,6 @@ void QtMainLoop::stopWatching(ProcessId pid)
     const auto found = m_watches.find(pid);
     if (found == m_watches.end())
         return;
-    if (found->second.notifier) {
-        found->second.notifier->setEnabled(false);
-        found->second.notifier.release()->deleteLater();
-    }
-    cancelTimer(found->second.fallback);
+    cancelTimer(found->second.look);
     m_watches.erase(found);
 }

@@ -8,11 +8,10 @@
 #include <memory>
 
 class QSocketNotifier;
-class QTimer;
 
-// The core's waits on Qt's one event loop: single-shot timers, and a
+// The core's waits on Qt's one event loop: timers of the loop's own, and a
 // notifier on each watched process's pidfd, so the loop sleeps until
-// something happens.
+// something happens. Nothing is allocated per timer.
 class QtMainLoop : public QObject, public MainLoop
 {
 public:
@@ -25,18 +24,26 @@ public:
     void watchProcess(ProcessId pid, std::function<void()> ended) override;
     void stopWatching(ProcessId pid) override;
 
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
 private:
+    struct Timer
+    {
+        TimerId id;
+        std::function<void()> expired;
+    };
     struct Watch
     {
         std::unique_ptr<QSocketNotifier> notifier;
         std::function<void()> ended;
-        TimerId fallback = 0; // without a pidfd: a look every so often
+        TimerId look = 0; // the next look for its end: without a pidfd, or once the pidfd is readable
     };
-    void ended(ProcessId pid);
-    void lookAgain(ProcessId pid);
+    void lookAgain(ProcessId pid, std::chrono::milliseconds delay);
 
     Platform &m_platform;
     TimerId m_nextTimer = 1;
-    std::map<TimerId, QTimer *> m_timers;
+    std::map<int, Timer> m_timers;     // by Qt's timer id
+    std::map<TimerId, int> m_qtTimers; // Qt's timer id by ours
     std::map<ProcessId, Watch> m_watches;
 };

@@ -8,6 +8,7 @@
 #include "emulator/platform_posix.h"
 #include "journal.h"
 #include "player/player.h"
+#include "qt/qtmainloop.h"
 #include "xvfb.h"
 
 #include <QCoreApplication>
@@ -47,11 +48,32 @@ struct Rig
     PosixPlatform platform;
     Dialogs dialogs;
     PlayerState state;
-    EventPump pump = [] { QCoreApplication::processEvents(); };
-    ProgramLifecycle lifecycle{state, platform, dialogs, {pump, pump}, dir.path(), {3s, 2s, 20ms}};
+    QtMainLoop loop{platform};
+    ProgramLifecycle lifecycle{state, platform, loop, dialogs, dir.path(), {3s, 2s, 20ms}};
     AnsweredWindow window{state.list, dialogs};
-    BusyCursor busy{window, [this] { return platform.now(); }};
-    Player player{window, state, lifecycle, busy};
+    Player player{window, state, lifecycle, loop};
+
+    // Runs the main loop until `done` holds, at most `limit`; false if it did not.
+    bool runUntil(const std::function<bool()> &done, std::chrono::milliseconds limit = 10s)
+    {
+        const auto deadline = platform.now() + limit;
+        while (!done() && platform.now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return done();
+    }
+    bool playing()
+    {
+        return runUntil([this] { return player.state() != Player::State::Starting
+                                     && player.state() != Player::State::Changing; })
+            && player.state() == Player::State::Playing;
+    }
+    void startLifecycle()
+    {
+        Task<bool> starting = lifecycle.start();
+        bool done = false;
+        starting.start([&done](bool) { done = true; });
+        EXPECT_TRUE(runUntil([&done] { return done; }));
+    }
 };
 
 // A save on a 256 kB file system filled but for freeBytes, with `inUse`
@@ -81,10 +103,10 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
         return [body](Rig &rig) {
             std::ofstream(rig.dir.file("bin/hoot.exe")) << "#!/bin/sh\n" << body << "\n";
             std::filesystem::permissions(rig.dir.file("bin/hoot.exe"), std::filesystem::perms::owner_all);
-            rig.lifecycle.start();
+            rig.startLifecycle();
         };
     };
-    const auto start = [](Rig &rig) { rig.lifecycle.start(); };
+    const auto start = [](Rig &rig) { rig.startLifecycle(); };
     const struct
     {
         const char *name;
@@ -101,21 +123,23 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
         {"emulator ends before its window, twice", {"hootclient"}, script("exit 1"),
          "hoot.exe がウィンドウを開く前に終了しました。", 1500ms},
         {"a client run hangs", {"hoot.exe", "hootclient"},
-         [](Rig &rig) { ScopedEnv hang("HOOT_STANDIN_HANG", "1"); rig.lifecycle.start(); },
+         [](Rig &rig) { ScopedEnv hang("HOOT_STANDIN_HANG", "1"); rig.startLifecycle(); },
          "hootclient が 2 秒以内に終了しなかったため", 5s},
         // It played a whole second, the emulator is killed, the time stored three times, the window closed saving.
         {"the emulator disappears while playing: the stored times are kept", {"hoot.exe", "hootclient"},
          [](Rig &rig) {
-             ASSERT_TRUE(rig.player.load());
+             rig.player.start();
+             ASSERT_TRUE(rig.playing());
              const auto started = static_cast<pid_t>(rig.lifecycle.emulator().state().startedProcess);
              ASSERT_GT(started, 0); // kill(-1) would end every process we may end
              kill(started, SIGKILL);
-             rig.player.tick();
+             ASSERT_TRUE(rig.runUntil([&rig] { return rig.player.elapsedSeconds() >= 1; }));
              for (int press = 0; press < 3; ++press)
                  rig.player.storeTime();
              rig.window.close();
+             EXPECT_TRUE(rig.runUntil([&rig] { return rig.player.state() == Player::State::Ended; }));
          },
-         "hoot のウィンドウが見つかりません", 3s, true},
+         "hoot のウィンドウが見つかりません", 4s, true},
         {"disk full, 1 kB list", {}, [](Rig &rig) { saveOnAFullDisk(rig, 1000, 0); }, "", 5s},
         {"disk full, 50 kB list", {}, [](Rig &rig) { saveOnAFullDisk(rig, 50000, 0); }, "", 5s},
         {"the backup cannot be replaced", {}, [](Rig &rig) { saveOnAFullDisk(rig, 10, 65536, "tl.lst.bak"); }, "",
@@ -197,16 +221,21 @@ TEST(LongRun, TenThousandTrackChangesKeepMemoryAndDescriptorsFlat)
     for (int code = 1; code <= 20; ++code)
         list += "01:00,\"長い夜\",\"m\",\"s\"," + std::to_string(code) + ",\"曲 " + std::to_string(code) + "\"\r\n";
     Rig rig(list);
-    ASSERT_TRUE(rig.player.load());
+    rig.player.start();
+    ASSERT_TRUE(rig.playing());
     std::pair<long, long> warm;
-    for (int change = 1; change <= 10000; ++change)
-        if (rig.player.next(), change == 500)
+    for (int change = 1; change <= 10000; ++change) {
+        rig.player.next();
+        ASSERT_TRUE(rig.playing()) << change;
+        if (change == 500)
             warm = usage();
+    }
     const auto [memory, descriptors] = usage();
     EXPECT_LT(memory - warm.first, 256) << "kB more after 10,000 changes than after 500";
     EXPECT_EQ(descriptors, warm.second);
     EXPECT_EQ(rig.dialogs.shown, "");
     rig.window.close();
+    EXPECT_TRUE(rig.runUntil([&rig] { return rig.player.state() == Player::State::Ended; }));
     const auto runs = readJournal(rig.dir.file("journal.jsonl"));
     ASSERT_EQ(runs.size(), 3u + 10000) << "override, selection, first play, changes";
     for (int change = 1; change <= 10000; ++change)
