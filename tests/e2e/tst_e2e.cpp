@@ -213,3 +213,36 @@ TEST_F(E2e, PlaysThroughDrivenByTheDesktopAndEndsItsEmulatorWithIt)
     EXPECT_TRUE(hootEnds());
     EXPECT_EQ(told(), "");
 }
+
+// With a client that takes over a second, input during a change is queued and carried out afterwards: a
+// second Space plays the row it was pressed on, not the next track. Tab leaves the grid for 次曲演奏 without
+// moving the current row; a right double-click plays nothing.
+TEST_F(E2e, InputDuringAChangeWaitsForItAndTabLeavesTheGrid)
+{
+    ScopedEnv slowClient("HOOT_STANDIN_DELAY_MS", "1200");
+    start(m_app);
+    ASSERT_FALSE((m_window = newWindow()).empty()) << read("tunelark.log");
+    ASSERT_TRUE(journalHas(kStartRuns)) << read("tunelark.log");
+    Orders runs = kStartRuns;
+    const std::vector<std::pair<std::function<void()>, Orders>> steps = { // input, the orders it adds
+        {[&] { click(kGridX, kFirstRowY + 16 * 3, {"key", "space", "space"}); },
+         {kSelectMeadow, {"code", "17"}, {"code", "17"}}},
+        {[&] { click(kGridX, kFirstRowY + 16 * 2, {"key", "Tab", "space"}); }, {kSelectStarSea, {"code", "1"}}},
+        {[&] {
+             run({"xdotool", "mousemove", "--window", "W", std::to_string(kGridX), std::to_string(kFirstRowY + 16),
+                  "click", "--repeat", "2", "3"});
+             click(kNextX, kButtonsY);
+         },
+         {{"code", "2"}}},
+    };
+    for (const auto &[input, added] : steps) {
+        input();
+        runs.insert(runs.end(), added.begin(), added.end());
+        ASSERT_TRUE(journalHas(runs)) << testing::PrintToString(journal());
+    }
+    close();
+    ASSERT_TRUE(waitUntil([&] { return told() == "演奏時間情報を記録しますか？\n"; })) << told();
+    answerBox("n");
+    EXPECT_EQ(m_app.waitForExit(kExitLimit), 0) << read("tunelark.log");
+    EXPECT_EQ(read("tl.lst"), kList);
+}
