@@ -38,3 +38,7 @@ tunelark_add_qtfree_test(tst_platform_win SOURCES "${dir}/platform/tst_platform_
 target_compile_options(tst_platform_win PRIVATE -include "${dir}/platform/mkdtemp_win.h")
 # The tests start the stand-ins, which sit next to them.
 add_dependencies(tst_platform_win standin_hoot standin_hootclient)
+
+tunelark_add_qtfree_test(tst_mainloop_win SOURCES "${dir}/win32/tst_mainloop_win.cpp" LIBS tunelark_mainloop_win)
+target_compile_options(tst_mainloop_win PRIVATE -include "${dir}/platform/mkdtemp_win.h")
+add_dependencies(tst_mainloop_win standin_hootclient)

@@ -1,13 +1,13 @@
 #include "app/checkcommand.h"
 #include "app/playerstate.h"
 #include "emulator/systemplatform.h"
-#include "player/busycursor.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
 #include "util/file.h"
 #include "util/message.h"
 #include "util/widestring_win.h"
 #include "win32/consoleoutput_win.h"
+#include "win32/mainloop_win.h"
 #include "win32/mainwindow_win.h"
 
 #include <windows.h>
@@ -45,20 +45,17 @@ int runPlayer(HINSTANCE instance, int showCommand)
     InitCommonControlsEx(&controls);
     const auto platform = makeSystemPlatform();
     PlayerState state;
+    WinMainLoop loop(*platform);
     MainWindow window(state.list, instance, showCommand);
-    BusyCursor busy(window, [&platform] { return platform->now(); });
-    ProgramLifecycle lifecycle(state, *platform, window, eventPumpsOf(window, busy), currentDirectory());
-    Player player(window, state, lifecycle, busy);
+    ProgramLifecycle lifecycle(state, *platform, loop, window, currentDirectory());
+    Player player(window, state, lifecycle, loop);
     window.connectPlayer(player);
 
-    int exitCode = 1;
-    if (player.load()) {
-        if (window.isOpen()) // not closed while starting
-            window.run();
-        exitCode = 0;
-    }
-    // Times the user asked to keep but that could not be written are no normal end.
-    return lifecycle.saveFailed() ? 2 : exitCode;
+    player.start();
+    // The run is over when the loop ends: the player ends it through endProgram().
+    if (player.state() != Player::State::Ended)
+        loop.run([&window] { return window.handle(); });
+    return player.exitCode();
 }
 
 } // namespace

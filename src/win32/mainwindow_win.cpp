@@ -6,16 +6,12 @@
 
 #include <commctrl.h>
 
-#include <chrono>
-
 namespace {
 
 constexpr const wchar_t *kWindowClass = L"TunelarkWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kClientWidthTwips = 8100;
 constexpr int kClientHeightTwips = 6510;
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT kTickMilliseconds = 1000;
 constexpr int kNextHotKey = 1;
 // Not IDOK (1) or IDCANCEL (2), which the dialog keys Enter and Escape send.
 enum ControlId { kGridId = 100, kNextId, kStoreTimeId, kShuffleId, kLoopId, kLabelId };
@@ -143,10 +139,7 @@ void MainWindow::connectPlayer(Player &player)
     m_player = &player;
     m_grid.setHandlers({
         [&player](int track) { player.activateRow(track); },
-        [&player](const std::string &typed, int row) {
-            player.findTyped(typed, row, std::chrono::milliseconds(GetTickCount64()));
-        },
-        [&player](bool forward, int row) { player.findAgain(forward, row); },
+        [&player](GridKey key, const std::string &text, int row) { player.gridKeyPressed(key, text, row); },
     });
 }
 
@@ -179,10 +172,6 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
         return header.hwndFrom == m_grid.handle() ? m_grid.onNotify(header) : 0;
     }
-    case WM_TIMER:
-        if (wParam == kTickTimer && m_player)
-            m_player->tick();
-        return 0;
     case WM_APPCOMMAND:
         if (GET_APPCOMMAND_LPARAM(lParam) != APPCOMMAND_MEDIA_NEXTTRACK)
             break;
@@ -210,10 +199,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         onClose();
         return 0;
     case WM_DESTROY:
-        KillTimer(m_window, kTickTimer);
         if (m_hotKeyRegistered)
             UnregisterHotKey(m_window, kNextHotKey);
-        PostQuitMessage(0);
         return 0;
     default:
         break;
@@ -225,10 +212,23 @@ void MainWindow::onCommand(int id)
 {
     if (!m_player)
         return;
-    if (id == kNextId)
+    const auto checked = [](HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    switch (id) {
+    case kNextId:
         m_player->next();
-    else if (id == kStoreTimeId)
+        break;
+    case kStoreTimeId:
         m_player->storeTime();
+        break;
+    case kShuffleId:
+        m_player->setShuffle(checked(m_shuffle));
+        break;
+    case kLoopId:
+        m_player->setLoop(checked(m_loop));
+        break;
+    default:
+        break;
+    }
 }
 
 // The control that had the focus gets it back when the window is activated again.
@@ -244,12 +244,14 @@ void MainWindow::onActivate(bool active)
         SetFocus(m_window);
 }
 
-// Closing goes through the player: during a track change the window closes
-// once the change is over (the player calls close() then).
+// The player decides when the run ends (after a change, after the save
+// question); the window goes with endProgram().
 void MainWindow::onClose()
 {
-    if (!m_player || m_player->requestClose())
+    if (!m_player || m_player->state() == Player::State::Ended)
         DestroyWindow(m_window);
+    else
+        m_player->requestClose();
 }
 
 void MainWindow::repaintNow()
@@ -258,14 +260,10 @@ void MainWindow::repaintNow()
         redrawNow(m_window);
 }
 
-bool MainWindow::shuffleChecked() const
+void MainWindow::showPlayModes(bool shuffle, bool loop)
 {
-    return SendMessageW(m_shuffle, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-bool MainWindow::loopChecked() const
-{
-    return SendMessageW(m_loop, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SendMessageW(m_shuffle, BM_SETCHECK, shuffle ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(m_loop, BM_SETCHECK, loop ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void MainWindow::showTitles(const std::string &gameTitle, const std::string &musicTitle)
@@ -278,22 +276,6 @@ void MainWindow::showPlayTime(const std::string &text)
 {
     SetWindowTextW(m_playTime, toWide(text).c_str());
     redrawNow(m_playTime);
-}
-
-void MainWindow::startTick()
-{
-    // Setting the timer again starts a fresh interval.
-    SetTimer(m_window, kTickTimer, kTickMilliseconds, nullptr);
-}
-
-void MainWindow::stopTick()
-{
-    KillTimer(m_window, kTickTimer);
-}
-
-void MainWindow::setGridEnabled(bool enabled)
-{
-    EnableWindow(m_grid.handle(), enabled);
 }
 
 void MainWindow::focusGrid()
@@ -389,44 +371,10 @@ bool MainWindow::askYesNo(const std::string &text)
     return messageBox(text, MB_ICONQUESTION | MB_YESNO) == IDYES;
 }
 
-bool MainWindow::dispatch(MSG &message)
-{
-    if (message.message == WM_QUIT) {
-        m_quitSeen = true;
-        return false;
-    }
-    // Tab moves between the controls as in a dialog.
-    if (!m_window || !IsDialogMessageW(m_window, &message)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
-}
-
-void MainWindow::run()
-{
-    MSG message{};
-    while (!m_quitSeen && GetMessageW(&message, nullptr, 0, 0) > 0)
-        dispatch(message);
-}
-
-void MainWindow::pumpEvents()
-{
-    MSG message{};
-    while (!m_quitSeen && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && dispatch(message)) {
-    }
-}
-
-void MainWindow::pumpPaintOnly()
-{
-    // User input waits until the pause is over; painting goes on.
-    MSG message{};
-    while (!m_quitSeen && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT) && dispatch(message)) {
-    }
-}
-
-void MainWindow::close()
+// The main loop ends with the player's exit code once the window has gone.
+void MainWindow::endProgram()
 {
     if (m_window)
-        SendMessageW(m_window, WM_CLOSE, 0, 0);
+        DestroyWindow(m_window);
+    PostQuitMessage(m_player ? m_player->exitCode() : 0);
 }

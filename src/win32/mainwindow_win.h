@@ -14,10 +14,10 @@
 class Player;
 struct TrackList;
 
-// The one window: value labels, check boxes, buttons, the playlist grid and
-// the one-second timer, at fixed positions given in twips and converted at
-// the window's DPI. It shows what the player tells it and passes the user's
-// input on to the player.
+// The one window: value labels, check boxes, buttons and the playlist grid,
+// at fixed positions given in twips and converted at the window's DPI. It
+// shows what the player tells it and passes the user's input on to the
+// player.
 class MainWindow : public PlayerView
 {
 public:
@@ -26,19 +26,14 @@ public:
     MainWindow(const MainWindow &) = delete;
     MainWindow &operator=(const MainWindow &) = delete;
 
-    // Timer ticks, clicks, grid activation, media keys and closing go to `player` from now on.
+    // Clicks, the grid's keys, media keys and closing go to `player` from now on.
     void connectPlayer(Player &player);
-    bool isOpen() const { return m_window != nullptr; }
-    // Runs the window's messages until it has been closed.
-    void run();
+    // None once the window is gone.
+    HWND handle() const { return m_window; }
 
-    bool shuffleChecked() const override;
-    bool loopChecked() const override;
+    void showPlayModes(bool shuffle, bool loop) override;
     void showTitles(const std::string &gameTitle, const std::string &musicTitle) override;
     void showPlayTime(const std::string &text) override;
-    void startTick() override;
-    void stopTick() override;
-    void setGridEnabled(bool enabled) override;
     void focusGrid() override;
     void focusWindow() override;
     void setTrackRows(int count, const ColumnWidths &widthsTwips) override;
@@ -53,9 +48,7 @@ public:
     TextMeasure &textMeasure() override;
     void showExclamation(const std::string &text) override;
     bool askYesNo(const std::string &text) override;
-    void pumpEvents() override;
-    void pumpPaintOnly() override;
-    void close() override;
+    void endProgram() override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -67,8 +60,6 @@ private:
     void onActivate(bool active);
     void onClose();
     void repaintNow();
-    // Takes one message; false once WM_QUIT has come.
-    bool dispatch(MSG &message);
     int messageBox(const std::string &text, UINT style);
 
     Playlist m_playlist;
@@ -97,5 +88,4 @@ private:
     bool m_busy = false;
     bool m_shown = false;
     bool m_hotKeyRegistered = false;
-    bool m_quitSeen = false; // WM_QUIT taken by a pump inside a wait
 };

@@ -152,7 +152,8 @@ LRESULT PlaylistGrid::onNotify(const NMHDR &header)
     case NM_CUSTOMDRAW:
         return onCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW &>(const_cast<NMHDR &>(header)));
     case NM_DBLCLK: {
-        // Outside the rows (the grey area) nothing plays.
+        // The left button's only (the right one's is NM_RDBLCLK); outside
+        // the rows (the grey area) nothing plays.
         const int row = reinterpret_cast<const NMITEMACTIVATE &>(header).iItem;
         if (row >= 0 && m_handlers.activated)
             m_handlers.activated(row);
@@ -160,8 +161,7 @@ LRESULT PlaylistGrid::onNotify(const NMHDR &header)
     }
     case NM_RETURN:
         // Wine's LVN_ITEMACTIVATE on Enter names no reliable row; the focused one is.
-        if (m_handlers.activated)
-            m_handlers.activated(focusedRow());
+        keyPressed(GridKey::Enter, {});
         return 0;
     case LVN_ODFINDITEMW:
         return -1; // type-to-find is ours
@@ -232,14 +232,20 @@ LRESULT PlaylistGrid::onHeaderDraw(NMCUSTOMDRAW &draw) const
     return CDRF_SKIPDEFAULT;
 }
 
-// Typing a space plays the focused row (Enter comes as NM_RETURN); other
-// printable characters find a row; control characters (Tab, Escape, Ctrl
-// with a letter) do nothing.
+void PlaylistGrid::keyPressed(GridKey key, const std::string &text) const
+{
+    if (m_handlers.keyPressed)
+        m_handlers.keyPressed(key, text, focusedRow());
+}
+
+// A space goes to the player as Space, which either plays the focused row or
+// joins the search text (Enter comes as NM_RETURN); other printable
+// characters are search text; control characters (Tab, Escape, Ctrl with a
+// letter) do nothing.
 void PlaylistGrid::onCharacter(wchar_t unit)
 {
     if (unit == L' ') {
-        if (m_handlers.activated)
-            m_handlers.activated(focusedRow());
+        keyPressed(GridKey::Space, " ");
         return;
     }
     if (IS_HIGH_SURROGATE(unit)) {
@@ -253,8 +259,8 @@ void PlaylistGrid::onCharacter(wchar_t unit)
         typed.insert(typed.begin(), m_highSurrogate);
     }
     m_highSurrogate = 0;
-    if (!isControlCharacter(unit) && m_handlers.typed)
-        m_handlers.typed(toUtf8(typed), focusedRow());
+    if (!isControlCharacter(unit))
+        keyPressed(GridKey::Text, toUtf8(typed));
 }
 
 void PlaylistGrid::showFindText(const std::string &text)
@@ -303,8 +309,7 @@ LRESULT CALLBACK PlaylistGrid::listViewProc(HWND window, UINT message, WPARAM wP
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_F3) {
-            if (grid.m_handlers.findAgain)
-                grid.m_handlers.findAgain(GetKeyState(VK_SHIFT) >= 0, grid.focusedRow());
+            grid.keyPressed(GetKeyState(VK_SHIFT) < 0 ? GridKey::FindPrevious : GridKey::FindNext, {});
             return 0;
         }
         break;

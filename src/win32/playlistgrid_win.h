@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/columnwidths.h"
+#include "player/player.h"
 #include "player/playlist.h"
 
 #include <windows.h>
@@ -11,18 +12,17 @@
 
 // The playlist grid: a virtual report list view whose cells are read from the
 // player's Playlist when the control draws them; rows without a stored time
-// shaded, one whole row selected by code. A double-click, Enter or Space
-// activates a row; other typed characters and F3 go to type-to-find, not to
-// the list view's own incremental search. The search text shows in a tip at
-// the grid's top edge.
+// shaded, one whole row selected by code. A left double-click activates a
+// row; Enter, Space, F3 and typed characters go to the player as GridKeys
+// (the list view's own incremental search is off). The search text shows in
+// a tip at the grid's top edge.
 class PlaylistGrid
 {
 public:
     struct Handlers
     {
         std::function<void(int track)> activated;
-        std::function<void(const std::string &typed, int row)> typed; // on the focused row
-        std::function<void(bool forward, int row)> findAgain;
+        std::function<void(GridKey key, const std::string &text, int row)> keyPressed; // on the focused row
     };
 
     explicit PlaylistGrid(const Playlist &playlist) : m_playlist(playlist) {}
@@ -49,6 +49,7 @@ public:
 private:
     static LRESULT CALLBACK listViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                          DWORD_PTR self);
+    void keyPressed(GridKey key, const std::string &text) const;
     void onCharacter(wchar_t unit);
     int focusedRow() const;
     void applyColumnWidths();
