@@ -3,6 +3,7 @@
 // while waiting for a slow client. The counterpart of bench_emulator on
 // Linux; prints figures and asserts nothing.
 
+#include "finishtask_win.h"
 #include "median.h"
 
 #include "emulator/emulator.h"
@@ -17,13 +18,6 @@
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-static void drainMessages()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageW(&message);
-}
 
 // One client run as plainly as it can be done: start and a blocking wait.
 static void bareClientRun()
@@ -56,7 +50,7 @@ int main()
     const StartResult emulator = platform.startProgram("hoot.exe", ShowStyle::MinimizedWithFocus);
     const auto deadline = Clock::now() + 30s;
     while (emulator.ok() && platform.findWindow(kHootWindowTitle).search != WindowSearch::Found && Clock::now() < deadline)
-        platform.pause(20ms, {});
+        Sleep(20);
     if (platform.findWindow(kHootWindowTitle).search != WindowSearch::Found) {
         std::fprintf(stderr, "the stand-in emulator did not come up\n");
         return 1;
@@ -64,8 +58,9 @@ int main()
 
     {
         Settings settings; // both pauses 0
-        Emulator control(platform, settings, {drainMessages, drainMessages});
-        if (!control.attach()) {
+        WinMainLoop loop(platform);
+        Emulator control(platform, loop, settings);
+        if (!finishTask(loop, control.attach())) {
             std::fprintf(stderr, "attach failed\n");
             return 1;
         }
@@ -84,7 +79,7 @@ int main()
         std::vector<double> bare;
         for (int round = 0; round < kRounds; ++round) {
             auto began = Clock::now();
-            (void)control.play(store, round % 2);
+            (void)finishTask(loop, control.play(store, round % 2));
             changes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
             began = Clock::now();
             bareClientRun();
@@ -97,20 +92,21 @@ int main()
 
     {
         SetEnvironmentVariableW(L"HOOT_STANDIN_DELAY_MS", L"2000");
-        int pumped = 0;
+        Settings settings;
+        WinMainLoop loop(platform);
+        Emulator control(platform, loop, settings);
+        TrackList store;
+        Track record;
+        record.code = TrackCode::fromWhole(1).value();
+        store.addRecord(record);
         const auto began = Clock::now();
         const double cpuBefore = cpuSeconds();
-        const StartResult start = platform.startProgram("hootclient code 1", ShowStyle::Hidden);
-        const WaitResult result = platform.waitForExit(start.pid, 10s, [&] {
-            drainMessages();
-            ++pumped;
-        });
+        const Result<void> played = finishTask(loop, control.play(store, 0));
         const double cpu = cpuSeconds() - cpuBefore;
         const double wall = std::chrono::duration<double>(Clock::now() - began).count();
-        std::printf("Windows: waiting %.2f s for a slow client (%s, pump ran %d times): %.3f s of processor time, "
+        std::printf("Windows: waiting %.2f s for a slow client (%s) in the main loop: %.3f s of processor time, "
                     "%.2f%% of one core\n",
-                    wall, result.outcome == WaitResult::Outcome::Exited ? "ended" : "timed out", pumped, cpu,
-                    100.0 * cpu / wall);
+                    wall, played ? "ended" : "failed", cpu, 100.0 * cpu / wall);
         SetEnvironmentVariableW(L"HOOT_STANDIN_DELAY_MS", nullptr);
     }
     platform.terminate(emulator.pid);

@@ -34,7 +34,7 @@ foreach(test tst_config tst_savefile tst_checkcommand)
 endforeach()
 
 tunelark_add_qtfree_test(tst_platform_win SOURCES "${dir}/platform/tst_platform_win.cpp"
-    LIBS tunelark_emulator tunelark_platform tunelark_instance)
+    LIBS tunelark_emulator tunelark_platform tunelark_instance tunelark_mainloop_win)
 target_compile_options(tst_platform_win PRIVATE -include "${dir}/platform/mkdtemp_win.h")
 # The tests start the stand-ins, which sit next to them.
 add_dependencies(tst_platform_win standin_hoot standin_hootclient)
