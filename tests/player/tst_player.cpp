@@ -72,16 +72,20 @@ struct Rig
         };
         view.player = &player;
         view.measure = &measure;
-        view.onAnswer = [this](char answer) { fs::remove(answer == 'F' ? dir.file("tl.lst.bak") : ""); };
+        view.onAnswer = [this](char answer) {
+            fs::remove(answer == 'F' ? dir.file("tl.lst.bak") : "");
+            if (answer == 'Q') // the desktop's Quit, or a second close, while the question is open
+                player.requestClose();
+        };
     }
 
     // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "+N" N ms pass, "_" a space
-    // typed on the grid's first row, "n" or "n9" next, "s" store
-    // time, "r4" activate row 4, "c" close, "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take
-    // 600 ms, "k" the list is kList, "e" it is edited on disk, "?YN" the answers to questions; "x" note
-    // how often the emulator was ended, "=" the first track's time, "f" the list and its backup, "h" the
-    // rows' shades; "|" forget the calls so far, "@x" do x during the next wait for the emulator, "/x" type
-    // x on the grid's first row.
+    // typed on the grid's first row, "n" or "n9" next, "s" store time, "r4" activate row 4, "c" close (or a
+    // signal, or the desktop's Quit), "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take 600 ms,
+    // "k" the list is kList, "e" it is edited on disk, "?YN" the answers to questions (Q: yes, with a close
+    // meanwhile); "x" note how often the emulator was ended, "=" the first track's time, "f" the list and
+    // its backup, "h" the rows' shades; "|" forget the calls so far, "@x" do x during the next wait for the
+    // emulator, "/x" type x on the grid's first row.
     void run(const std::string &steps)
     {
         std::istringstream in(steps);
@@ -236,6 +240,7 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"No keeps the list", {}, "k load t7 s | c x f", ask + end + "ended 1; list " + kList + "bak ; "},
         {"Yes saves, keeping comments, codes in decimal, the old list as backup", {}, "k load t7 s | ?Y c x f",
          ask + end + saved},
+        {"a close while the save question is open changes nothing", {}, "k load t7 s | ?Q c x f", ask + end + saved},
         {"an edit elsewhere is named and kept as the backup; a link stays a link", {}, "k load t7 s e | ?Y c x f",
          "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
                "に残ります。\n\n演奏時間情報を記録しますか？; " + end + "ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
