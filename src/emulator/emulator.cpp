@@ -55,6 +55,7 @@ Task<Result<void>> Emulator::launch()
         const WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
         if (lookup.search == WindowSearch::Found) {
             m_state.window = lookup.window;
+            m_state.windowOwner = lookup.owner;
             break;
         }
         if (lookup.search == WindowSearch::NoDisplay) {
@@ -100,22 +101,23 @@ Task<Result<void>> Emulator::attach()
     case WindowSearch::NoDisplay:
         co_return noDisplayError();
     case WindowSearch::Found:
-        co_return co_await sendOverride(lookup.window);
+        co_return co_await sendOverride(lookup);
     case WindowSearch::NotFound:
         break;
     }
     if (Result<void> launched = co_await launch(); !launched)
         co_return launched;
     co_await pause(m_settings.emulatorStartWait);
-    co_return co_await sendOverride(m_state.window);
+    co_return co_await sendOverride({WindowSearch::Found, m_state.window, m_state.windowOwner});
 }
 
-Task<Result<void>> Emulator::sendOverride(WindowId window)
+Task<Result<void>> Emulator::sendOverride(WindowLookup window)
 {
     if (Result<void> override = co_await runClient(kOverrideCommand); !override)
         co_return override;
     co_await pause(m_settings.driverStartWait);
-    m_state.window = window;
+    m_state.window = window.window;
+    m_state.windowOwner = window.owner;
     m_state.lastTitle.clear();
     m_state.lastMajor.clear();
     m_state.lastSub.clear();
@@ -139,10 +141,12 @@ Task<Result<void>> Emulator::play(const TrackList &store, std::int32_t index)
 {
     const Track &track = store.tracks.at(static_cast<std::size_t>(index));
     // An emulator that the user closed and started again has a new window,
-    // which has had neither the override nor a game.
+    // which has had neither the override nor a game; X11 may give it the old
+    // window's id, but not the old process.
     if (const WindowLookup lookup = m_platform.findWindow(kHootWindowTitle);
-        lookup.search == WindowSearch::Found && lookup.window != m_state.window) {
-        if (Result<void> attached = co_await sendOverride(lookup.window); !attached)
+        lookup.search == WindowSearch::Found
+        && (lookup.window != m_state.window || lookup.owner != m_state.windowOwner)) {
+        if (Result<void> attached = co_await sendOverride(lookup); !attached)
             co_return attached;
     }
     if (Result<void> selected = co_await select(track); !selected)

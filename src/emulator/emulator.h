@@ -23,8 +23,10 @@ struct EmulatorState
     std::string lastTitle;
     std::string lastMajor;
     std::string lastSub;
-    // The emulator window that got the override; 0 until an override went out.
+    // The emulator window that got the override, and its process; 0 until an
+    // override went out.
     WindowId window = 0;
+    ProcessId windowOwner = 0;
 };
 
 struct EmulatorLimits
@@ -61,7 +63,7 @@ public:
 private:
     Task<Result<void>> launch();
     Task<Result<void>> runClient(std::string commandLine);
-    Task<Result<void>> sendOverride(WindowId window);
+    Task<Result<void>> sendOverride(WindowLookup window);
     Task<Result<void>> select(const Track &track);
     Pause pause(std::int32_t milliseconds) { return Pause(m_loop, std::chrono::milliseconds(milliseconds)); }
 

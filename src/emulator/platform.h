@@ -24,6 +24,10 @@ struct WindowLookup
 {
     WindowSearch search = WindowSearch::NotFound;
     WindowId window = 0; // when Found
+    // The process that owns the window, 0 when the system does not tell. X11
+    // hands a closed window's id to the next window, so a restarted emulator
+    // is told apart by its process as well.
+    std::int64_t owner = 0;
 };
 
 struct StartResult

@@ -31,6 +31,7 @@ struct XLookup
     Atom clientList = None;
     Atom netWmName = None;
     Atom utf8String = None;
+    Atom netWmPid = None;
 };
 
 struct PosixPlatform::X11Connection
@@ -97,6 +98,24 @@ static bool wmNameIs(const XLookup &x, Window window, std::string_view title)
     if (property.value)
         XFree(property.value);
     return match;
+}
+
+// The window's _NET_WM_PID, 0 without one.
+static std::int64_t ownerOf(const XLookup &x, Window window)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    std::int64_t owner = 0;
+    if (XGetWindowProperty(x.display, window, x.netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success
+        && data && type == XA_CARDINAL && format == 32 && count == 1)
+        owner = static_cast<std::int64_t>(*reinterpret_cast<const unsigned long *>(data));
+    if (data)
+        XFree(data);
+    return owner;
 }
 
 static bool titleIs(const XLookup &x, Window window, std::string_view title)
@@ -167,17 +186,18 @@ WindowLookup PosixPlatform::findWindow(std::string_view titleUtf8)
             return {WindowSearch::NoDisplay};
         m_x11 = std::make_unique<X11Connection>();
         m_x11->lookup = {display, XInternAtom(display, "_NET_CLIENT_LIST", False),
-                         XInternAtom(display, "_NET_WM_NAME", False), XInternAtom(display, "UTF8_STRING", False)};
+                         XInternAtom(display, "_NET_WM_NAME", False), XInternAtom(display, "UTF8_STRING", False),
+                         XInternAtom(display, "_NET_WM_PID", False)};
     }
     const XLookup &x = m_x11->lookup;
     XErrorTrap trap(x.display);
     const Window root = DefaultRootWindow(x.display);
     for (const Window window : managedClients(x, root)) {
         if (titleIs(x, window, titleUtf8))
-            return {WindowSearch::Found, window};
+            return {WindowSearch::Found, window, ownerOf(x, window)};
     }
     const Window window = windowInTree(x, root, titleUtf8);
-    return window != None ? WindowLookup{WindowSearch::Found, window} : WindowLookup{};
+    return window != None ? WindowLookup{WindowSearch::Found, window, ownerOf(x, window)} : WindowLookup{};
 }
 
 // The show style is a Windows notion: X11 has no say in how a new program

@@ -30,7 +30,9 @@ WindowLookup WinPlatform::findWindow(std::string_view titleUtf8)
     const HWND window = FindWindowW(nullptr, toWide(titleUtf8).c_str());
     if (!window)
         return {};
-    return {WindowSearch::Found, static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(window))};
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return {WindowSearch::Found, static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(window)), owner};
 }
 
 // The command line goes to CreateProcessW whole, so the program receives it

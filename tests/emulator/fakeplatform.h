@@ -31,7 +31,8 @@ public:
     std::vector<std::string> log;
     std::function<void(const std::string &)> onClientStart; // each client's command line, once it runs
 
-    void openWindow() { m_windowOpen = true, ++m_window; } // a new window each time
+    void openWindow() { m_windowOpen = true, ++m_window, ++m_owner; } // a new window each time
+    void reopenWithTheSameId() { m_windowOpen = true, ++m_owner; }   // as X11 may hand out a closed window's id
     long count(std::string_view start) const
     {
         return std::ranges::count_if(log, [&](const std::string &line) { return line.starts_with(start); });
@@ -62,7 +63,8 @@ public:
             return {WindowSearch::NoDisplay};
         if (m_looksLeft > 0 && --m_looksLeft == 0)
             openWindow();
-        return m_windowOpen && title == kHootWindowTitle ? WindowLookup{WindowSearch::Found, m_window} : WindowLookup{};
+        return m_windowOpen && title == kHootWindowTitle ? WindowLookup{WindowSearch::Found, m_window, m_owner}
+                                                         : WindowLookup{};
     }
     StartResult startProgram(std::string_view commandLine, ShowStyle style) override
     {
@@ -169,6 +171,7 @@ private:
     bool m_windowOpen = false;
     int m_looksLeft = 0;
     WindowId m_window = 0;
+    ProcessId m_owner = 0;
     ProcessId m_nextPid = 100;
     ms m_clock{0};
     TimerId m_nextTimer = 1;

@@ -12,6 +12,7 @@ static Track track(std::string title, std::string major, std::string sub, std::i
 }
 
 static const Track kRestart = track("restart", "", "", 0); // the user starts a new emulator here
+static const Track kRestartSameId = track("same id", "", "", 0); // and its window gets the old one's id
 static const Track kFoo = track("Foo", "abc", "1", 18);
 static const std::string kSelection = R"(hootclient title="Foo" major="abc" sub="1")", kSelect = kSelection;
 static const std::string kCode18 = "hootclient code 18", kOverride = "hootclient override";
@@ -56,15 +57,15 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
          {kHoot, "wait 700", "hootclient override: gone", "terminate hoot.exe"},
          {"hootclient を起動できません（gone）。"}},
         {"a selection goes out as stored when title (in any case), major or sub differ, and after a new window's "
-         "override; no game, no selection; each code goes out",
+         "override (also one with the old window's id); no game, no selection; each code goes out",
          present,
          {track("", "", "", 18), track("Foo Bar", "ゲーム", "a\"b", 7), kFoo, kFoo, track("FOO", "abc", "1", 2),
-          track("FOO", "x", "1", 3), track("FOO", "x", "2", 4), kFoo, kRestart, kFoo},
+          track("FOO", "x", "1", 3), track("FOO", "x", "2", 4), kFoo, kRestart, kFoo, kRestartSameId, kFoo},
          {kCode18, R"(hootclient title="Foo Bar" major="ゲーム" sub="a"b")", kPause, "hootclient code 7", kSelect,
           kPause, kCode18, kCode18, R"(hootclient title="FOO" major="abc" sub="1")", kPause, "hootclient code 2",
           R"(hootclient title="FOO" major="x" sub="1")", kPause, "hootclient code 3",
           R"(hootclient title="FOO" major="x" sub="2")", kPause, "hootclient code 4", kSelect, kPause, kCode18,
-          kOverride, kPause, kSelect, kPause, kCode18}},
+          kOverride, kPause, kSelect, kPause, kCode18, kOverride, kPause, kSelect, kPause, kCode18}},
         {"an override whose client exits non-zero was handed over: not sent again", exits("hootclient override", 3),
          {kFoo}, {kSelect, kPause, kCode18}},
         {"a selection whose client exits non-zero was handed over: not sent again", exits(kSelection, 3),
@@ -95,6 +96,8 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
         for (std::int32_t index = 0; attached && index < store.count(); ++index) {
             if (c.tracks[index] == kRestart)
                 platform.openWindow();
+            else if (c.tracks[index] == kRestartSameId)
+                platform.reopenWithTheSameId();
             else if (Result<void> played = finish(platform, control.play(store, index)); !played)
                 errors.push_back(played.error().message);
         }

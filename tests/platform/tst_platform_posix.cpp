@@ -24,6 +24,8 @@ TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
     ChildProcess emulator, message;
     ASSERT_EQ(emulator.start({"hoot.exe"}), "");
     ASSERT_TRUE(waitUntil([&] { return found(kHootWindowTitle); }));
+    // Its process, so a restart that gets the old window's id is still told apart.
+    EXPECT_EQ(platform.findWindow(kHootWindowTitle).owner, emulator.pid());
     for (const char *title : {"hoot... - sound hardware emulator", "hoot...", "hoot... - Sound Hardware Emulator "})
         EXPECT_FALSE(found(title)) << title;
     // xmessage (Xt) sets WM_NAME as a Latin-1 STRING and no _NET_WM_NAME.
@@ -35,8 +37,8 @@ TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, PlatformWindow, testing::Bool());
 
-// Starts say why they fail; waits and pauses keep the window alive by pumping,
-// notice the end at once and stop at their limit; terminate ends even a program
+// Starts say why they fail; the end signal tells a program's end at once and
+// a wait stops at its limit; terminate ends even a program
 // that ignores SIGTERM.
 TEST(Platform, StartsSayWhyTheyFailAndWaitsPumpAndEndInTime)
 {
