@@ -39,6 +39,11 @@ static std::string selectionLine(const Track &record)
         + record.sub + "\"";
 }
 
+static std::string codeLine(const Track &record)
+{
+    return "hootclient code " + record.code.toDecimalText();
+}
+
 // Starts the emulator and waits for its window, looking for it every
 // windowPoll; keeps the process that opened it.
 Task<Result<void>> Emulator::launch()
@@ -151,7 +156,13 @@ Task<Result<void>> Emulator::play(const TrackList &store, std::int32_t index)
     }
     if (Result<void> selected = co_await select(track); !selected)
         co_return selected;
-    co_return co_await runClient("hootclient code " + track.code.toDecimalText());
+    co_return co_await runClient(codeLine(track));
+}
+
+bool Emulator::ordersFit(const Track &track) const
+{
+    return m_platform.commandLineFits(selectionLine(track))
+        && m_platform.commandLineFits(codeLine(track));
 }
 
 void Emulator::release()

@@ -55,6 +55,10 @@ public:
     // with the track's code.
     Task<Result<void>> play(const TrackList &store, std::int32_t index);
 
+    // False when the system would refuse or cut one of the track's orders (a
+    // title of tens of thousands of characters): such a track is not played.
+    bool ordersFit(const Track &track) const;
+
     // Terminates the emulator if Tunelark started it; a found one keeps running.
     void release();
 

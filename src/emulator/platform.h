@@ -56,6 +56,11 @@ public:
     // Windows rules; the first argument is the program, looked up on PATH.
     virtual StartResult startProgram(std::string_view commandLine, ShowStyle style) = 0;
 
+    // False when the system would refuse or cut the command line: on Windows
+    // past 32,766 UTF-16 units, on Linux an argument or all of them past the
+    // kernel's limits.
+    virtual bool commandLineFits(std::string_view commandLine) const = 0;
+
     // Waits for the process to end, at most `limit`, blocking; a process that
     // already ended returns at once. The player never blocks on a running
     // process: it waits for the main loop's word that the process ended

@@ -243,6 +243,22 @@ StartResult PosixPlatform::startProgram(std::string_view commandLine, ShowStyle)
     }
 }
 
+// The kernel refuses an argument of 32 pages or more, and all arguments with
+// the environment past ARG_MAX (execve's E2BIG).
+bool PosixPlatform::commandLineFits(std::string_view commandLine) const
+{
+    constexpr std::size_t kLongestArgument = 32 * 4096 - 1;
+    std::size_t total = 0;
+    for (const std::string &argument : splitWindowsCommandLine(commandLine)) {
+        if (argument.size() > kLongestArgument)
+            return false;
+        total += argument.size() + 1 + sizeof(char *);
+    }
+    for (char **variable = environ; *variable; ++variable)
+        total += std::strlen(*variable) + 1 + sizeof(char *);
+    return total < static_cast<std::size_t>(sysconf(_SC_ARG_MAX));
+}
+
 std::optional<int> PosixPlatform::reap(ProcessId pid)
 {
     if (pid <= 0)

@@ -19,6 +19,7 @@ public:
 
     WindowLookup findWindow(std::string_view titleUtf8) override;
     StartResult startProgram(std::string_view commandLine, ShowStyle style) override;
+    bool commandLineFits(std::string_view commandLine) const override;
     WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit) override;
     std::intptr_t endSignal(ProcessId pid) override;
     bool hasExited(ProcessId pid) override;

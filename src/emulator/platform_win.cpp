@@ -71,6 +71,12 @@ StartResult WinPlatform::startProgram(std::string_view commandLine, ShowStyle st
     return {pid, {}};
 }
 
+// CreateProcessW takes at most 32,767 characters with the closing null.
+bool WinPlatform::commandLineFits(std::string_view commandLine) const
+{
+    return toWide(commandLine).size() < 32767;
+}
+
 void *WinPlatform::handleOf(ProcessId pid, bool &owned)
 {
     owned = false;

@@ -53,7 +53,12 @@ void Player::started(bool ok)
     }
     TrackList &list = m_state.list;
     list.current = m_shuffling ? randomIndex() : 0;
+    const bool orderable = passUnorderableTracks();
     refreshPlayList(list.current, true, false);
+    if (!orderable) {
+        m_stateNow = State::Playing; // no track can be ordered: the grid is there, nothing plays
+        return;
+    }
     beginChange(playAndShow(true), Focus::Window);
 }
 
@@ -156,6 +161,7 @@ void Player::submit(Command command)
 void Player::run(const Command &command)
 {
     TrackList &list = m_state.list;
+    const std::int32_t playing = list.current;
     stopTick();
     switch (command.entry) {
     case Entry::Tick:
@@ -165,17 +171,47 @@ void Player::run(const Command &command)
             storePlayTime();
         for (int step = 0; step < command.steps; ++step)
             nextTrackIndex();
-        beginChange(playAndShow(true), Focus::Unchanged);
-        break;
-    case Entry::Grid:
-        if (command.track < 0 || command.track >= list.count()) {
-            startTick(); // no track's row, such as the header row
+        if (!passUnorderableTracks()) {
+            list.current = playing;
             break;
         }
+        beginChange(playAndShow(true), Focus::Unchanged);
+        return;
+    case Entry::Grid:
+        // No track's row (the header row), or a track that cannot be ordered, plays nothing.
+        if (command.track < 0 || command.track >= list.count() || !ordersFit(command.track))
+            break;
         list.current = command.track;
         beginChange(playAndShow(false), Focus::Grid);
-        break;
+        return;
     }
+    startTick();
+}
+
+// Moves on past tracks that cannot be ordered, at most once round the list;
+// false when none can be.
+bool Player::passUnorderableTracks()
+{
+    for (int tried = 0; !ordersFit(m_state.list.current) && tried < m_state.list.count(); ++tried)
+        nextTrackIndex();
+    return ordersFit(m_state.list.current);
+}
+
+// Tells the user, once per track, of a track whose orders the system would
+// refuse or cut; it is neither ordered nor shown as playing.
+bool Player::ordersFit(int track)
+{
+    const Track &record = m_state.list.tracks.at(static_cast<std::size_t>(track));
+    if (m_lifecycle.emulator().ordersFit(record))
+        return true;
+    if (m_refusalsTold.insert(track).second) {
+        // Input meanwhile waits in the queue, as during a change.
+        const State before = std::exchange(m_stateNow, State::Changing);
+        m_view.showExclamation("曲「" + shownText(record.musicTitle) + "」（" + std::to_string(track + 1)
+                               + " 曲目）は、命令が長すぎて hootclient に渡せないため演奏しません。");
+        m_stateNow = before;
+    }
+    return false;
 }
 
 void Player::beginChange(Task<Result<void>> change, Focus focus)
@@ -215,7 +251,8 @@ void Player::carryOutQueued()
     m_queued.pop_front();
     run(next);
     // The command's change ends by coming back here; one that plays nothing
-    // (a header row) leaves the player idle, so the rest goes on now.
+    // (a header row, a track that cannot be ordered) leaves the player idle,
+    // so the rest goes on now.
     if (m_stateNow == State::Playing)
         carryOutQueued();
 }

@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 // The keys of the grid that mean something to the player; any other key is
@@ -96,6 +97,8 @@ private:
     void startTick();
     void stopTick();
     void tick();
+    bool ordersFit(int track);
+    bool passUnorderableTracks();
     void storePlayTime();
     void nextTrackIndex();
     Task<Result<void>> playAndShow(bool moveToTop);
@@ -127,5 +130,6 @@ private:
     bool m_emulatorFailureShown = false;
     int m_exitCode = 0;
     std::deque<Command> m_queued;
+    std::set<int> m_refusalsTold; // tracks whose orders were too long, once told
     std::function<void()> m_trackChanged;
 };

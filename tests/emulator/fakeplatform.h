@@ -28,6 +28,7 @@ public:
     std::map<std::string, std::string> failures; // by program: why it does not start
     std::map<std::string, int> exitCodes;        // by command line
     ms runTime{80};                              // of a client
+    std::size_t longestCommandLine = 1000;       // in bytes
     std::vector<std::string> log;
     std::function<void(const std::string &)> onClientStart; // each client's command line, once it runs
 
@@ -85,6 +86,10 @@ public:
         if (client && onClientStart)
             onClientStart(line);
         return {m_nextPid++, {}};
+    }
+    bool commandLineFits(std::string_view commandLine) const override
+    {
+        return commandLine.size() <= longestCommandLine;
     }
     WaitResult waitForExit(ProcessId pid, ms limit) override
     {

@@ -84,6 +84,9 @@ TEST(Platform, StartsSayWhyTheyFailAndWaitsPumpAndEndInTime)
         EXPECT_EQ(timesOut ? platform.waitForExit(start.pid, 0ms).exitCode : result.exitCode, c.exitCode);
     }
     close(leaked);
+    // The kernel refuses an argument of 32 pages; a long title below that goes out whole.
+    for (const auto &[length, fits] : {std::pair{100000, true}, {131071, true}, {131072, false}})
+        EXPECT_EQ(platform.commandLineFits("hootclient \"title=" + std::string(length - 6, 'x') + "\""), fits) << length;
     ScopedEnv noDisplay("DISPLAY", std::nullopt);
     EXPECT_EQ(PosixPlatform().findWindow(kHootWindowTitle).search, WindowSearch::NoDisplay);
 }

@@ -180,6 +180,11 @@ TEST(Player, StepsReachTheWindowInOrder)
                               "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
     const auto blockBackup = [](Rig &r) { fs::create_directory(r.dir.file("tl.lst.bak")); };
     std::unique_ptr<SingleInstance> other; // a player running meanwhile
+    const std::string tooLong = "message 曲「M2」（2 曲目）は、命令が長すぎて hootclient に渡せないため演奏しません。; ";
+    const auto longSecond = [](Rig &r) { // a game title no command line can carry
+        std::ofstream(r.dir.file("tl.lst")) << "01:30,\"G1\",\"m\",\"s\",1,\"M1\"\r\n,\"" << std::string(2000, 'x')
+                                            << "\",\"m\",\"s\",2,\"M2\"\r\n00:05,\"G3\",\"m\",\"s\",3,\"M3\"\r\n";
+    };
     struct Case
     {
         const char *name;
@@ -218,6 +223,8 @@ TEST(Player, StepsReachTheWindowInOrder)
          "find m2; select 1; row 1; find m2x; beep; "},
         {"a space typed while finding joins the search text; after the typing pause it plays the row", kThree,
          "load | /m _ +1001 _", "find m; select 0; row 0; find m ; beep; time 00:01/01:30; " + to(1, "", true)},
+        {"a track whose orders are too long is passed over, told once; its row plays nothing", kThree,
+         "load | n n r1", tooLong + to(3) + to(1), longSecond},
         {"an empty list shows the header alone and ignores input", {}, "load n s r0 t3", "rows 0 30/110; show; "},
         {"a giant title is cut for the label", {}, "load | n",
          "play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M; time 00:00/01:30; ",
