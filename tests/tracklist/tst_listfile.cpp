@@ -146,6 +146,46 @@ TEST(ListFile, ReadsAndSavesWholeFiles)
     }
 }
 
+// Lists without a byte-order mark whose lines read both ways, and what they are read as. A line's readings are
+// weighed: Japanese that reads as a mix of kanji and half-width kana, or accented letters that read as half-width
+// kana inside Latin words, is UTF-8; half-width kana that reads as lone Latin and Greek letters is Shift-JIS.
+TEST(ListEncoding, ReadsTitlesInTheirEncoding)
+{
+    const auto line = [](std::string_view game, std::string_view music) {
+        return "03:05,\"" + std::string(game) + "\",\"lkfm\",\"1\",1,\"" + std::string(music) + "\"\r\n";
+    };
+    const std::string utf8Japanese = line("蒼穹の翼", "ボス戦") + line("静かな森", "決戦");
+    using enum ListEncoding;
+    const struct
+    {
+        const char *name;
+        std::string bytes;
+        ListEncoding encoding;
+        std::vector<std::string> gameTitles;
+        Problems problems = {};
+    } cases[] = {
+        {"Shift-JIS half-width kana that is valid UTF-8", line("\xC4\xB3\xCE\xB3", "Opening"), ShiftJis, {"ﾄｳﾎｳ"}},
+        {"the same kana beside UTF-8 accented letters", line("\xC4\xB3\xCE\xB3", "x") + line("Café", "x"), ShiftJis,
+         {"ﾄｳﾎｳ", "Cafﾃｩ"}},
+        {"UTF-8 Japanese that is valid Shift-JIS", utf8Japanese, Utf8, {"蒼穹の翼", "静かな森"}},
+        {"UTF-8 accented Latin letters", line("Pokémon Über", "x") + line("Café", "Crème brûlée"), Utf8,
+         {"Pokémon Über", "Café"}},
+        {"UTF-8 long vowels", line("Ryūkyū", "x"), Utf8, {"Ryūkyū"}},
+        {"UTF-8 Japanese with a stray Latin-1 byte", utf8Japanese + line("Pok\xE9mon", "x"), Utf8,
+         {"蒼穹の翼", "静かな森"}, {{3, kError, "bytes are not valid UTF-8"}}},
+        {"a tie is Shift-JIS", line("\xC2\xA1x", "x"), ShiftJis, {"ﾂ｡x"}},
+    };
+    for (const auto &c : cases) {
+        const auto [store, problems] = read(c.bytes);
+        EXPECT_EQ(store.encoding, c.encoding) << c.name;
+        std::vector<std::string> gameTitles;
+        for (const Track &record : store.tracks)
+            gameTitles.push_back(record.gameTitle);
+        EXPECT_EQ(gameTitles, c.gameTitles) << c.name;
+        EXPECT_EQ(problems, c.problems) << c.name;
+    }
+}
+
 TEST(TextCodec, ConvertsShiftJis)
 {
     const std::pair<std::string, std::string> cases[] = {
