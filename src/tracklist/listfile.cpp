@@ -1,6 +1,7 @@
 #include "tracklist/listfile.h"
 
 #include "tracklist/conversions.h"
+#include "tracklist/shiftjis.h"
 #include "tracklist/splitfields.h"
 #include "tracklist/textcodec.h"
 #include "util/text.h"
@@ -373,6 +374,13 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             keep(i);
             continue;
         }
+        // A NUL would cut a title short wherever it is passed on (to the
+        // emulator, to the window), so what is shown would not be what plays.
+        if (decoded->find('\0') != std::string_view::npos) {
+            report(i, ListProblem::Severity::Error, "holds a NUL character");
+            keep(i);
+            continue;
+        }
         const std::string_view text = trim(*decoded, kSpace);
 
         ParsedLine parsed = parseTrackLine(text, fields);
@@ -387,6 +395,9 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             report(i, ListProblem::Severity::Warning, std::move(warning));
         if (parsed.hexCode)
             store.modified = true;
+        if (store.encoding == ListEncoding::ShiftJis && hasOtherSpelling(rawLines[i])
+            && *decoded == formatTrackLine(parsed.record))
+            store.ownSpellings.push_back({store.count(), std::string(rawLines[i])});
         store.addRecord(std::move(parsed.record));
     }
     return problems;
@@ -413,6 +424,7 @@ std::string writeTrackList(const TrackList &store)
     std::string out;
     std::string pending; // records in UTF-8 not yet encoded
     std::size_t nextKept = 0;
+    std::size_t nextOwn = 0;
     const auto writeKeptLines = [&](std::int32_t upToRecord) {
         for (; nextKept < store.keptLines.size() && store.keptLines[nextKept].beforeRecord <= upToRecord; ++nextKept) {
             appendEncoded(out, pending, store.encoding);
@@ -424,7 +436,18 @@ std::string writeTrackList(const TrackList &store)
 
     for (std::int32_t i = 0; i < store.count(); ++i) {
         writeKeptLines(i);
-        pending += formatTrackLine(store.tracks[static_cast<std::size_t>(i)]);
+        const std::string line = formatTrackLine(store.tracks[static_cast<std::size_t>(i)]);
+        if (nextOwn < store.ownSpellings.size() && store.ownSpellings[nextOwn].record == i) {
+            const std::string &own = store.ownSpellings[nextOwn++].rawBytes;
+            if (decodeListText(own, store.encoding) == line) {
+                appendEncoded(out, pending, store.encoding);
+                pending.clear();
+                out += own;
+                out += kLineEnd;
+                continue;
+            }
+        }
+        pending += line;
         pending += kLineEnd;
         if (pending.size() >= kCodecRunBytes) {
             appendEncoded(out, pending, store.encoding);

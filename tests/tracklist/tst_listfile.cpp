@@ -10,6 +10,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using Problems = std::vector<ListProblem>;
 constexpr ListProblem::Severity kError = ListProblem::Severity::Error, kWarning = ListProblem::Severity::Warning;
 
@@ -72,6 +73,7 @@ TEST(ReadTrackList, DecodesTrackLinesAndKeepsMalformedOnes)
         {R"(01:35,"Alpha","m1","s2",922337203685478,"Opening")", "", {R"(code is out of range: "922337203685478")"}},
         {"01:35,\"" + kSjisGame + "\" x,\"m1\",\"s2\",18,\"Opening\"", "",
          {"quotation marks would not survive a save"}},
+        {"01:35,\"Al\0pha\",\"m1\",\"s2\",18,\"x\""s, "", {"holds a NUL character"}},
     };
     for (const auto &c : cases) {
         const std::string good = "01:35,\"Alpha\",\"m1\",\"s2\",18,\"Opening\"\r\n";
@@ -183,6 +185,32 @@ TEST(ListEncoding, ReadsTitlesInTheirEncoding)
             gameTitles.push_back(record.gameTitle);
         EXPECT_EQ(gameTitles, c.gameTitles) << c.name;
         EXPECT_EQ(problems, c.problems) << c.name;
+    }
+}
+
+// Code page 932 has several forms of a few hundred characters (NEC's and IBM's): a line the save would write
+// as it is keeps the user's form, a changed one gets Windows' form.
+TEST(ListFile, KeepsTheUsersFormOfUnchangedLines)
+{
+    const std::string nec = "01:35,\"\xED\x40\",\"m1\",\"s2\",18,\"\x87\x90\"\r\n"; // 纊 and ≒ in their other forms
+    const std::string windows = "01:35,\"\xFA\x5C\",\"m1\",\"s2\",18,\"\x81\xE0\"\r\n";
+    const std::string spaced = "01:35, \"\xED\x40\",\"m1\",\"s2\",18,\"\x87\x90\"\r\n";
+    const struct
+    {
+        const char *name;
+        std::string bytes;
+        bool storeTime; // the first track's time is stored, as 時間記憶 does
+        std::string saved;
+    } cases[] = {
+        {"unchanged line", nec + nec, false, nec + nec},
+        {"changed line", nec + nec, true, "00:07" + windows.substr(5) + nec},
+        {"line in another layout", spaced + nec, false, windows + nec},
+    };
+    for (const auto &c : cases) {
+        TrackList store = read(c.bytes).first;
+        if (c.storeTime)
+            store.storePlayTime(7);
+        EXPECT_EQ(writeTrackList(store), c.saved) << c.name;
     }
 }
 
