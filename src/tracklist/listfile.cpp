@@ -263,12 +263,16 @@ public:
             decodeBlockFrom(index);
         if (!m_blockLines.empty())
             return m_blockLines[index - m_blockBegin];
-        std::optional<std::string> text = decodeListText(m_rawLines[index], m_encoding);
+        std::optional<std::string> text = decodeListText(m_rawLines[index], m_encoding, &m_otherForms);
         if (!text)
             return std::nullopt;
         m_lineText = std::move(*text);
         return m_lineText;
     }
+
+    // False when the line last asked for (or its whole block) holds no
+    // character that a save would write as other bytes.
+    bool mayHaveOtherForms() const { return m_otherForms; }
 
 private:
     void decodeBlockFrom(std::size_t index)
@@ -283,7 +287,8 @@ private:
         // The block takes the line ends of its lines with it.
         const char *end = m_blockEnd < m_rawLines.size() ? m_rawLines[m_blockEnd].data() : fileEnd;
         m_blockLines.clear();
-        if (std::optional<std::string> text = decodeListText(std::string_view(begin, end - begin), m_encoding)) {
+        if (std::optional<std::string> text
+            = decodeListText(std::string_view(begin, end - begin), m_encoding, &m_otherForms)) {
             m_blockText = std::move(*text);
             m_blockLines = splitLines(m_blockText);
             if (m_blockLines.size() != m_blockEnd - m_blockBegin)
@@ -299,6 +304,7 @@ private:
     std::string m_blockText;
     std::vector<std::string_view> m_blockLines; // empty while decoding line by line
     std::string m_lineText;
+    bool m_otherForms = false;
 };
 
 // Records are encoded in runs rather than line by line: the codec costs
@@ -395,7 +401,7 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             report(i, ListProblem::Severity::Warning, std::move(warning));
         if (parsed.hexCode)
             store.modified = true;
-        if (store.encoding == ListEncoding::ShiftJis && hasOtherSpelling(rawLines[i])
+        if (decoder.mayHaveOtherForms() && hasOtherSpelling(rawLines[i])
             && *decoded == formatTrackLine(parsed.record))
             store.ownSpellings.push_back({store.count(), std::string(rawLines[i])});
         store.addRecord(std::move(parsed.record));

@@ -66,9 +66,7 @@ char *putUtf8(char *out, char32_t c)
     return out;
 }
 
-} // unnamed
-
-char32_t readShiftJisCharacter(std::string_view bytes, std::size_t &pos)
+inline char32_t characterAt(std::string_view bytes, std::size_t &pos)
 {
     const std::uint16_t single = kCp932Single[static_cast<unsigned char>(bytes[pos])];
     if (single != kLeadByte) {
@@ -82,13 +80,27 @@ char32_t readShiftJisCharacter(std::string_view bytes, std::size_t &pos)
     return pair != 0 ? pair : kReplacement;
 }
 
+// Only pairs with these lead bytes have a form that Windows does not write.
+bool mayBeOtherForm(unsigned char lead)
+{
+    return lead == 0x87 || lead == 0xED || lead == 0xEE || lead == 0xFA;
+}
+
+} // unnamed
+
+char32_t readShiftJisCharacter(std::string_view bytes, std::size_t &pos)
+{
+    return characterAt(bytes, pos);
+}
+
 // A UTF-8 character takes at most three bytes for every byte read here, and
 // the output is written through a pointer: the list reader runs the whole
 // file through this at start-up.
-std::optional<std::string> shiftJisToUtf8(std::string_view bytes)
+std::optional<std::string> shiftJisToUtf8(std::string_view bytes, bool *otherForms)
 {
     std::string text(bytes.size() * 3, '\0');
     char *out = text.data();
+    bool mayHaveOtherForms = false;
     for (std::size_t pos = 0; pos < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[pos]);
         if (byte < 0x80) {
@@ -96,13 +108,16 @@ std::optional<std::string> shiftJisToUtf8(std::string_view bytes)
             ++pos;
             continue;
         }
+        mayHaveOtherForms = mayHaveOtherForms || mayBeOtherForm(byte);
         // No character of code page 932 is U+FFFD: it stands for a bad byte.
-        const char32_t c = readShiftJisCharacter(bytes, pos);
+        const char32_t c = characterAt(bytes, pos);
         if (c == kReplacement)
             return std::nullopt;
         out = putUtf8(out, c);
     }
     text.resize(static_cast<std::size_t>(out - text.data()));
+    if (otherForms)
+        *otherForms = mayHaveOtherForms && hasOtherSpelling(bytes);
     return text;
 }
 
@@ -116,9 +131,9 @@ std::optional<std::string> utf8ToShiftJis(std::string_view utf8)
             bytes += utf8[pos++];
             continue;
         }
-        const std::size_t length = utf8CharacterLength(utf8, pos);
+        // A byte that is no UTF-8 reads as U+FFFD, which has no form here.
         const char32_t c = readUtf8Character(utf8, pos);
-        if (length == 0 || c >= forms.size() || forms[c] == 0)
+        if (c >= forms.size() || forms[c] == 0)
             return std::nullopt;
         if (forms[c] > 0xFF)
             bytes += static_cast<char>(forms[c] >> 8);
@@ -133,8 +148,8 @@ bool hasOtherSpelling(std::string_view bytes)
     for (std::size_t pos = 0; pos < bytes.size();) {
         const auto lead = static_cast<unsigned char>(bytes[pos]);
         const std::size_t at = pos;
-        const char32_t c = readShiftJisCharacter(bytes, pos);
-        if (pos == at + 2 && forms[c] != (lead << 8 | static_cast<unsigned char>(bytes[at + 1])))
+        const char32_t c = characterAt(bytes, pos);
+        if (pos == at + 2 && mayBeOtherForm(lead) && forms[c] != (lead << 8 | static_cast<unsigned char>(bytes[at + 1])))
             return true;
     }
     return false;

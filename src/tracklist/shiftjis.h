@@ -9,8 +9,9 @@
 // every system, so a list reads the same on Linux and on Windows: exactly as
 // Windows maps it, the single bytes 80, A0 and FD-FF included, which some
 // other converters refuse. nullopt when the input holds something the other
-// side has no form for.
-std::optional<std::string> shiftJisToUtf8(std::string_view bytes);
+// side has no form for. `otherForms`, when given, tells whether
+// hasOtherSpelling(bytes) holds, found along the way at almost no cost.
+std::optional<std::string> shiftJisToUtf8(std::string_view bytes, bool *otherForms = nullptr);
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8);
 
 // The character at `pos`, which moves past it; a byte that starts no

@@ -148,8 +148,10 @@ bool isUtf16(ListEncoding encoding)
 // The byte-order mark belongs to the file, not to its texts: the reader and
 // the writer handle it, so the UTF-8 forms (and UTF-16, already turned into
 // UTF-8) convert texts the same way.
-std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding)
+std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding, bool *otherForms)
 {
+    if (otherForms)
+        *otherForms = false;
     if (encoding != ListEncoding::ShiftJis) {
         if (!isValidUtf8(bytes))
             return std::nullopt;
@@ -158,7 +160,7 @@ std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding e
     // ASCII bytes are the same characters in code page 932.
     if (isAscii(bytes))
         return std::string(bytes);
-    return shiftJisToUtf8(bytes);
+    return shiftJisToUtf8(bytes, otherForms);
 }
 
 std::optional<std::string> encodeListText(std::string_view utf8, ListEncoding encoding)

@@ -27,7 +27,9 @@ std::string_view byteOrderMark(ListEncoding encoding);
 const char *encodingName(ListEncoding encoding);
 bool isUtf16(ListEncoding encoding);
 
-// nullopt when the bytes are not valid in that encoding.
-std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding);
+// nullopt when the bytes are not valid in that encoding. `otherForms`, when
+// given, tells whether Shift-JIS bytes hold a character that a save would
+// write as other bytes (see hasOtherSpelling); false in other encodings.
+std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding, bool *otherForms = nullptr);
 // nullopt when a character has no form in that encoding.
 std::optional<std::string> encodeListText(std::string_view utf8, ListEncoding encoding);
