@@ -172,6 +172,7 @@ TEST(ListEncoding, ReadsTitlesInTheirEncoding)
         {"UTF-8 Japanese that is valid Shift-JIS", utf8Japanese, Utf8, {"蒼穹の翼", "静かな森"}},
         {"UTF-8 accented Latin letters", line("Pokémon Über", "x") + line("Café", "Crème brûlée"), Utf8,
          {"Pokémon Über", "Café"}},
+        {"UTF-8 accented letter ending a word", line("Café", "x"), Utf8, {"Café"}},
         {"UTF-8 long vowels", line("Ryūkyū", "x"), Utf8, {"Ryūkyū"}},
         {"UTF-8 Japanese with a stray Latin-1 byte", utf8Japanese + line("Pok\xE9mon", "x"), Utf8,
          {"蒼穹の翼", "静かな森"}, {{3, kError, "bytes are not valid UTF-8"}}},

@@ -27,8 +27,9 @@ TEST(CodePage932, AgreesWithTheSystem)
                 continue;
             ++compared;
             EXPECT_EQ(system ? std::optional(toUtf8(*system)) : std::nullopt, own) << first << ' ' << second;
-            if (own)
+            if (own) {
                 EXPECT_EQ(encodeCodePage(toWide(*own), 932), utf8ToShiftJis(*own)) << first << ' ' << second;
+            }
         }
     }
     EXPECT_GT(compared, 60 * 256);
