@@ -22,6 +22,7 @@ tunelark_add_qtfree_test(tst_commandline SOURCES "${dir}/platform/tst_commandlin
 tunelark_add_qtfree_test(tst_emulatorcontrol SOURCES "${dir}/emulator/tst_emulatorcontrol.cpp" LIBS tunelark_emulator)
 tunelark_add_qtfree_test(tst_tracklist
     SOURCES "${dir}/tracklist/tst_conversions.cpp" "${dir}/tracklist/tst_listfile.cpp"
+            "${dir}/tracklist/tst_shiftjis.cpp" "${dir}/tracklist/tst_shiftjis_win.cpp"
     LIBS tunelark_tracklist)
 
 # The configuration and saving tests make their folders with POSIX mkdtemp, which the

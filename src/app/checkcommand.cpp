@@ -4,7 +4,6 @@
 #include "app/inifile.h"
 #include "tracklist/listfile.h"
 #include "tracklist/shiftjis.h"
-#include "tracklist/textcodec.h"
 #include "util/file.h"
 #include "util/message.h"
 
@@ -51,12 +50,10 @@ static int usageError(std::ostream &err, const std::string &message)
     return kExitUsage;
 }
 
-// A line kept for its bad bytes still shows what can be read, with
-// replacement characters for the rest.
+// A kept line shows what can be read, with replacement characters for bad
+// bytes and NUL, so both systems print the same.
 static std::string displayLine(const std::string &rawBytes, ListEncoding encoding)
 {
-    if (std::optional<std::string> text = decodeListText(rawBytes, encoding))
-        return *text;
     return toUtf8Replacing(rawBytes, encoding == ListEncoding::ShiftJis);
 }
 

@@ -4,32 +4,14 @@
 #include "tracklist/listfile.h"
 #include "util/file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string_view>
 #include <utility>
 
-#include <sys/stat.h>
-
 namespace {
 
 constexpr int kListedProblems = 20;
-
-// False on a read error, with errno telling why.
-bool readToEnd(std::FILE *stream, std::string &bytes)
-{
-    // Sized once from the file's length, so a long list is not copied while
-    // the string grows.
-    struct stat status{};
-    if (fstat(fileno(stream), &status) == 0 && status.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(status.st_size));
-    char buffer[65536];
-    while (const std::size_t read = std::fread(buffer, 1, sizeof buffer, stream))
-        bytes.append(buffer, read);
-    return !std::ferror(stream);
-}
 
 std::size_t hashOf(std::string_view bytes)
 {
@@ -85,7 +67,7 @@ Task<bool> ProgramLifecycle::start()
     }
     m_player.settings = settings.value();
     std::error_code unused;
-    if (!std::filesystem::is_regular_file(pathFromUtf8(listPath()), unused)) {
+    if (!std::filesystem::exists(pathFromUtf8(listPath()), unused)) {
         m_dialogs.showExclamation("曲リストファイルが見つかりません。");
         co_return false;
     }
@@ -103,12 +85,14 @@ Task<bool> ProgramLifecycle::start()
 bool ProgramLifecycle::loadList()
 {
     m_player.list.modified = false;
-    m_listFile.reset(openFileForReading(listPath()));
-    std::string bytes;
-    if (!m_listFile || !readToEnd(m_listFile.get(), bytes)) {
-        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + std::string(std::strerror(errno)));
+    Result<FileHandle> file = openRegularFile(listPath());
+    const Result<std::string> read = file ? readStream(file.value().get()) : Result<std::string>(file.error());
+    if (!read) {
+        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + read.error().forDialog());
         return false;
     }
+    m_listFile = std::move(file.value());
+    const std::string &bytes = read.value();
     m_loadedSize = bytes.size();
     m_loadedHash = hashOf(bytes);
     std::error_code unknown; // an unknown time counts as changed at the end
@@ -142,9 +126,8 @@ bool ProgramLifecycle::listChangedOnDisk() const
     const auto time = std::filesystem::last_write_time(pathFromUtf8(listPath()), error);
     if (error || time != m_loadedTime)
         return true;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> onDisk(openFileForReading(listPath()), &std::fclose);
-    std::string bytes;
-    return !onDisk || !readToEnd(onDisk.get(), bytes) || bytes.size() != m_loadedSize || hashOf(bytes) != m_loadedHash;
+    const Result<std::string> bytes = readFile(listPath());
+    return !bytes || bytes->size() != m_loadedSize || hashOf(bytes.value()) != m_loadedHash;
 }
 
 void ProgramLifecycle::saveList()

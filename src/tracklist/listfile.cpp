@@ -1,6 +1,7 @@
 #include "tracklist/listfile.h"
 
 #include "tracklist/conversions.h"
+#include "tracklist/shiftjis.h"
 #include "tracklist/splitfields.h"
 #include "tracklist/textcodec.h"
 #include "util/text.h"
@@ -262,12 +263,16 @@ public:
             decodeBlockFrom(index);
         if (!m_blockLines.empty())
             return m_blockLines[index - m_blockBegin];
-        std::optional<std::string> text = decodeListText(m_rawLines[index], m_encoding);
+        std::optional<std::string> text = decodeListText(m_rawLines[index], m_encoding, &m_otherForms);
         if (!text)
             return std::nullopt;
         m_lineText = std::move(*text);
         return m_lineText;
     }
+
+    // False when the line last asked for (or its whole block) holds no
+    // character that a save would write as other bytes.
+    bool mayHaveOtherForms() const { return m_otherForms; }
 
 private:
     void decodeBlockFrom(std::size_t index)
@@ -282,7 +287,8 @@ private:
         // The block takes the line ends of its lines with it.
         const char *end = m_blockEnd < m_rawLines.size() ? m_rawLines[m_blockEnd].data() : fileEnd;
         m_blockLines.clear();
-        if (std::optional<std::string> text = decodeListText(std::string_view(begin, end - begin), m_encoding)) {
+        if (std::optional<std::string> text
+            = decodeListText(std::string_view(begin, end - begin), m_encoding, &m_otherForms)) {
             m_blockText = std::move(*text);
             m_blockLines = splitLines(m_blockText);
             if (m_blockLines.size() != m_blockEnd - m_blockBegin)
@@ -298,6 +304,7 @@ private:
     std::string m_blockText;
     std::vector<std::string_view> m_blockLines; // empty while decoding line by line
     std::string m_lineText;
+    bool m_otherForms = false;
 };
 
 // Records are encoded in runs rather than line by line: the codec costs
@@ -373,6 +380,13 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             keep(i);
             continue;
         }
+        // A NUL would cut a title short wherever it is passed on (to the
+        // emulator, to the window), so what is shown would not be what plays.
+        if (decoded->find('\0') != std::string_view::npos) {
+            report(i, ListProblem::Severity::Error, "holds a NUL character");
+            keep(i);
+            continue;
+        }
         const std::string_view text = trim(*decoded, kSpace);
 
         ParsedLine parsed = parseTrackLine(text, fields);
@@ -387,6 +401,9 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             report(i, ListProblem::Severity::Warning, std::move(warning));
         if (parsed.hexCode)
             store.modified = true;
+        if (decoder.mayHaveOtherForms() && hasOtherSpelling(rawLines[i])
+            && *decoded == formatTrackLine(parsed.record))
+            store.ownSpellings.push_back({store.count(), std::string(rawLines[i])});
         store.addRecord(std::move(parsed.record));
     }
     return problems;
@@ -413,6 +430,7 @@ std::string writeTrackList(const TrackList &store)
     std::string out;
     std::string pending; // records in UTF-8 not yet encoded
     std::size_t nextKept = 0;
+    std::size_t nextOwn = 0;
     const auto writeKeptLines = [&](std::int32_t upToRecord) {
         for (; nextKept < store.keptLines.size() && store.keptLines[nextKept].beforeRecord <= upToRecord; ++nextKept) {
             appendEncoded(out, pending, store.encoding);
@@ -424,7 +442,18 @@ std::string writeTrackList(const TrackList &store)
 
     for (std::int32_t i = 0; i < store.count(); ++i) {
         writeKeptLines(i);
-        pending += formatTrackLine(store.tracks[static_cast<std::size_t>(i)]);
+        const std::string line = formatTrackLine(store.tracks[static_cast<std::size_t>(i)]);
+        if (nextOwn < store.ownSpellings.size() && store.ownSpellings[nextOwn].record == i) {
+            const std::string &own = store.ownSpellings[nextOwn++].rawBytes;
+            if (decodeListText(own, store.encoding) == line) {
+                appendEncoded(out, pending, store.encoding);
+                pending.clear();
+                out += own;
+                out += kLineEnd;
+                continue;
+            }
+        }
+        pending += line;
         pending += kLineEnd;
         if (pending.size() >= kCodecRunBytes) {
             appendEncoded(out, pending, store.encoding);

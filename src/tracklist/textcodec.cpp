@@ -3,22 +3,88 @@
 #include "tracklist/shiftjis.h"
 #include "util/text.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace {
 
-// Only lines that one encoding reads and the other does not count. A
-// Shift-JIS line is hardly ever valid UTF-8, so for most files the Shift-JIS
-// codec is not run here at all.
-bool readsMoreLinesAsUtf8(std::string_view fileBytes)
+// What a character says about whether a line was read in the right encoding.
+enum class Kind : std::uint8_t { Letter, Other, Accented, Rare, Japanese, HalfKana, Symbol, Bad, Count };
+
+Kind kindOf(char32_t c)
 {
-    struct Line
-    {
-        std::string_view bytes;
-        bool utf8;
-    };
-    std::vector<Line> beyondAscii;
+    if (c < 0x80)
+        return (c | 0x20) >= 'a' && (c | 0x20) <= 'z' ? Kind::Letter : Kind::Other;
+    // C1 controls, bytes that read as nothing, the private use area.
+    if (c < 0xA0 || c == 0xFFFD || (c >= 0xE000 && c <= 0xF8FF))
+        return Kind::Bad;
+    if (c < 0xC0 || c == 0xD7 || c == 0xF7)
+        return Kind::Symbol;
+    if (c < 0x180)
+        return Kind::Accented; // Latin-1 letters and Latin Extended-A
+    if (c < 0x800)
+        return Kind::Rare; // Latin Extended-B, IPA, Greek, Cyrillic, ... Arabic
+    if ((c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF)
+        || (c >= 0xFF01 && c <= 0xFF60))
+        return Kind::Japanese; // kana, kanji, full-width forms
+    if (c >= 0xFF61 && c <= 0xFF9F)
+        return Kind::HalfKana;
+    return Kind::Symbol;
+}
+
+constexpr int kBadCharacter = -4;
+
+// How likely two neighbouring characters are in a real title; a pair not
+// named is neutral. UTF-8 read as Shift-JIS turns into a mix of kanji and
+// half-width kana; Shift-JIS half-width kana read as UTF-8 into Latin,
+// Greek and Cyrillic letters standing alone or among Japanese.
+constexpr int pairScore(Kind a, Kind b)
+{
+    using enum Kind;
+    const auto is = [a, b](Kind x, Kind y) { return (a == x && b == y) || (a == y && b == x); };
+    if (is(Japanese, Japanese) || is(HalfKana, HalfKana) || is(Letter, Accented))
+        return 2;
+    if (is(Rare, Rare))
+        return 1;
+    if (is(HalfKana, Japanese))
+        return -1;
+    if (is(HalfKana, Letter) || is(Rare, Japanese) || is(Rare, HalfKana) || is(Rare, Accented))
+        return -2;
+    return 0;
+}
+
+constexpr std::size_t kKinds = std::size_t(Kind::Count);
+constexpr auto kPairScores = [] {
+    std::array<std::array<std::int8_t, kKinds>, kKinds> table{};
+    for (std::size_t a = 0; a < kKinds; ++a) {
+        for (std::size_t b = 0; b < kKinds; ++b)
+            table[a][b] = static_cast<std::int8_t>(pairScore(Kind(a), Kind(b)));
+    }
+    return table;
+}();
+
+// How plausible the line's text is when read in that encoding, bytes that
+// read as nothing counting against it.
+long plausibility(std::string_view line, bool shiftJis)
+{
+    long score = 0;
+    Kind previous = Kind::Other;
+    for (std::size_t pos = 0; pos < line.size();) {
+        const char32_t c = shiftJis ? readShiftJisCharacter(line, pos) : readUtf8Character(line, pos);
+        const Kind kind = kindOf(c);
+        score += kPairScores[std::size_t(previous)][std::size_t(kind)] + (kind == Kind::Bad ? kBadCharacter : 0);
+        previous = kind;
+    }
+    return score;
+}
+
+// Only lines beyond ASCII count. A Shift-JIS line is hardly ever valid UTF-8,
+// so a file in which no line is does without the weighing.
+bool readsBetterAsUtf8(std::string_view fileBytes)
+{
+    std::vector<std::string_view> beyondAscii;
     bool anyUtf8 = false;
     std::size_t start = 0;
     while (start < fileBytes.size()) {
@@ -28,21 +94,20 @@ bool readsMoreLinesAsUtf8(std::string_view fileBytes)
             ++end;
         const std::string_view line = fileBytes.substr(start, end - start);
         if (!isAscii(line)) {
-            beyondAscii.push_back({line, isValidUtf8(line)});
-            anyUtf8 = anyUtf8 || beyondAscii.back().utf8;
+            beyondAscii.push_back(line);
+            anyUtf8 = anyUtf8 || isValidUtf8(line);
         }
         start = end + 1;
     }
     if (!anyUtf8)
         return false;
-    int utf8Only = 0;
-    int shiftJisOnly = 0;
-    for (const Line &line : beyondAscii) {
-        const bool shiftJis = shiftJisToUtf8(line.bytes).has_value();
-        utf8Only += line.utf8 && !shiftJis;
-        shiftJisOnly += shiftJis && !line.utf8;
+    long utf8 = 0;
+    long shiftJis = 0;
+    for (const std::string_view line : beyondAscii) {
+        utf8 += plausibility(line, false);
+        shiftJis += plausibility(line, true);
     }
-    return utf8Only > shiftJisOnly;
+    return utf8 > shiftJis;
 }
 
 } // unnamed
@@ -55,7 +120,7 @@ ListEncoding detectListEncoding(std::string_view fileBytes)
     case ByteOrderMark::Utf8: return ListEncoding::Utf8WithBom;
     case ByteOrderMark::None: break;
     }
-    if (isValidUtf8(fileBytes) || readsMoreLinesAsUtf8(fileBytes))
+    if (isAscii(fileBytes) || readsBetterAsUtf8(fileBytes))
         return ListEncoding::Utf8;
     return ListEncoding::ShiftJis;
 }
@@ -83,8 +148,10 @@ bool isUtf16(ListEncoding encoding)
 // The byte-order mark belongs to the file, not to its texts: the reader and
 // the writer handle it, so the UTF-8 forms (and UTF-16, already turned into
 // UTF-8) convert texts the same way.
-std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding)
+std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding, bool *otherForms)
 {
+    if (otherForms)
+        *otherForms = false;
     if (encoding != ListEncoding::ShiftJis) {
         if (!isValidUtf8(bytes))
             return std::nullopt;
@@ -93,7 +160,7 @@ std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding e
     // ASCII bytes are the same characters in code page 932.
     if (isAscii(bytes))
         return std::string(bytes);
-    return shiftJisToUtf8(bytes);
+    return shiftJisToUtf8(bytes, otherForms);
 }
 
 std::optional<std::string> encodeListText(std::string_view utf8, ListEncoding encoding)

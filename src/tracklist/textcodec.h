@@ -12,8 +12,13 @@
 // split, kept and converted as those of a UTF-8 file.
 
 // The encoding of a whole file: UTF-16 or UTF-8 when it starts with that
-// byte-order mark; UTF-8 when every byte sequence is valid UTF-8; otherwise
-// the one of UTF-8 and Shift-JIS that reads more lines, Shift-JIS on a tie.
+// byte-order mark; UTF-8 when it is all ASCII. Otherwise every line beyond
+// ASCII is read both ways and each reading scored for how much it looks like
+// real titles (runs of kana and kanji or of half-width kana, accented letters
+// within Latin words count for it; half-width kana touching Latin letters,
+// stray Greek or rare Latin letters, bytes that read as nothing against it):
+// UTF-8 when its readings score higher in sum, Shift-JIS on a tie or when no
+// line is valid UTF-8.
 ListEncoding detectListEncoding(std::string_view fileBytes);
 
 // The mark a file in this encoding starts with; empty for those without one.
@@ -22,7 +27,9 @@ std::string_view byteOrderMark(ListEncoding encoding);
 const char *encodingName(ListEncoding encoding);
 bool isUtf16(ListEncoding encoding);
 
-// nullopt when the bytes are not valid in that encoding.
-std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding);
+// nullopt when the bytes are not valid in that encoding. `otherForms`, when
+// given, tells whether Shift-JIS bytes hold a character that a save would
+// write as other bytes (see hasOtherSpelling); false in other encodings.
+std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding, bool *otherForms = nullptr);
 // nullopt when a character has no form in that encoding.
 std::optional<std::string> encodeListText(std::string_view utf8, ListEncoding encoding);

@@ -22,6 +22,19 @@ struct KeptLine
     friend bool operator==(const KeptLine &, const KeptLine &) = default;
 };
 
+// A track line in the writer's layout whose characters also have other bytes
+// than a save would write: code page 932 reads two or three forms of a few
+// hundred characters and writes one. While the record reads back as the
+// same line, a save writes these bytes instead, so an unchanged line stays
+// the user's.
+struct OwnSpelling
+{
+    std::int32_t record = 0;
+    std::string rawBytes; // without its line end
+
+    friend bool operator==(const OwnSpelling &, const OwnSpelling &) = default;
+};
+
 // The in-memory track list: filled once by the reader, read by everything else.
 struct TrackList
 {
@@ -31,6 +44,7 @@ struct TrackList
 
     ListEncoding encoding = ListEncoding::ShiftJis;
     std::vector<KeptLine> keptLines;
+    std::vector<OwnSpelling> ownSpellings; // by record, in increasing order
 
     std::int32_t count() const { return static_cast<std::int32_t>(tracks.size()); }
     // Grows the list by exactly one record.

@@ -3,6 +3,78 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct FileKind
+{
+    bool regular = false;
+    bool directory = false;
+    std::uint64_t size = 0;
+};
+
+// Through the path's native form: UTF-16 on Windows, the bytes themselves
+// elsewhere. O_NONBLOCK lets a FIFO open at once, to be refused below.
+#ifdef _WIN32
+int openDescriptor(const std::string &path)
+{
+    return _wopen(pathFromUtf8(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+
+std::FILE *streamOf(int descriptor)
+{
+    return _fdopen(descriptor, "rb");
+}
+
+bool kindOf(int descriptor, FileKind &kind)
+{
+    struct _stat64 status{};
+    if (_fstat64(descriptor, &status) != 0)
+        return false;
+    kind = {(status.st_mode & _S_IFMT) == _S_IFREG, (status.st_mode & _S_IFMT) == _S_IFDIR,
+            static_cast<std::uint64_t>(status.st_size)};
+    return true;
+}
+#else
+int openDescriptor(const std::string &path)
+{
+    return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+std::FILE *streamOf(int descriptor)
+{
+    return ::fdopen(descriptor, "rb");
+}
+
+bool kindOf(int descriptor, FileKind &kind)
+{
+    struct stat status{};
+    if (::fstat(descriptor, &status) != 0)
+        return false;
+    kind = {S_ISREG(status.st_mode), S_ISDIR(status.st_mode), static_cast<std::uint64_t>(status.st_size)};
+    return true;
+}
+#endif
+
+Error folderError()
+{
+    return Error{std::strerror(EISDIR), "ファイルではなくフォルダーです。"};
+}
+
+Error tooLargeError()
+{
+    return Error{"is larger than 256 MB", "256 MB を超える大きさです。"};
+}
+
+} // unnamed
+
 std::filesystem::path pathFromUtf8(const std::string &utf8)
 {
     return std::u8string_view(reinterpret_cast<const char8_t *>(utf8.data()), utf8.size());
@@ -14,30 +86,58 @@ std::string utf8FromPath(const std::filesystem::path &path)
     return std::string(reinterpret_cast<const char *>(utf8.data()), utf8.size());
 }
 
-// Through the path's native form: UTF-16 on Windows, the bytes themselves elsewhere.
-std::FILE *openFileForReading(const std::string &path)
+Result<FileHandle> openRegularFile(const std::string &path)
 {
-#ifdef _WIN32
-    return _wfopen(pathFromUtf8(path).c_str(), L"rb");
-#else
-    return std::fopen(path.c_str(), "rb");
-#endif
+    const int descriptor = openDescriptor(path);
+    if (descriptor < 0) {
+        const int error = errno;
+        // Windows refuses to open a folder with "Permission denied".
+        std::error_code ignored;
+        if (std::filesystem::is_directory(pathFromUtf8(path), ignored))
+            return folderError();
+        return Error{std::strerror(error)};
+    }
+    FileHandle file(streamOf(descriptor), &std::fclose);
+    if (!file) {
+        const int error = errno;
+        ::close(descriptor);
+        return Error{std::strerror(error)};
+    }
+    FileKind kind;
+    if (!kindOf(descriptor, kind))
+        return Error{std::strerror(errno)};
+    if (kind.directory)
+        return folderError();
+    if (!kind.regular)
+        return Error{"is not a regular file (a FIFO or a device)", "通常のファイルではありません（FIFO かデバイスです）。"};
+    if (kind.size > kMaxFileBytes)
+        return tooLargeError();
+    return file;
+}
+
+Result<std::string> readStream(std::FILE *stream)
+{
+    std::string bytes;
+    // Sized once from the file's length, so a long list is not copied while
+    // the string grows.
+    FileKind kind;
+    if (kindOf(fileno(stream), kind) && kind.size <= kMaxFileBytes)
+        bytes.reserve(static_cast<std::size_t>(kind.size));
+    char buffer[65536];
+    while (const std::size_t count = std::fread(buffer, 1, sizeof buffer, stream)) {
+        bytes.append(buffer, count);
+        if (bytes.size() > kMaxFileBytes)
+            return tooLargeError();
+    }
+    if (std::ferror(stream))
+        return Error{std::strerror(errno)};
+    return bytes;
 }
 
 Result<std::string> readFile(const std::string &path)
 {
-    std::FILE *stream = openFileForReading(path);
-    if (!stream)
-        return Error{std::strerror(errno)};
-    std::string bytes;
-    char buffer[65536];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        bytes.append(buffer, count);
-    // A directory opens on POSIX systems and fails only on reading.
-    const int readError = std::ferror(stream) ? errno : 0;
-    std::fclose(stream);
-    if (readError)
-        return Error{std::strerror(readError)};
-    return bytes;
+    Result<FileHandle> file = openRegularFile(path);
+    if (!file)
+        return file.error();
+    return readStream(file.value().get());
 }

@@ -6,9 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 TEST(CheckCommand, ReportsListAndSettings)
 {
@@ -68,6 +74,51 @@ TEST(CheckCommand, ReportsListAndSettings)
         std::ostringstream out, err;
         EXPECT_EQ(runCommandLine(c.args, out, err, dir.path()), c.exitCode);
         EXPECT_EQ(c.files.empty() && c.exitCode == 0 ? out.str().substr(0, c.out.size()) : out.str(), c.out);
+        EXPECT_EQ(err.str(), c.err);
+    }
+}
+
+// Only regular files are read as lists, without waiting on a FIFO's writer or reading a device without end,
+// and the reason is named. A NUL in a line is a problem on every system.
+TEST(CheckCommand, ReadsOnlyRegularFiles)
+{
+    const std::string ini = "[config]\nDefaultPlayTime=180\nHootInitWaitTime=3000\nDriverInitWaitTime=500\n";
+    const struct
+    {
+        const char *name;
+        std::function<void(const std::string &list)> make;
+        std::string file = "tl.lst";
+        int exitCode = 2;
+        std::string out = {}, err = {};
+    } cases[] = {
+        {"a folder", [](const std::string &list) { fs::create_directory(pathFromUtf8(list)); }, "tl.lst", 2, "",
+         "tl.lst: cannot be read: Is a directory\n"},
+        {"larger than any list",
+         [](const std::string &list) {
+             std::ofstream(pathFromUtf8(list), std::ios::binary) << "00:10,\"A\",\"m\",\"s\",1,\"T\"\r\n";
+             fs::resize_file(pathFromUtf8(list), kMaxFileBytes + 1);
+         },
+         "tl.lst", 2, "", "tl.lst: cannot be read: is larger than 256 MB\n"},
+        {"a NUL in a line",
+         [](const std::string &list) {
+             std::ofstream(pathFromUtf8(list), std::ios::binary) << "00:10,\"A\0B\",\"m\",\"s\",1,\"T\"\r\n"s;
+         },
+         "tl.lst", 1, "00:10,\"A\uFFFDB\",\"m\",\"s\",1,\"T\"\n", "tl.lst:1: holds a NUL character\n"},
+#ifndef _WIN32
+        {"a FIFO without a writer", [](const std::string &list) { ASSERT_EQ(mkfifo(list.c_str(), 0600), 0); },
+         "tl.lst", 2, "", "tl.lst: cannot be read: is not a regular file (a FIFO or a device)\n"},
+        {"a device without end", [](const std::string &) {}, "/dev/zero", 2, "",
+         "/dev/zero: cannot be read: is not a regular file (a FIFO or a device)\n"},
+#endif
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        std::ofstream(pathFromUtf8(dir.file("tl.ini")), std::ios::binary) << ini;
+        c.make(dir.file("tl.lst"));
+        std::ostringstream out, err;
+        EXPECT_EQ(runCommandLine({"--check", c.file}, out, err, dir.path()), c.exitCode);
+        EXPECT_EQ(out.str(), c.out);
         EXPECT_EQ(err.str(), c.err);
     }
 }

@@ -19,6 +19,8 @@
 #include <sstream>
 #include <utility>
 
+#include <sys/stat.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -229,8 +231,15 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"a giant title is cut for the label", {}, "load | n",
          "play 1; top 0; select 0; show; titles " + std::string(256, 'x') + "|M; time 00:00/01:30; ",
          [](Rig &r) { std::ofstream(r.dir.file("tl.lst")) << "01:30,\"" << std::string(300, 'x') << "\",\"m\",\"s\",1,\"M\""; }},
-        {"a folder is no list: no emulator", kThree, "load x", noList + "end 1; ended 0; ",
+        {"a missing list: no emulator", kThree, "load x", noList + "end 1; ended 0; ",
+         [](Rig &r) { fs::remove(r.dir.file("tl.lst")); }},
+        {"a folder is no list: no emulator", kThree, "load x",
+         "message 曲リストファイルを読み込めません。\nファイルではなくフォルダーです。; end 1; ended 0; ",
          [](Rig &r) { fs::remove(r.dir.file("tl.lst")), fs::create_directory(r.dir.file("tl.lst")); }},
+        {"a FIFO is refused without waiting for a writer", kThree, "load x",
+         "message 曲リストファイルを読み込めません。\n通常のファイルではありません（FIFO かデバイスです）。; end 1; "
+         "ended 0; ",
+         [](Rig &r) { fs::remove(r.dir.file("tl.lst")), mkfifo(r.dir.file("tl.lst").c_str(), 0600); }},
         {"tl.ini is read before the list is looked for", kThree, "load",
          "message 設定ファイル tl.ini が見つからないか、読み込めません。; end 1; ",
          [](Rig &r) { fs::remove(r.dir.file("tl.ini")), fs::remove(r.dir.file("tl.lst")); }},

@@ -10,6 +10,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using Problems = std::vector<ListProblem>;
 constexpr ListProblem::Severity kError = ListProblem::Severity::Error, kWarning = ListProblem::Severity::Warning;
 
@@ -72,6 +73,7 @@ TEST(ReadTrackList, DecodesTrackLinesAndKeepsMalformedOnes)
         {R"(01:35,"Alpha","m1","s2",922337203685478,"Opening")", "", {R"(code is out of range: "922337203685478")"}},
         {"01:35,\"" + kSjisGame + "\" x,\"m1\",\"s2\",18,\"Opening\"", "",
          {"quotation marks would not survive a save"}},
+        {"01:35,\"Al\0pha\",\"m1\",\"s2\",18,\"x\""s, "", {"holds a NUL character"}},
     };
     for (const auto &c : cases) {
         const std::string good = "01:35,\"Alpha\",\"m1\",\"s2\",18,\"Opening\"\r\n";
@@ -143,6 +145,73 @@ TEST(ListFile, ReadsAndSavesWholeFiles)
         EXPECT_EQ(second.tracks, first.tracks) << c.name;
         EXPECT_FALSE(second.modified) << c.name;
         EXPECT_EQ(writeTrackList(second), saved) << c.name;
+    }
+}
+
+// Lists without a byte-order mark whose lines read both ways, and what they are read as. A line's readings are
+// weighed: Japanese that reads as a mix of kanji and half-width kana, or accented letters that read as half-width
+// kana inside Latin words, is UTF-8; half-width kana that reads as lone Latin and Greek letters is Shift-JIS.
+TEST(ListEncoding, ReadsTitlesInTheirEncoding)
+{
+    const auto line = [](std::string_view game, std::string_view music) {
+        return "03:05,\"" + std::string(game) + "\",\"lkfm\",\"1\",1,\"" + std::string(music) + "\"\r\n";
+    };
+    const std::string utf8Japanese = line("蒼穹の翼", "ボス戦") + line("静かな森", "決戦");
+    using enum ListEncoding;
+    const struct
+    {
+        const char *name;
+        std::string bytes;
+        ListEncoding encoding;
+        std::vector<std::string> gameTitles;
+        Problems problems = {};
+    } cases[] = {
+        {"Shift-JIS half-width kana that is valid UTF-8", line("\xC4\xB3\xCE\xB3", "Opening"), ShiftJis, {"ﾄｳﾎｳ"}},
+        {"the same kana beside UTF-8 accented letters", line("\xC4\xB3\xCE\xB3", "x") + line("Café", "x"), ShiftJis,
+         {"ﾄｳﾎｳ", "Cafﾃｩ"}},
+        {"UTF-8 Japanese that is valid Shift-JIS", utf8Japanese, Utf8, {"蒼穹の翼", "静かな森"}},
+        {"UTF-8 accented Latin letters", line("Pokémon Über", "x") + line("Café", "Crème brûlée"), Utf8,
+         {"Pokémon Über", "Café"}},
+        {"UTF-8 accented letter ending a word", line("Café", "x"), Utf8, {"Café"}},
+        {"UTF-8 long vowels", line("Ryūkyū", "x"), Utf8, {"Ryūkyū"}},
+        {"UTF-8 Japanese with a stray Latin-1 byte", utf8Japanese + line("Pok\xE9mon", "x"), Utf8,
+         {"蒼穹の翼", "静かな森"}, {{3, kError, "bytes are not valid UTF-8"}}},
+        {"a tie is Shift-JIS", line("\xC2\xA1x", "x"), ShiftJis, {"ﾂ｡x"}},
+    };
+    for (const auto &c : cases) {
+        const auto [store, problems] = read(c.bytes);
+        EXPECT_EQ(store.encoding, c.encoding) << c.name;
+        std::vector<std::string> gameTitles;
+        for (const Track &record : store.tracks)
+            gameTitles.push_back(record.gameTitle);
+        EXPECT_EQ(gameTitles, c.gameTitles) << c.name;
+        EXPECT_EQ(problems, c.problems) << c.name;
+    }
+}
+
+// Code page 932 has several forms of a few hundred characters (NEC's and IBM's): a line the save would write
+// as it is keeps the user's form, a changed one gets Windows' form.
+TEST(ListFile, KeepsTheUsersFormOfUnchangedLines)
+{
+    const std::string nec = "01:35,\"\xED\x40\",\"m1\",\"s2\",18,\"\x87\x90\"\r\n"; // 纊 and ≒ in their other forms
+    const std::string windows = "01:35,\"\xFA\x5C\",\"m1\",\"s2\",18,\"\x81\xE0\"\r\n";
+    const std::string spaced = "01:35, \"\xED\x40\",\"m1\",\"s2\",18,\"\x87\x90\"\r\n";
+    const struct
+    {
+        const char *name;
+        std::string bytes;
+        bool storeTime; // the first track's time is stored, as 時間記憶 does
+        std::string saved;
+    } cases[] = {
+        {"unchanged line", nec + nec, false, nec + nec},
+        {"changed line", nec + nec, true, "00:07" + windows.substr(5) + nec},
+        {"line in another layout", spaced + nec, false, windows + nec},
+    };
+    for (const auto &c : cases) {
+        TrackList store = read(c.bytes).first;
+        if (c.storeTime)
+            store.storePlayTime(7);
+        EXPECT_EQ(writeTrackList(store), c.saved) << c.name;
     }
 }
 
