@@ -47,6 +47,16 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     return {};
 }
 
+Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
+{
+    std::error_code error;
+    const bool isLink = std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
+    const std::filesystem::path target = isLink ? std::filesystem::canonical(path, error) : path;
+    if (error && error != std::errc::no_such_file_or_directory)
+        return Error{reasonFor(path, error.value())};
+    return target;
+}
+
 Result<void> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)
