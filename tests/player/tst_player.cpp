@@ -46,6 +46,7 @@ std::string contents(const std::string &path) { return readFile(path) ? readFile
 
 // The list of the save cases: a comment, a track without a stored time and a hexadecimal code.
 const std::string kList = "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
+const std::string kSameSizeEdit = "; my list\r\n01:30,\"Alpho\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
 const std::string kSaved = "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
 
 // A player with its window on a fake emulator, in a folder of its own. Tracks
@@ -75,7 +76,7 @@ struct Rig
 
     // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "n" or "n9" next, "s" store
     // time, "r4" activate row 4, "c" close, "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take
-    // 600 ms, "k" the list is kList, "e" it is edited on disk, "?YN" the answers to questions; "x" note
+    // 600 ms, "k" the list is kList, "e" it is edited on disk, "E" edited keeping its size and time, "?YN" the answers to questions; "x" note
     // how often the emulator was ended, "=" the first track's time, "f" the list and its backup, "h" the
     // rows' shades; "|" forget the calls so far, "@x" do x during the next wait for the emulator, "/x" type
     // x on the grid's first row.
@@ -99,6 +100,11 @@ struct Rig
                 std::ofstream(dir.file("tl.lst")) << kList;
             if (step == "e")
                 std::ofstream(dir.file("tl.lst"), std::ios::app) << "; edited\r\n";
+            if (step == "E") {
+                const auto time = fs::last_write_time(dir.file("tl.lst"));
+                std::ofstream(dir.file("tl.lst")) << kSameSizeEdit;
+                fs::last_write_time(dir.file("tl.lst"), time);
+            }
             if (step[0] == '?')
                 view.answers = step.substr(1);
             if (step == "x")
@@ -153,6 +159,8 @@ TEST(Player, StepsReachTheWindowInOrder)
     const std::string ask = "ask 演奏時間情報を記録しますか？; ", saved = "ended 1; list " + kSaved + "bak " + kList + "; ";
     const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
                               "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
+    const std::string askChanged = "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの "
+                                   "tl.lst は tl.lst.bak に残ります。\n\n演奏時間情報を記録しますか？; ";
     const auto blockBackup = [](Rig &r) { fs::create_directory(r.dir.file("tl.lst.bak")); };
     std::unique_ptr<SingleInstance> other; // a player running meanwhile
     struct Case
@@ -214,12 +222,13 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"Yes saves, keeping comments, codes in decimal, the old list as backup", {}, "k load t7 s | ?Y c x f",
          end + ask + saved},
         {"an edit elsewhere is named and kept as the backup; a link stays a link", {}, "k load t7 s e | ?Y c x f",
-         end + "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
-               "に残ります。\n\n演奏時間情報を記録しますか？; ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
+         end + askChanged + "ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
          [](Rig &r) {
              fs::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
              fs::create_symlink("real.lst", r.dir.file("tl.lst"));
          }},
+        {"an edit keeping the size and the time is named too", {}, "k load t7 s E | ?Y c x f",
+         end + askChanged + "ended 1; list " + kSaved + "bak " + kSameSizeEdit + "; "},
         {"a failed save given up leaves the list", {}, "k load t7 s | ?YN c x f",
          end + ask + retry + "ended 1 unsaved; list " + kList + "bak ; ", blockBackup},
         {"a failed save tried again once the cause is gone", {}, "k load t7 s | ?YF c x f", end + ask + retry + saved,
