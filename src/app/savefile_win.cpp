@@ -56,8 +56,9 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
 {
     // Renaming onto a link would put a plain file in its place, so the save
     // goes to the file the system finally opens through it.
-    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
@@ -66,7 +67,8 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
     }
     // Room for the longest path the system has.
     std::wstring target(32768, L'\0');
-    const DWORD length = GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), VOLUME_NAME_DOS);
+    const auto size = static_cast<DWORD>(target.size());
+    const DWORD length = GetFinalPathNameByHandleW(file, target.data(), size, VOLUME_NAME_DOS);
     const DWORD error = length == 0 || length >= target.size() ? GetLastError() : ERROR_SUCCESS;
     CloseHandle(file);
     if (error != ERROR_SUCCESS)
@@ -74,8 +76,9 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
     target.resize(length);
     // "\\?\C:\..." back to the drive form, which every message shows.
     constexpr std::wstring_view longPrefix = L"\\\\?\\";
-    if (target.starts_with(longPrefix) && target.size() > longPrefix.size() + 1 && target[longPrefix.size() + 1] == L':')
-        target.erase(0, longPrefix.size());
+    const std::size_t drive = longPrefix.size();
+    if (target.starts_with(longPrefix) && target.size() > drive + 1 && target[drive + 1] == L':')
+        target.erase(0, drive);
     return std::filesystem::path(target);
 }
 

@@ -74,7 +74,12 @@ std::string ProgramLifecycle::listPath() const
 
 bool ProgramLifecycle::start()
 {
-    if (!m_instance.acquire()) {
+    const Result<bool> held = m_instance.acquire();
+    if (!held) {
+        m_dialogs.showExclamation("二重起動を防ぐためのロックを作成できませんでした。\n" + held.error().message);
+        return false;
+    }
+    if (!held.value()) {
         m_dialogs.showExclamation("既に起動されています。");
         return false;
     }

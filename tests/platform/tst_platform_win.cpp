@@ -86,7 +86,7 @@ TEST(WinPlatform, WaitsRunThePumpWithoutSpinningAndStopAtTheirLimit)
 TEST(SingleInstanceOnWindows, SecondInstanceIsRefusedUntilTheFirstEnds)
 {
     std::optional<SingleInstance> first(std::in_place);
-    EXPECT_TRUE(first->acquire() && !SingleInstance().acquire());
+    EXPECT_TRUE(first->acquire().value() && !SingleInstance().acquire().value());
     first.reset();
-    EXPECT_TRUE(SingleInstance().acquire());
+    EXPECT_TRUE(SingleInstance().acquire().value());
 }
