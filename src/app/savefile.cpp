@@ -148,7 +148,7 @@ Result<void> undoBackup(const SaveTargets &targets, TemporaryFile &oldBackup)
 
 } // namespace
 
-Result<void> saveFileAtomically(const std::string &path, std::string_view contents)
+Result<void> saveFileAtomically(const std::string &path, std::string_view contents, KeptBackup backup)
 {
     SaveTargets targets;
     if (Result<void> done = findTargets(path, targets); !done)
@@ -158,7 +158,7 @@ Result<void> saveFileAtomically(const std::string &path, std::string_view conten
 
     // Everything is written and on the disk before anything is replaced.
     TemporaryFile newList(targets.list), newBackup(targets.backup), oldBackup(targets.backup);
-    const bool keepsBackup = targets.listMode.has_value();
+    const bool keepsBackup = backup == KeptBackup::Previous && targets.listMode.has_value();
     if (keepsBackup) {
         if (Result<void> done = copyInto(newBackup, targets.list); !done)
             return done;

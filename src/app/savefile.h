@@ -15,4 +15,7 @@
 // A file its owner may not write is refused, not replaced. Temporary files of
 // a save that was killed half-way (".<name>.tunelark-tmp-XXXXXX") are removed
 // by the next one. `path` is UTF-8. Returns the reason on failure.
-Result<void> saveFileAtomically(const std::string &path, std::string_view contents);
+// KeptBackup::None keeps no backup, for a file of the program's own.
+enum class KeptBackup { Previous, None };
+Result<void> saveFileAtomically(const std::string &path, std::string_view contents,
+                                KeptBackup backup = KeptBackup::Previous);

@@ -4,8 +4,10 @@
 
 #include "../emulator/fakeplatform.h"
 #include "app/singleinstance.h"
+#include "app/unsavedtimes.h"
 #include "fakeview.h"
 #include "player/columnwidths.h"
+#include "tracklist/listfile.h"
 #include "scopedenv.h"
 #include "util/file.h"
 
@@ -78,7 +80,7 @@ struct Rig
     // time, "r4" activate row 4, "c" close, "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take
     // 600 ms, "k" the list is kList, "e" it is edited on disk, "E" edited keeping its size and time, "?YN" the answers to questions; "x" note
     // how often the emulator was ended, "=" the first track's time, "f" the list and its backup, "h" the
-    // rows' shades; "|" forget the calls so far, "@x" do x during the next wait for the emulator, "/x" type
+    // rows' shades, "u" whether tl.lst.unsaved is there; "|" forget the calls so far, "@x" do x during the next wait for the emulator, "/x" type
     // x on the grid's first row.
     void run(const std::string &steps)
     {
@@ -115,6 +117,8 @@ struct Rig
                           + "bak " + contents(dir.file("tl.lst.bak")));
             for (int i = 0; step == "h" && i < state.list.count(); ++i)
                 view.note("shade" + std::to_string(i) + (Playlist(state.list).shade(i) == 0xDDDDDD ? " grey" : ""));
+            if (step == "u")
+                view.note(fs::exists(dir.file("tl.lst.unsaved")) ? "unsaved" : "none unsaved");
             if (step == "=")
                 view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
             if (step == "|")
@@ -162,6 +166,18 @@ TEST(Player, StepsReachTheWindowInOrder)
     const std::string askChanged = "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの "
                                    "tl.lst は tl.lst.bak に残ります。\n\n演奏時間情報を記録しますか？; ";
     const auto blockBackup = [](Rig &r) { fs::create_directory(r.dir.file("tl.lst.bak")); };
+    const std::string offer = "ask 前回記録されなかった演奏時間が 1 曲分あります。読み込みますか？; ";
+    const auto loaded = [](const std::string &firstTime) {
+        return "rows 3 30/110; select 0; show; play 1; top 0; select 0; show; titles G1|M1; time 00:00/" + firstTime
+            + "; tick on; focus window; ";
+    };
+    // A run before stored 42 s on the first track and ended without a save.
+    const auto leftBehind = [](Rig &r) {
+        TrackList list;
+        (void)readTrackList(contents(r.dir.file("tl.lst")), list);
+        list.tracks[0].playTime = 42;
+        std::ofstream(r.dir.file("tl.lst.unsaved")) << writeUnsavedTimes(list, {0});
+    };
     std::unique_ptr<SingleInstance> other; // a player running meanwhile
     struct Case
     {
@@ -218,9 +234,17 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"one started here is ended", kThree, "load | c x", end + "ended 1; "},
         {"rows without a stored time are shaded", {"", "-1:05", "00:01"}, "load | h",
          "shade0 grey; shade1 grey; shade2; "},
-        {"No keeps the list", {}, "k load t7 s | c x f", end + ask + "ended 1; list " + kList + "bak ; "},
-        {"Yes saves, keeping comments, codes in decimal, the old list as backup", {}, "k load t7 s | ?Y c x f",
-         end + ask + saved},
+        {"No keeps the list and drops the stored time kept beside it", {}, "k load t7 s | u c x f u",
+         "unsaved; " + end + ask + "ended 1; list " + kList + "bak ; none unsaved; "},
+        {"Yes saves, keeping comments, codes in decimal, the old list as backup; the kept time goes", {},
+         "k load t7 s | ?Y c x f u", end + ask + saved + "none unsaved; "},
+        {"times a run before left are offered; Yes takes them into the list, to be saved at the close", kThree,
+         "?Y load = u", offer + loaded("00:42") + "time1 42*; unsaved; ", leftBehind},
+        {"No to them removes them", kThree, "load = u", offer + loaded("01:30") + "time1 90; none unsaved; ",
+         leftBehind},
+        {"times left for another list are removed unasked", kThree, "load = u",
+         loaded("01:30") + "time1 90; none unsaved; ",
+         [](Rig &r) { std::ofstream(r.dir.file("tl.lst.unsaved")) << "1 42 0123456789abcdef\n"; }},
         {"an edit elsewhere is named and kept as the backup; a link stays a link", {}, "k load t7 s e | ?Y c x f",
          end + askChanged + "ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
          [](Rig &r) {
@@ -229,8 +253,8 @@ TEST(Player, StepsReachTheWindowInOrder)
          }},
         {"an edit keeping the size and the time is named too", {}, "k load t7 s E | ?Y c x f",
          end + askChanged + "ended 1; list " + kSaved + "bak " + kSameSizeEdit + "; "},
-        {"a failed save given up leaves the list", {}, "k load t7 s | ?YN c x f",
-         end + ask + retry + "ended 1 unsaved; list " + kList + "bak ; ", blockBackup},
+        {"a failed save given up leaves the list, and the time beside it", {}, "k load t7 s | ?YN c x f u",
+         end + ask + retry + "ended 1 unsaved; list " + kList + "bak ; unsaved; ", blockBackup},
         {"a failed save tried again once the cause is gone", {}, "k load t7 s | ?YF c x f", end + ask + retry + saved,
          blockBackup},
     };
