@@ -177,6 +177,56 @@ TEST_F(E2e, SignalsEndTheRunInOrder)
     }
 }
 
+// A time stored, then the run ends without its close: a signal, or a kill as in a crash or a power cut. The
+// next start offers the time kept beside the list: Yes takes it and the close saves it, No drops it; tl.lst is
+// never written without a Yes.
+TEST_F(E2e, StoredTimesOutliveARunThatEndsWithoutItsClose)
+{
+    const std::string list = ",\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n";
+    const std::string kept = ",\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n00:00,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n";
+    const Orders played = {{"override"}, kSelectMeadow, {"code", "16"}};
+    for (const auto &[signal, yes] : {std::pair{SIGTERM, true}, {SIGKILL, false}}) {
+        SCOPED_TRACE(signal);
+        write(600, list);
+        std::filesystem::remove(m_dir.file("journal.jsonl"));
+        start(m_app);
+        ASSERT_FALSE((m_window = newWindow()).empty()) << read("tunelark.log");
+        ASSERT_TRUE(journalHas(played));
+        const auto began = std::filesystem::last_write_time(m_dir.file("journal.jsonl"));
+        waitUntil([&] { return std::filesystem::file_time_type::clock::now() - began > 2500ms; }, 5s);
+        click(kStoreX, kButtonsY);
+        ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(m_dir.file("tl.lst.unsaved")); }));
+        ASSERT_GT(m_app.pid(), 0);
+        kill(m_app.pid(), signal);
+        EXPECT_EQ(m_app.waitForExit(kExitLimit), 128 + signal);
+        if (signal == SIGKILL) // after a crash nobody ends the emulator
+            run({"xdotool", "search", "--name", kHootTitle, "windowkill"});
+        ASSERT_TRUE(hootEnds());
+        EXPECT_EQ(read("tl.lst"), list);
+
+        m_window = ""; // its id may come again with the next run's first window
+        start(m_app, "again.log");
+        ASSERT_TRUE(waitUntil([&] { return !told("again.log").empty(); }));
+        EXPECT_EQ(told("again.log"), "前回記録されなかった演奏時間が 1 曲分あります。読み込みますか？\n");
+        answerBox(yes ? "y" : "n");
+        Orders runs = played;
+        runs.push_back({"code", "17"}); // the store moved on
+        runs.insert(runs.end(), played.begin(), played.end());
+        ASSERT_TRUE(journalHas(runs)) << testing::PrintToString(journal());
+        m_window = newWindow();
+        close();
+        if (yes) {
+            ASSERT_TRUE(waitUntil([&] { return told("again.log").ends_with("演奏時間情報を記録しますか？\n"); }));
+            answerBox("y");
+        }
+        EXPECT_EQ(m_app.waitForExit(kExitLimit), 0) << read("again.log");
+        const std::string saved = read("tl.lst");
+        EXPECT_TRUE(yes ? saved.starts_with("00:0") && saved.substr(5) == kept : saved == list) << saved;
+        EXPECT_FALSE(std::filesystem::exists(m_dir.file("tl.lst.unsaved")));
+        EXPECT_TRUE(hootEnds());
+    }
+}
+
 // The desktop's controls on a player started elsewhere with its folder as argument: each query is asked until it
 // answers (a change takes a moment), an order answers nothing. The first track keeps 600 s, the second plays the
 // default 2 s, held by the loop box, then moves on (wrapping). The emulator started here is the player's child;
