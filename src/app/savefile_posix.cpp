@@ -50,9 +50,12 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
 Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
 {
     std::error_code error;
-    const bool isLink = std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
+    const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return path;
+    const bool isLink = !error && std::filesystem::is_symlink(status);
     const std::filesystem::path target = isLink ? std::filesystem::canonical(path, error) : path;
-    if (error && error != std::errc::no_such_file_or_directory)
+    if (error) // a link that leads nowhere among them
         return Error{reasonFor(path, error.value())};
     return target;
 }
