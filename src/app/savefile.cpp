@@ -9,9 +9,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Temporary files are named "<file>.tmp-XXXXXX", so those of a killed save
-// can be told from anything else in the folder.
-constexpr std::string_view kTemporaryMark = ".tmp-";
+// Temporary files are named ".<file>.tunelark-tmp-XXXXXX": hidden, and a name
+// no user gives a copy of their own, so only those of a killed save are cleaned.
+constexpr std::string_view kTemporaryMark = ".tunelark-tmp-";
 constexpr std::string_view kNameLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr std::size_t kSuffixLength = 6;
 
@@ -20,11 +20,17 @@ std::string describe(const fs::path &file, const std::error_code &error)
     return utf8FromPath(file) + ": " + error.message();
 }
 
+fs::path temporaryPrefixOf(const fs::path &file)
+{
+    return file.parent_path() / pathFromUtf8("." + utf8FromPath(file.filename()) + std::string(kTemporaryMark));
+}
+
 bool isTemporaryOf(const fs::path &candidate, const fs::path &file)
 {
     const std::string name = utf8FromPath(candidate.filename());
-    const std::string prefix = utf8FromPath(file.filename()) + std::string(kTemporaryMark);
-    return name.size() == prefix.size() + kSuffixLength && name.starts_with(prefix);
+    const std::string prefix = utf8FromPath(temporaryPrefixOf(file).filename());
+    return name.size() == prefix.size() + kSuffixLength && name.starts_with(prefix)
+        && name.find_first_not_of(kNameLetters, prefix.size()) == std::string::npos;
 }
 
 void removeLeftoversOf(const fs::path &file)
@@ -40,7 +46,7 @@ void removeLeftoversOf(const fs::path &file)
 class TemporaryFile
 {
 public:
-    explicit TemporaryFile(const fs::path &file) : m_path(fs::path(file) += kTemporaryMark)
+    explicit TemporaryFile(const fs::path &file) : m_path(temporaryPrefixOf(file))
     {
         std::random_device random;
         for (std::size_t i = 0; i < kSuffixLength; ++i)
@@ -105,14 +111,13 @@ Result<void> findTargets(const std::string &path, SaveTargets &targets)
 {
     std::error_code error;
     const fs::path given = fs::absolute(pathFromUtf8(path), error);
-    fs::file_status givenStatus, listStatus, backupStatus;
+    fs::file_status listStatus, backupStatus;
     if (error)
         return Error{describe(path, error)};
-    if (Result<void> done = statusOf(given, false, givenStatus); !done)
-        return done;
-    targets.list = fs::is_symlink(givenStatus) ? fs::canonical(given, error) : given;
-    if (error)
-        return Error{describe(given, error)};
+    Result<fs::path> behind = fileBehind(given);
+    if (!behind)
+        return behind.error();
+    targets.list = behind.value();
     targets.backup = fs::path(given) += ".bak";
     if (Result<void> done = statusOf(targets.list, true, listStatus); !done)
         return done;
@@ -120,6 +125,10 @@ Result<void> findTargets(const std::string &path, SaveTargets &targets)
         return done;
     if (fs::exists(listStatus))
         targets.listMode = listStatus.permissions();
+    // A list its owner may not write is one the user asked to be left alone;
+    // replacing it by rename would still succeed.
+    if (targets.listMode && (*targets.listMode & fs::perms::owner_write) == fs::perms::none)
+        return Error{utf8FromPath(targets.list) + ": 読み取り専用です"};
     targets.hasBackup = fs::exists(backupStatus);
     return {};
 }
@@ -139,7 +148,7 @@ Result<void> undoBackup(const SaveTargets &targets, TemporaryFile &oldBackup)
 
 } // namespace
 
-Result<void> saveFileAtomically(const std::string &path, std::string_view contents)
+Result<void> saveFileAtomically(const std::string &path, std::string_view contents, KeptBackup backup)
 {
     SaveTargets targets;
     if (Result<void> done = findTargets(path, targets); !done)
@@ -149,7 +158,7 @@ Result<void> saveFileAtomically(const std::string &path, std::string_view conten
 
     // Everything is written and on the disk before anything is replaced.
     TemporaryFile newList(targets.list), newBackup(targets.backup), oldBackup(targets.backup);
-    const bool keepsBackup = targets.listMode.has_value();
+    const bool keepsBackup = backup == KeptBackup::Previous && targets.listMode.has_value();
     if (keepsBackup) {
         if (Result<void> done = copyInto(newBackup, targets.list); !done)
             return done;

@@ -10,9 +10,12 @@
 // `path`.bak. Both new files are written in full to temporary files in their
 // folders and are on the disk before either is renamed into place, so a save
 // that fails leaves `path` and `path`.bak exactly as they were. Both keep the
-// permissions of the old file. A symbolic link stays a link and its target
-// gets the new contents. On Windows both take the folder's access rights and
-// a link is replaced like a file. Temporary files of a save that was killed
-// half-way are removed by the next one. `path` is UTF-8. Returns the reason
-// on failure.
-Result<void> saveFileAtomically(const std::string &path, std::string_view contents);
+// permissions of the old file (on Windows they take the folder's access
+// rights). A symbolic link stays a link and its target gets the new contents.
+// A file its owner may not write is refused, not replaced. Temporary files of
+// a save that was killed half-way (".<name>.tunelark-tmp-XXXXXX") are removed
+// by the next one. `path` is UTF-8. Returns the reason on failure.
+// KeptBackup::None keeps no backup, for a file of the program's own.
+enum class KeptBackup { Previous, None };
+Result<void> saveFileAtomically(const std::string &path, std::string_view contents,
+                                KeptBackup backup = KeptBackup::Previous);

@@ -47,6 +47,19 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     return {};
 }
 
+Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return path;
+    const bool isLink = !error && std::filesystem::is_symlink(status);
+    const std::filesystem::path target = isLink ? std::filesystem::canonical(path, error) : path;
+    if (error) // a link that leads nowhere among them
+        return Error{reasonFor(path, error.value())};
+    return target;
+}
+
 Result<void> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)

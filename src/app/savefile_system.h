@@ -18,6 +18,10 @@
 Result<void> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
                           std::optional<std::filesystem::perms> mode);
 
+// The file that writing through `path` must change: the final target of a
+// symbolic link, `path` itself for anything else or when nothing is there.
+Result<std::filesystem::path> fileBehind(const std::filesystem::path &path);
+
 // Puts `from` in the place of `to`, which may exist, in one step.
 Result<void> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to);
 

@@ -52,6 +52,36 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     return {};
 }
 
+Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
+{
+    // Renaming onto a link would put a plain file in its place, so the save
+    // goes to the file the system finally opens through it.
+    constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND)
+            return path;
+        return failure(path, error);
+    }
+    // Room for the longest path the system has.
+    std::wstring target(32768, L'\0');
+    const auto size = static_cast<DWORD>(target.size());
+    const DWORD length = GetFinalPathNameByHandleW(file, target.data(), size, VOLUME_NAME_DOS);
+    const DWORD error = length == 0 || length >= target.size() ? GetLastError() : ERROR_SUCCESS;
+    CloseHandle(file);
+    if (error != ERROR_SUCCESS)
+        return failure(path, error);
+    target.resize(length);
+    // "\\?\C:\..." back to the drive form, which every message shows.
+    constexpr std::wstring_view longPrefix = L"\\\\?\\";
+    const std::size_t drive = longPrefix.size();
+    if (target.starts_with(longPrefix) && target.size() > drive + 1 && target[drive + 1] == L':')
+        target.erase(0, drive);
+    return std::filesystem::path(target);
+}
+
 Result<void> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to)
 {
     // Write-through: the call returns once the new name is on the disk.

@@ -1,5 +1,7 @@
 #include "app/singleinstance.h"
 
+#include "util/widestring_win.h"
+
 #include <windows.h>
 
 // "Local\" scopes the name to the logon session, as the lock file is scoped
@@ -22,11 +24,11 @@ SingleInstance::SingleInstance() : m_hold(std::make_unique<Hold>()) {}
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::acquire()
+Result<bool> SingleInstance::acquire()
 {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, kMutexName);
     if (!mutex)
-        return false; // as when the lock file cannot be made: no start
+        return Error{toUtf8(kMutexName) + ": " + systemMessage(GetLastError())};
     // Opening one that exists means another instance made it.
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);

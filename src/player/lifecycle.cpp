@@ -3,6 +3,7 @@
 #include "app/savefile.h"
 #include "tracklist/listfile.h"
 #include "util/file.h"
+#include "util/message.h"
 
 #include <filesystem>
 #include <functional>
@@ -46,6 +47,7 @@ ProgramLifecycle::ProgramLifecycle(PlayerState &player, Platform &platform, Main
     , m_dialogs(dialogs)
     , m_currentDirectory(std::move(currentDirectory))
     , m_emulator(platform, loop, player.settings, limits)
+    , m_unsavedTimes(listPath())
 {
 }
 
@@ -56,7 +58,12 @@ std::string ProgramLifecycle::listPath() const
 
 Task<bool> ProgramLifecycle::start()
 {
-    if (!m_instance.acquire()) {
+    const Result<bool> held = m_instance.acquire();
+    if (!held) {
+        m_dialogs.showExclamation("二重起動を防ぐためのロックを作成できませんでした。\n" + held.error().message);
+        co_return false;
+    }
+    if (!held.value()) {
         m_dialogs.showExclamation("既に起動されています。");
         co_return false;
     }
@@ -73,6 +80,7 @@ Task<bool> ProgramLifecycle::start()
     }
     if (!loadList())
         co_return false;
+    offerUnsavedTimes();
     if (const Result<void> attached = co_await m_emulator.attach(); !attached) {
         m_dialogs.showExclamation(attached.error().forDialog());
         m_emulator.release();
@@ -102,11 +110,39 @@ bool ProgramLifecycle::loadList()
     return true;
 }
 
+// Only the user's own No throws the times away; the list is written at the close, after its question.
+void ProgramLifecycle::offerUnsavedTimes()
+{
+    const std::vector<UnsavedTime> times = m_unsavedTimes.recover(m_player.list);
+    if (times.empty())
+        return;
+    if (!m_dialogs.askYesNo("前回記録されなかった演奏時間が " + std::to_string(times.size())
+                            + " 曲分あります。読み込みますか？")) {
+        if (!m_unattended)
+            m_unsavedTimes.discard();
+        return;
+    }
+    for (const UnsavedTime &time : times)
+        m_player.list.tracks[static_cast<std::size_t>(time.track)].playTime = time.seconds;
+    m_player.list.modified = true;
+}
+
+void ProgramLifecycle::keepStoredTime(std::int32_t track)
+{
+    // Without the file only a crash costs the time: it is in the list for the close.
+    if (const Result<void> kept = m_unsavedTimes.keep(m_player.list, track); !kept)
+        printMessage("演奏時間を控えのファイルに書き込めませんでした。" + kept.error().message);
+}
+
 void ProgramLifecycle::shutDown()
 {
     m_listFile.reset();
-    if (m_player.list.modified && m_dialogs.askYesNo(saveQuestion()))
-        saveList();
+    if (m_player.list.modified) {
+        if (m_dialogs.askYesNo(saveQuestion()))
+            saveList();
+        else if (!m_unattended)
+            m_unsavedTimes.discard();
+    }
     m_emulator.release();
 }
 
@@ -138,8 +174,9 @@ void ProgramLifecycle::saveList()
     for (Result<void> saved; !(saved = saveFileAtomically(listPath(), bytes));) {
         if (!m_dialogs.askYesNo("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + saved.error().message
                                 + "\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）")) {
-            m_saveFailed = true;
+            m_saveFailed = true; // the times stay beside the list for the next start
             return;
         }
     }
+    m_unsavedTimes.discard();
 }

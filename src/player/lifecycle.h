@@ -2,6 +2,7 @@
 
 #include "app/playerstate.h"
 #include "app/singleinstance.h"
+#include "app/unsavedtimes.h"
 #include "emulator/emulator.h"
 #include "player/userdialogs.h"
 
@@ -36,6 +37,11 @@ public:
     // True when the user asked for a save that failed and gave up: the run
     // must not end as if all went well.
     bool saveFailed() const { return m_saveFailed; }
+    // A time was stored on `track`: it is kept beside the list until saved.
+    void keepStoredTime(std::int32_t track);
+    // The run ends with nobody to answer (a signal, the session's end): the
+    // questions count as No, yet the times not saved stay for the next start.
+    void endUnattended() { m_unattended = true; }
 
     Emulator &emulator() { return m_emulator; }
     UserDialogs &dialogs() { return m_dialogs; }
@@ -43,6 +49,7 @@ public:
 
 private:
     bool loadList();
+    void offerUnsavedTimes();
     void saveList();
     std::string saveQuestion() const;
     bool listChangedOnDisk() const;
@@ -60,6 +67,8 @@ private:
     std::size_t m_loadedSize = 0;
     std::size_t m_loadedHash = 0;
     std::filesystem::file_time_type m_loadedTime;
+    UnsavedTimesFile m_unsavedTimes;
     bool m_saveFailed = false;
     std::string m_loadMessage;
+    bool m_unattended = false;
 };

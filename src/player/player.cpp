@@ -321,6 +321,7 @@ void Player::storePlayTime()
     if (m_elapsed < 1)
         return;
     m_state.list.storePlayTime(m_elapsed);
+    m_lifecycle.keepStoredTime(m_state.list.current);
     m_view.repaintRow(m_state.list.current);
 }
 

@@ -42,6 +42,7 @@ int runPlayer(int argc, char *argv[])
     window.connectPlayer(player);
     // A signal closes the window as the user would, with nobody to ask.
     QObject::connect(&endSignals, &SignalWatcher::endRequested, &window, [&] {
+        lifecycle.endUnattended();
         window.stopAsking();
         player.requestClose();
     });

@@ -45,13 +45,14 @@ windows() { xdotool search --onlyvisible --name '^Tunelark$' 2>/dev/null; }
 main_window() { main=$(windows | head -1); [ -n "$main" ]; }
 # A message box: a window titled Tunelark that is not the main window.
 box_up() { box=$(windows | grep -vx "${main:-none}" | head -1); [ -n "$box" ]; }
-# A click on the box's button (ok, or yes of Yes and No, centred in the
+# A click on the box's button (ok, or yes or no of Yes and No, centred in the
 # bottom row): without a window manager keys may still go to another window.
 answer() {
     poll box_up || return 1
     eval "$(xdotool getwindowgeometry --shell "$box")"
     local x=$((WIDTH / 2))
     [ "$1" = yes ] && x=$((x - 34))
+    [ "$1" = no ] && x=$((x + 34))
     xdotool mousemove --window "$box" "$x" $((HEIGHT - 25)) click 1
 }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
@@ -87,10 +88,12 @@ check "typing finds a track and Enter plays it" then_orders '["code","17"]'
 sleep 1.5 # a stored time needs a played second
 click "${STORE[@]}"
 check "時間記憶 stores the time and moves on" then_orders '["title=星海","major=lkfm","sub=1"]' '["code","1"]'
+check "the time is kept beside the list until saved" test -s "$dir/tl.lst.unsaved"
 xdotool key --clearmodifiers alt+F4
 check "closing asks to save, Yes ends the run" answer yes
 check "the run ends with exit code 0" exit_code_is 0
 check "tl.lst saved in Shift-JIS with CR LF, tl.lst.bak kept" saved_list_ok
+check "the saved time is no longer kept beside the list" test ! -e "$dir/tl.lst.unsaved"
 check "the emulator it started is ended" poll no_emulator
 
 # A run that stops at start-up: its message answered, its exit code.
@@ -109,6 +112,31 @@ check "a second instance is refused, exit code 1" refused "既に起動されて
 pid=$first
 click 200 40 && xdotool key --clearmodifiers alt+F4
 check "the first instance still closes, exit code 0" exit_code_is 0
+# A list its hexadecimal code marks changed, closed at once and Yes answered.
+changed_list() {
+    folder "$1" nolist
+    printf ',"Meadow","lkpsg","2",0x10,"Title"\r\n' >"$dir/$2"
+    cp "$dir/$2" "$dir/original.lst"
+}
+close_saving() {
+    start "$1"
+    poll main_window && click 200 40 && xdotool key --clearmodifiers alt+F4 && answer yes
+}
+changed_list linked real.lst
+ln -s real.lst "$dir/tl.lst"
+saved_through_link() {
+    close_saving linked && exit_code_is 0 && [ -L "$dir/tl.lst" ] && grep -q ',16,' "$dir/real.lst" &&
+        cmp -s "$dir/tl.lst.bak" "$dir/original.lst"
+}
+check "a linked tl.lst stays a link, its target gets the list" saved_through_link
+changed_list readonly tl.lst
+chmod a-w "$dir/tl.lst"
+retry_asked() { grep -q 'もう一度記録しますか' "$dir/readonly.log"; }
+refused_read_only() {
+    close_saving readonly && poll retry_asked && grep -q '読み取り専用' "$dir/readonly.log" && answer no &&
+        exit_code_is 2 && cmp -s "$dir/tl.lst" "$dir/original.lst" && [ ! -e "$dir/tl.lst.bak" ]
+}
+check "a read-only tl.lst is not replaced: the reason, the retry question, No ends with exit code 2" refused_read_only
 # Command lines that end without a window: arguments, what the output
 # holds, the exit code.
 prints() { local out; out=$(cd "$work" && "$WINE" "$BIN/tunelark.exe" $1 2>&1); [ $? -eq "$3" ] && grep -q "$2" <<<"$out"; }

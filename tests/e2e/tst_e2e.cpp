@@ -94,6 +94,8 @@ protected:
 
     TempDir m_dir;
     ScopedEnv m_journal{"HOOT_STANDIN_JOURNAL", m_dir.file("journal.jsonl")};
+    // A lock of its own: players of other runs on this machine never count as a second start.
+    ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_dir.path()};
     ScopedEnv m_path{"PATH", std::string(TUNELARK_STANDIN_BIN) + ":" + std::getenv("PATH")};
     ScopedEnv m_qpa{"QT_QPA_PLATFORM", "xcb"};
     XvfbServer m_xvfb;
@@ -102,7 +104,7 @@ protected:
 };
 
 // Next, and the grid by double-click, Enter and Space (a double-click below the rows plays nothing), a
-// second start refused meanwhile; after two seconds of play Store keeps the time and the next track starts;
+// second start on unix:N refused meanwhile; after two seconds of play Store keeps the time and the next track starts;
 // typed letters find a row above (wrapping) without playing it, Enter plays it; Yes at the close saves,
 // keeping the old list as the backup.
 TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
@@ -110,8 +112,11 @@ TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
     start(m_app);
     ASSERT_FALSE((m_window = newWindow()).empty()) << read("tunelark.log");
     ASSERT_TRUE(journalHas(kStartRuns)) << read("tunelark.log");
-    ChildProcess second;
-    start(second, "second.log");
+    ChildProcess second; // the same display, spelt as its local socket
+    ASSERT_EQ(second.start({"env", "-C", m_dir.path(), "DISPLAY=unix" + std::string(std::getenv("DISPLAY")),
+                            TUNELARK_BINARY},
+                           m_dir.file("second.log")),
+              "");
     ASSERT_TRUE(waitUntil([&] { return told("second.log") == "既に起動されています。\n"; }));
     answerBox("Return");
     EXPECT_EQ(second.waitForExit(15s), 1);
@@ -171,6 +176,56 @@ TEST_F(E2e, SignalsEndTheRunInOrder)
         EXPECT_EQ(read("tl.lst"), list);
         EXPECT_FALSE(std::filesystem::exists(m_dir.file("tl.lst.bak")));
         EXPECT_EQ(std::ranges::count(told(), '\n'), signal == SIGHUP ? 1 : 0) << read("tunelark.log");
+    }
+}
+
+// A time stored, then the run ends without its close: a signal, or a kill as in a crash or a power cut. The
+// next start offers the time kept beside the list: Yes takes it and the close saves it, No drops it; tl.lst is
+// never written without a Yes.
+TEST_F(E2e, StoredTimesOutliveARunThatEndsWithoutItsClose)
+{
+    const std::string list = ",\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n";
+    const std::string kept = ",\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n00:00,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n";
+    const Orders played = {{"override"}, kSelectMeadow, {"code", "16"}};
+    for (const auto &[signal, yes] : {std::pair{SIGTERM, true}, {SIGKILL, false}}) {
+        SCOPED_TRACE(signal);
+        write(600, list);
+        std::filesystem::remove(m_dir.file("journal.jsonl"));
+        start(m_app);
+        ASSERT_FALSE((m_window = newWindow()).empty()) << read("tunelark.log");
+        ASSERT_TRUE(journalHas(played));
+        const auto began = std::filesystem::last_write_time(m_dir.file("journal.jsonl"));
+        waitUntil([&] { return std::filesystem::file_time_type::clock::now() - began > 2500ms; }, 5s);
+        click(kStoreX, kButtonsY);
+        ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(m_dir.file("tl.lst.unsaved")); }));
+        ASSERT_GT(m_app.pid(), 0);
+        kill(m_app.pid(), signal);
+        EXPECT_EQ(m_app.waitForExit(kExitLimit), 128 + signal);
+        if (signal == SIGKILL) // after a crash nobody ends the emulator
+            run({"xdotool", "search", "--name", kHootTitle, "windowkill"});
+        ASSERT_TRUE(hootEnds());
+        EXPECT_EQ(read("tl.lst"), list);
+
+        m_window = ""; // its id may come again with the next run's first window
+        start(m_app, "again.log");
+        ASSERT_TRUE(waitUntil([&] { return !told("again.log").empty(); }));
+        EXPECT_EQ(told("again.log"), "前回記録されなかった演奏時間が 1 曲分あります。読み込みますか？\n");
+        answerBox(yes ? "y" : "n");
+        Orders runs = played;
+        runs.push_back({"code", "17"}); // the store moved on
+        runs.insert(runs.end(), played.begin(), played.end());
+        ASSERT_TRUE(journalHas(runs)) << testing::PrintToString(journal());
+        m_window = newWindow();
+        close();
+        if (yes) {
+            ASSERT_TRUE(waitUntil([&] { return told("again.log").ends_with("演奏時間情報を記録しますか？\n"); }));
+            answerBox("y");
+        }
+        EXPECT_EQ(m_app.waitForExit(kExitLimit), 0) << read("again.log");
+        const std::string saved = read("tl.lst");
+        EXPECT_TRUE(yes ? saved.starts_with("00:0") && saved.substr(5) == kept : saved == list) << saved;
+        EXPECT_FALSE(std::filesystem::exists(m_dir.file("tl.lst.unsaved")));
+        EXPECT_TRUE(hootEnds());
     }
 }
 

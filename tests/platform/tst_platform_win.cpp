@@ -50,10 +50,16 @@ TEST(WinPlatform, EmulatorControlHandsOverWholeCommandLinesAndEndsItsEmulator)
     EXPECT_EQ(readJournal(dir.file("journal.jsonl"), "commandLine"), lines);
 }
 
-TEST(SingleInstanceOnWindows, SecondInstanceIsRefusedUntilTheFirstEnds)
+TEST(SingleInstanceOnWindows, SecondInstanceIsRefusedUntilTheFirstEndsAndAFailureIsNoSecondInstance)
 {
     std::optional<SingleInstance> first(std::in_place);
-    EXPECT_TRUE(first->acquire() && !SingleInstance().acquire());
+    EXPECT_TRUE(first->acquire().value() && !SingleInstance().acquire().value());
     first.reset();
-    EXPECT_TRUE(SingleInstance().acquire());
+    EXPECT_TRUE(SingleInstance().acquire().value());
+    // Another kind of object under the mutex's name: CreateMutexW fails, and says why.
+    const HANDLE squatter = CreateEventW(nullptr, FALSE, FALSE, L"Local\\Tunelark.SingleInstance");
+    const Result<bool> blocked = SingleInstance().acquire();
+    CloseHandle(squatter);
+    EXPECT_TRUE(!blocked && blocked.error().message.starts_with("Local\\Tunelark.SingleInstance: "))
+        << (blocked ? "acquired" : blocked.error().message);
 }

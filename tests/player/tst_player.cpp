@@ -4,8 +4,10 @@
 
 #include "../emulator/fakeplatform.h"
 #include "app/singleinstance.h"
+#include "app/unsavedtimes.h"
 #include "fakeview.h"
 #include "player/columnwidths.h"
+#include "tracklist/listfile.h"
 #include "scopedenv.h"
 #include "util/file.h"
 
@@ -49,6 +51,7 @@ std::string contents(const std::string &path) { return readFile(path) ? readFile
 
 // The list of the save cases: a comment, a track without a stored time and a hexadecimal code.
 const std::string kList = "; my list\r\n01:30,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
+const std::string kSameSizeEdit = "; my list\r\n01:30,\"Alpho\",\"m\",\"s\",18,\"One\"\r\n,\"Beta\",\"m\",\"s\",0x1F,\"Two\"\r\n";
 const std::string kSaved = "; my list\r\n00:07,\"Alpha\",\"m\",\"s\",18,\"One\"\r\n00:00,\"Beta\",\"m\",\"s\",31,\"Two\"\r\n";
 
 // A player with its window on a fake emulator, in a folder of its own. Tracks
@@ -84,10 +87,11 @@ struct Rig
     // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "+N" N ms pass, "_" a space
     // typed on the grid's first row, "n" or "n9" next, "s" store time, "r4" activate row 4, "c" close (or a
     // signal, or the desktop's Quit), "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take 600 ms,
-    // "k" the list is kList, "e" it is edited on disk, "?YN" the answers to questions (Q: yes, with a close
-    // meanwhile); "x" note how often the emulator was ended, "=" the first track's time, "f" the list and
-    // its backup, "h" the rows' shades; "|" forget the calls so far, "@x" do x during the next wait for the
-    // emulator, "/x" type x on the grid's first row.
+    // "k" the list is kList, "e" it is edited on disk, "E" edited keeping its size and time, "?YN" the
+    // answers to questions (Q: yes, with a close meanwhile); "x" note how often the emulator was ended, "="
+    // the first track's time, "f" the list and its backup, "h" the rows' shades, "u" whether tl.lst.unsaved
+    // is there; "|" forget the calls so far, "@x" do x during the next wait for the emulator, "/x" type x on
+    // the grid's first row.
     void run(const std::string &steps)
     {
         std::istringstream in(steps);
@@ -112,6 +116,11 @@ struct Rig
                 std::ofstream(dir.file("tl.lst")) << kList;
             if (step == "e")
                 std::ofstream(dir.file("tl.lst"), std::ios::app) << "; edited\r\n";
+            if (step == "E") {
+                const auto time = fs::last_write_time(dir.file("tl.lst"));
+                std::ofstream(dir.file("tl.lst")) << kSameSizeEdit;
+                fs::last_write_time(dir.file("tl.lst"), time);
+            }
             if (step[0] == '?')
                 view.answers = step.substr(1);
             if (step == "x")
@@ -122,6 +131,8 @@ struct Rig
                           + "bak " + contents(dir.file("tl.lst.bak")));
             for (int i = 0; step == "h" && i < state.list.count(); ++i)
                 view.note("shade" + std::to_string(i) + (Playlist(state.list).shade(i) == 0xDDDDDD ? " grey" : ""));
+            if (step == "u")
+                view.note(fs::exists(dir.file("tl.lst.unsaved")) ? "unsaved" : "none unsaved");
             if (step == "=")
                 view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
             if (step == "|")
@@ -180,7 +191,21 @@ TEST(Player, StepsReachTheWindowInOrder)
     const std::string ask = "ask 演奏時間情報を記録しますか？; ", saved = "ended 1; list " + kSaved + "bak " + kList + "; ";
     const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
                               "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
+    const std::string askChanged = "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの "
+                                   "tl.lst は tl.lst.bak に残ります。\n\n演奏時間情報を記録しますか？; ";
     const auto blockBackup = [](Rig &r) { fs::create_directory(r.dir.file("tl.lst.bak")); };
+    const std::string offer = "ask 前回記録されなかった演奏時間が 1 曲分あります。読み込みますか？; ";
+    const auto loaded = [](const std::string &firstTime) {
+        return "rows 3 30/110; select 0; show; play 1; top 0; select 0; show; titles G1|M1; time 00:00/" + firstTime
+            + "; focus window; ";
+    };
+    // A run before stored 42 s on the first track and ended without a save.
+    const auto leftBehind = [](Rig &r) {
+        TrackList list;
+        (void)readTrackList(contents(r.dir.file("tl.lst")), list);
+        list.tracks[0].playTime = 42;
+        std::ofstream(r.dir.file("tl.lst.unsaved")) << writeUnsavedTimes(list, {0});
+    };
     std::unique_ptr<SingleInstance> other; // a player running meanwhile
     const std::string tooLong = "message 曲「M2」（2 曲目）は、命令が長すぎて hootclient に渡せないため演奏しません。; ";
     const auto longSecond = [](Rig &r) { // a game title no command line can carry
@@ -244,7 +269,7 @@ TEST(Player, StepsReachTheWindowInOrder)
          "message 設定ファイル tl.ini が見つからないか、読み込めません。; end 1; ",
          [](Rig &r) { fs::remove(r.dir.file("tl.ini")), fs::remove(r.dir.file("tl.lst")); }},
         {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; end 1; ended 0; ",
-         [&](Rig &r) { fs::remove(r.dir.file("tl.ini")), (other = std::make_unique<SingleInstance>())->acquire(); }},
+         [&](Rig &r) { fs::remove(r.dir.file("tl.ini")), (other = std::make_unique<SingleInstance>())->acquire().value(); }},
         {"an emulator started for a failed start is ended", kThree, "load x",
          "message hootclient を起動できません（gone）。; end 1; ended 1; ",
          [](Rig &r) { r.platform.failures["hootclient"] = "gone"; }},
@@ -253,19 +278,28 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"one started here is ended", kThree, "load | c x", end + "ended 1; "},
         {"rows without a stored time are shaded", {"", "-1:05", "00:01"}, "load | h",
          "shade0 grey; shade1 grey; shade2; "},
-        {"No keeps the list", {}, "k load t7 s | c x f", ask + end + "ended 1; list " + kList + "bak ; "},
-        {"Yes saves, keeping comments, codes in decimal, the old list as backup", {}, "k load t7 s | ?Y c x f",
-         ask + end + saved},
+        {"No keeps the list and drops the stored time kept beside it", {}, "k load t7 s | u c x f u",
+         "unsaved; " + ask + end + "ended 1; list " + kList + "bak ; none unsaved; "},
+        {"Yes saves, keeping comments, codes in decimal, the old list as backup; the kept time goes", {},
+         "k load t7 s | ?Y c x f u", ask + end + saved + "none unsaved; "},
         {"a close while the save question is open changes nothing", {}, "k load t7 s | ?Q c x f", ask + end + saved},
+        {"times a run before left are offered; Yes takes them into the list, to be saved at the close", kThree,
+         "?Y load = u", offer + loaded("00:42") + "time1 42*; unsaved; ", leftBehind},
+        {"No to them removes them", kThree, "load = u", offer + loaded("01:30") + "time1 90; none unsaved; ",
+         leftBehind},
+        {"times left for another list are removed unasked", kThree, "load = u",
+         loaded("01:30") + "time1 90; none unsaved; ",
+         [](Rig &r) { std::ofstream(r.dir.file("tl.lst.unsaved")) << "1 42 0123456789abcdef\n"; }},
         {"an edit elsewhere is named and kept as the backup; a link stays a link", {}, "k load t7 s e | ?Y c x f",
-         "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの tl.lst は tl.lst.bak "
-               "に残ります。\n\n演奏時間情報を記録しますか？; " + end + "ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
+         askChanged + end + "ended 1; link " + kSaved + "bak " + kList + "; edited\r\n; ",
          [](Rig &r) {
              fs::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
              fs::create_symlink("real.lst", r.dir.file("tl.lst"));
          }},
-        {"a failed save given up leaves the list", {}, "k load t7 s | ?YN c x f",
-         ask + retry + "end 2; ended 1 unsaved; list " + kList + "bak ; ", blockBackup},
+        {"an edit keeping the size and the time is named too", {}, "k load t7 s E | ?Y c x f",
+         askChanged + end + "ended 1; list " + kSaved + "bak " + kSameSizeEdit + "; "},
+        {"a failed save given up leaves the list, and the time beside it", {}, "k load t7 s | ?YN c x f u",
+         ask + retry + "end 2; ended 1 unsaved; list " + kList + "bak ; unsaved; ", blockBackup},
         {"a failed save tried again once the cause is gone", {}, "k load t7 s | ?YF c x f", ask + retry + end + saved,
          blockBackup},
     };
@@ -285,9 +319,12 @@ TEST(Player, StepsReachTheWindowInOrder)
 
 TEST(Player, ShuffleDrawsAnyTrackOncePerPress)
 {
-    Rig large(std::vector<std::string>(2000, "01:00")), rig(std::vector<std::string>(5, "01:00"));
-    large.run("S load");
-    EXPECT_NE(large.state.list.current, 0) << "a shuffled start draws its track (fails once in 2000 runs)";
+    {
+        Rig large(std::vector<std::string>(2000, "01:00")); // ends before the next run takes the lock
+        large.run("S load");
+        EXPECT_NE(large.state.list.current, 0) << "a shuffled start draws its track (fails once in 2000 runs)";
+    }
+    Rig rig(std::vector<std::string>(5, "01:00"));
     const auto plays = [&rig] { // the tracks played since the calls were forgotten
         std::string plays;
         for (auto at = rig.view.calls.find("play "); at != std::string::npos; at = rig.view.calls.find("play ", at + 1))

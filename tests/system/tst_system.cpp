@@ -97,6 +97,15 @@ void saveOnAFullDisk(Rig &rig, std::size_t size, off_t freeBytes, const std::str
     umount2(disk.c_str(), MNT_DETACH);
 }
 
+const std::string kNotOwn = "二重起動を防ぐためのロックを作成できませんでした。\n";
+
+// Starts with the instance lock in `folder` (none: XDG_RUNTIME_DIR unset).
+void startLockedIn(Rig &rig, const std::optional<std::string> &folder)
+{
+    ScopedEnv runtime("XDG_RUNTIME_DIR", folder);
+    rig.startLifecycle();
+}
+
 TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
 {
     const auto script = [](const std::string &body) {
@@ -162,22 +171,42 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
          "", 60s}, // under sanitizers on a busy machine the 64 MB of writes take a while
         {"a second start on the same display; a lock left by a run that died", {},
          [](Rig &) {
-             for (const auto &[first, second, same] : {std::tuple{":57", ":57.0", true}, {"host:57.1", "host:57", true},
-                                                       {":57", ":58", false}}) {
+             for (const auto &[first, second, same] :
+                  {std::tuple{":57", ":57.0", true}, {"host:57.1", "host:57", true}, {"unix:57", ":57", true},
+                   {":57", "unix:57.0", true}, {":57", ":58", false}, {"host:57", ":57", false}}) {
                  std::optional<ScopedEnv> display(std::in_place, "DISPLAY", first);
                  SingleInstance held;
-                 ASSERT_TRUE(held.acquire());
+                 ASSERT_TRUE(held.acquire().value());
                  display.emplace("DISPLAY", second);
-                 EXPECT_EQ(SingleInstance().acquire(), !same) << first << " " << second;
+                 EXPECT_EQ(SingleInstance().acquire().value(), !same) << first << " " << second;
              }
              int held = -1;
              if (const pid_t child = fork(); child == 0)
-                 _exit(SingleInstance().acquire() ? 0 : 1); // and never lets go
+                 _exit(SingleInstance().acquire().value() ? 0 : 1); // and never lets go
              else
                  waitpid(child, &held, 0);
-             EXPECT_TRUE(held == 0 && SingleInstance().acquire()) << "the dead run's lock is taken over";
+             EXPECT_TRUE(held == 0 && SingleInstance().acquire().value()) << "the dead run's lock is taken over";
          },
          "", 5s},
+        // A lock in a folder another user may write is no lock: the start is refused with the reason.
+        {"the runtime folder is a file", {}, [](Rig &rig) { startLockedIn(rig, rig.dir.file("tl.ini")); }, kNotOwn, 1s},
+        {"the runtime folder others may write", {},
+         [](Rig &rig) {
+             std::filesystem::create_directory(rig.dir.file("shared"));
+             std::filesystem::permissions(rig.dir.file("shared"), std::filesystem::perms::all);
+             startLockedIn(rig, rig.dir.file("shared"));
+         },
+         kNotOwn, 1s},
+        {"no runtime folder, and another user made the temporary one", {},
+         [](Rig &rig) {
+             const std::string folder = rig.dir.file("tunelark-" + std::to_string(getuid()));
+             std::filesystem::create_directory(folder);
+             if (chown(folder.c_str(), getuid() + 1, static_cast<gid_t>(-1)) != 0) // only root gives it away
+                 std::filesystem::permissions(folder, std::filesystem::perms::all);
+             ScopedEnv temporary("TMPDIR", rig.dir.path());
+             startLockedIn(rig, std::nullopt);
+         },
+         kNotOwn, 1s},
     };
     XvfbServer xvfb;
     ASSERT_EQ(xvfb.start(false), "");
