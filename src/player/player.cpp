@@ -248,8 +248,8 @@ void Player::showTrackInfo(int track)
     m_playLimit = record.playTime > 0 ? record.playTime : m_state.settings.defaultPlayTime;
     m_elapsed = 0;
     showPlayTime();
-    if (m_trackChanged)
-        m_trackChanged();
+    for (const auto &listener : m_trackChanged)
+        listener();
 }
 
 std::int32_t Player::randomIndex()

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <vector>
 
 // The player's behaviour behind one window: plays the first track at load,
 // counts the seconds of the current track, moves on when its time has passed
@@ -50,8 +51,8 @@ public:
     int currentTrack() const { return hasTracks() ? m_state.list.current : -1; }
     std::int32_t elapsedSeconds() const { return m_elapsed; }
     std::int32_t playLimitSeconds() const { return m_playLimit; }
-    // Called whenever a track starts, once its titles are shown.
-    void setTrackChangedListener(std::function<void()> listener) { m_trackChanged = std::move(listener); }
+    // Called whenever a track starts, once its titles are shown; listeners in the order added.
+    void addTrackChangedListener(std::function<void()> listener) { m_trackChanged.push_back(std::move(listener)); }
 
 private:
     enum class Entry { Tick, Next, StoreTime, Grid };
@@ -92,5 +93,5 @@ private:
     bool m_ended = false;
     bool m_emulatorFailureShown = false;
     std::deque<Command> m_queued;
-    std::function<void()> m_trackChanged;
+    std::vector<std::function<void()>> m_trackChanged;
 };

@@ -1,4 +1,5 @@
 #include "app/checkcommand.h"
+#include "app/nowplayingfile.h"
 #include "app/playerstate.h"
 #include "emulator/systemplatform.h"
 #include "player/busycursor.h"
@@ -44,6 +45,8 @@ int runPlayer(int argc, char *argv[])
         window.close();
     });
     MprisService mpris(player, state.list, window);
+    NowPlayingFile nowPlaying(state);
+    player.addTrackChangedListener([&nowPlaying] { nowPlaying.show(); });
 
     int exitCode = 1;
     if (player.load()) {
@@ -56,6 +59,7 @@ int runPlayer(int argc, char *argv[])
         });
         exitCode = window.isVisible() ? app.exec() : 0; // hidden: closed while starting
     }
+    nowPlaying.clear();
     // As a shell reports a program the signal ended.
     if (endSignals.received())
         return 128 + endSignals.received();

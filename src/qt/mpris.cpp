@@ -114,7 +114,7 @@ MprisService::MprisService(Player &player, const TrackList &list, MainWindow &wi
 {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
-    player.setTrackChangedListener([this] { announce({{QStringLiteral("Metadata"), metadata()}}); });
+    player.addTrackChangedListener([this] { announce({{QStringLiteral("Metadata"), metadata()}}); });
     connect(&window, &MainWindow::playModeChanged, this, [this] {
         announce({{QStringLiteral("LoopStatus"), loopStatus()}, {QStringLiteral("Shuffle"), shuffle()}});
     });

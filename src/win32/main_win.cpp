@@ -1,4 +1,5 @@
 #include "app/checkcommand.h"
+#include "app/nowplayingfile.h"
 #include "app/playerstate.h"
 #include "emulator/systemplatform.h"
 #include "player/busycursor.h"
@@ -50,6 +51,8 @@ int runPlayer(HINSTANCE instance, int showCommand)
     ProgramLifecycle lifecycle(state, *platform, window, eventPumpsOf(window, busy), currentDirectory());
     Player player(window, state, lifecycle, busy);
     window.connectPlayer(player);
+    NowPlayingFile nowPlaying(state);
+    player.addTrackChangedListener([&nowPlaying] { nowPlaying.show(); });
 
     int exitCode = 1;
     if (player.load()) {
@@ -57,6 +60,7 @@ int runPlayer(HINSTANCE instance, int showCommand)
             window.run();
         exitCode = 0;
     }
+    nowPlaying.clear();
     // Times the user asked to keep but that could not be written are no normal end.
     return lifecycle.saveFailed() ? 2 : exitCode;
 }
