@@ -17,8 +17,9 @@ struct Settings
 
 // Reads DefaultPlayTime, HootInitWaitTime and DriverInitWaitTime from the
 // section [config] of tl.ini in currentDirectory, and NowPlayingFile when it
-// is there (a path in UTF-8 or, as the Windows reader delivers it, Shift-JIS). On failure the error's
-// message names the file, the line when there is one, the key and the text
-// found (tl.ini:3: DefaultPlayTime is not a whole number: "abc"); its dialog
-// text says the same in Japanese for the start-up message box.
+// is there (a path in UTF-8 or, as the Windows reader delivers it,
+// Shift-JIS). On failure the error's message names the file, the line when
+// there is one, the key and the text found (tl.ini:3: DefaultPlayTime is not
+// a whole number: "abc"); its dialog text says the same in Japanese for the
+// start-up message box.
 Result<Settings> readSettings(const std::string &currentDirectory);
