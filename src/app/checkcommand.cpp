@@ -2,6 +2,7 @@
 
 #include "app/config.h"
 #include "app/inifile.h"
+#include "app/nowplayingfile.h"
 #include "tracklist/listfile.h"
 #include "tracklist/shiftjis.h"
 #include "util/file.h"
@@ -70,6 +71,11 @@ static Result<void> checkSettings(std::ostream &err, const std::string &currentD
             err << "tl.ini:" << file->value("config", key)->lineNumber << ": warning: " << key << " is " << value
                 << " ms, a pause of more than 60 seconds\n";
         }
+    }
+    // Start-up goes on without the file, so this is a warning too.
+    if (const Result<void> target = checkNowPlayingFile(settings.value()); !target) {
+        err << "tl.ini:" << file->value("config", "NowPlayingFile")->lineNumber << ": warning: "
+            << target.error().message << '\n';
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "app/config.h"
 
 #include "app/inifile.h"
+#include "tracklist/shiftjis.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -99,6 +100,16 @@ Result<Settings> readSettings(const std::string &currentDirectory)
         // track without a stored time changes on its first tick.
         const auto value = static_cast<std::int32_t>(number.scaled);
         settings.*entry.target = entry.isWaitTime ? std::max(0, value) : value;
+    }
+    if (const std::optional<IniFile::Value> found = file->value("config", "NowPlayingFile")) {
+        const std::string text = applyValueRules(found->text);
+        std::optional<std::string> path = isValidUtf8(text) ? text : shiftJisToUtf8(text);
+        if (!path) {
+            const std::string shown = displayText(text);
+            return valueError(found->lineNumber, "NowPlayingFile is neither UTF-8 nor Shift-JIS: \"" + shown + "\"",
+                              "設定ファイル tl.ini の NowPlayingFile の値「" + shown + "」は読めない文字を含みます。");
+        }
+        settings.nowPlayingFile = std::move(*path);
     }
     return settings;
 }

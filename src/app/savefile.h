@@ -19,3 +19,10 @@
 enum class KeptBackup { Previous, None };
 Result<void> saveFileAtomically(const std::string &path, std::string_view contents,
                                 KeptBackup backup = KeptBackup::Previous);
+
+// Replaces the file at `path` with `contents` in one step and keeps no backup:
+// whoever opens it at any moment reads the old or the new contents in full.
+// The new file is written in full to a temporary file beside it first, with
+// the system's default permissions. `path` is UTF-8. Returns the reason on
+// failure, when the file is as it was.
+Result<void> replaceFileAtomically(const std::string &path, std::string_view contents);

@@ -122,16 +122,14 @@ void Player::setShuffle(bool on)
 {
     m_shuffling = on;
     m_view.showPlayModes(m_shuffling, m_looping);
-    if (m_trackChanged)
-        m_trackChanged();
+    tellListeners();
 }
 
 void Player::setLoop(bool on)
 {
     m_looping = on;
     m_view.showPlayModes(m_shuffling, m_looping);
-    if (m_trackChanged)
-        m_trackChanged();
+    tellListeners();
 }
 
 void Player::submit(Command command)
@@ -388,8 +386,13 @@ void Player::showTrackInfo(int track)
     m_elapsed = 0;
     m_shown = true;
     showPlayTime();
-    if (m_trackChanged)
-        m_trackChanged();
+    tellListeners();
+}
+
+void Player::tellListeners()
+{
+    for (const auto &listener : m_trackChanged)
+        listener();
 }
 
 std::int32_t Player::randomIndex()

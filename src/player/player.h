@@ -16,6 +16,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 // The keys of the grid that mean something to the player; any other key is
 // the window's (arrows, paging, Tab).
@@ -69,8 +70,8 @@ public:
     std::int32_t elapsedSeconds() const { return m_elapsed; }
     std::int32_t playLimitSeconds() const { return m_playLimit; }
     // Called whenever a track starts, once its titles are shown, and when
-    // the play modes change.
-    void setTrackChangedListener(std::function<void()> listener) { m_trackChanged = std::move(listener); }
+    // the play modes change; listeners in the order added.
+    void addTrackChangedListener(std::function<void()> listener) { m_trackChanged.push_back(std::move(listener)); }
 
     std::int32_t randomIndex();
 
@@ -106,6 +107,7 @@ private:
     void reportPlayFailure(const Result<void> &played);
     void showTrackInfo(int track);
     void showPlayTime();
+    void tellListeners();
     void showFoundRow(int track);
     std::chrono::milliseconds now() const { return m_loop.now(); }
 
@@ -131,5 +133,5 @@ private:
     int m_exitCode = 0;
     std::deque<Command> m_queued;
     std::set<int> m_refusalsTold; // tracks whose orders were too long, once told
-    std::function<void()> m_trackChanged;
+    std::vector<std::function<void()>> m_trackChanged;
 };

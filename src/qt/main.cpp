@@ -1,4 +1,5 @@
 #include "app/checkcommand.h"
+#include "app/nowplayingfile.h"
 #include "app/playerstate.h"
 #include "emulator/systemplatform.h"
 #include "player/lifecycle.h"
@@ -47,6 +48,8 @@ int runPlayer(int argc, char *argv[])
         player.requestClose();
     });
     MprisService mpris(player, state.list, window);
+    NowPlayingFile nowPlaying(state);
+    player.addTrackChangedListener([&nowPlaying] { nowPlaying.show(); });
     // The desktop's controls come once the loop runs, so start-up does not
     // wait for the bus; without them the window works all the same.
     QTimer::singleShot(0, &mpris, [&mpris] {
@@ -57,6 +60,7 @@ int runPlayer(int argc, char *argv[])
     player.start();
     if (player.state() != Player::State::Ended)
         app.exec();
+    nowPlaying.clear();
     // As a shell reports a program the signal ended.
     if (endSignals.received())
         return 128 + endSignals.received();

@@ -116,7 +116,7 @@ MprisService::MprisService(Player &player, const TrackList &list, MainWindow &wi
 {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
-    player.setTrackChangedListener([this] {
+    player.addTrackChangedListener([this] {
         announce({{QStringLiteral("Metadata"), metadata()},
                   {QStringLiteral("PlaybackStatus"), playbackStatus()},
                   {QStringLiteral("LoopStatus"), loopStatus()},

@@ -1,4 +1,5 @@
 #include "app/checkcommand.h"
+#include "app/nowplayingfile.h"
 #include "app/playerstate.h"
 #include "emulator/systemplatform.h"
 #include "player/lifecycle.h"
@@ -50,11 +51,14 @@ int runPlayer(HINSTANCE instance, int showCommand)
     ProgramLifecycle lifecycle(state, *platform, loop, window, currentDirectory());
     Player player(window, state, lifecycle, loop);
     window.connectPlayer(player);
+    NowPlayingFile nowPlaying(state);
+    player.addTrackChangedListener([&nowPlaying] { nowPlaying.show(); });
 
     player.start();
     // The run is over when the loop ends: the player ends it through endProgram().
     if (player.state() != Player::State::Ended)
         loop.run([&window] { return window.handle(); });
+    nowPlaying.clear();
     return player.exitCode();
 }
 

@@ -10,8 +10,8 @@
 
 using namespace std::string_literals;
 
-// tl.ini as the Windows profile reader reads it, then the value rules: an outcome is either the three settings or
-// the error's message (and, for each kind of error, its dialog text).
+// tl.ini as the Windows profile reader reads it, then the value rules: an outcome is either the settings (the three
+// numbers, then NowPlayingFile when given) or the error's message (and, for each kind of error, its dialog text).
 TEST(ReadSettings, FollowsTheIniRules)
 {
     const std::string rest = "HootInitWaitTime=3000\nDriverInitWaitTime=500\n", tabs(253, '\t');
@@ -57,6 +57,10 @@ TEST(ReadSettings, FollowsTheIniRules)
          "設定ファイル tl.ini の HootInitWaitTime の値「;123」には数値がありません。"},
         {"empty value", "[config]\nDefaultPlayTime=1\nHootInitWaitTime=1\nDriverInitWaitTime=\n",
          "tl.ini:4: DriverInitWaitTime has no value: \"\"", "設定ファイル tl.ini の DriverInitWaitTime に値がありません。"},
+        {"now-playing path after the rules, Shift-JIS read", "[config]\nDefaultPlayTime=1\n" + rest
+         + "NowPlayingFile = \toverlay/\x8D\xC4\x90\xB6 1.txt ; for the stream\n", "1 3000 500 overlay/再生 1.txt"},
+        {"now-playing path neither UTF-8 nor Shift-JIS", "[config]\nDefaultPlayTime=1\nNowPlayingFile=a\x81\n" + rest,
+         "tl.ini:3: NowPlayingFile is neither UTF-8 nor Shift-JIS: \"a\\x81\""},
         {"bytes that are not UTF-8 escaped, UTF-8 shown as it is",
          "[config]\nDefaultPlayTime=\x82P１\n" + rest, "tl.ini:2: DefaultPlayTime is not a whole number: \"\\x82P１\""},
     };
@@ -69,7 +73,8 @@ TEST(ReadSettings, FollowsTheIniRules)
         if (read) {
             EXPECT_EQ(read->iniPath, dir.file("tl.ini"));
             EXPECT_EQ(std::to_string(read->defaultPlayTime) + " " + std::to_string(read->emulatorStartWait) + " "
-                          + std::to_string(read->driverStartWait),
+                          + std::to_string(read->driverStartWait)
+                          + (read->nowPlayingFile.empty() ? "" : " " + read->nowPlayingFile),
                       c.outcome);
         } else {
             EXPECT_EQ(read.error().message, c.outcome);

@@ -26,7 +26,8 @@ check() {
 # A folder of its own: 星海 (Shift-JIS) twice, Meadow twice, the last with a stored time.
 folder() {
     dir="$work/$1" && mkdir -p "$dir"
-    printf '[config]\r\nHootInitWaitTime=0\r\nDriverInitWaitTime=0\r\nDefaultPlayTime=600\r\n' >"$dir/tl.ini"
+    printf '[config]\r\nHootInitWaitTime=0\r\nDriverInitWaitTime=0\r\nDefaultPlayTime=600\r\nNowPlayingFile=now.txt\r\n' \
+        >"$dir/tl.ini"
     [ "${2:-}" = nolist ] && return
     printf ',"星海","lkfm","1",1,"朝の港"\r\n,"星海","lkfm","1",2,"Harbour"\r\n,"Meadow","lkpsg","2",16,"Title"\r\n02:00,"Meadow","lkpsg","2",17,"庭園 Garden"\r\n' |
         iconv -f UTF-8 -t CP932 >"$dir/tl.lst"
@@ -63,6 +64,8 @@ orders() { sed -n 's/.*"args":\(\[[^]]*\]\).*/\1/p' "$dir/journal.jsonl" 2>/dev/
 journal_matches() { [ "$(orders)" = "$expected" ]; }
 # The orders so far and these after them, exactly.
 then_orders() { expected+=${expected:+$'\n'}$(printf '%s\n' "$@"); poll journal_matches; }
+# The now-playing file holds exactly this line (UTF-8, no line end).
+now_playing() { printf '%s' "$1" | cmp -s - "$dir/now.txt"; }
 no_emulator() { [ -z "$(xdotool search --name '^hoot\.\.\. - Sound Hardware Emulator$' 2>/dev/null)" ]; }
 saved_list_ok() {
     cmp -s "$dir/tl.lst.bak" "$dir/original.lst" || return 1
@@ -79,8 +82,10 @@ expected=""
 check "the window appears" poll main_window
 check "start-up orders: override, the first game, its code" \
     then_orders '["override"]' '["title=星海","major=lkfm","sub=1"]' '["code","1"]'
+check "the now-playing file shows the first track" poll now_playing "星海 - 朝の港"
 click "${NEXT[@]}"
 check "次曲演奏 plays the next track" then_orders '["code","2"]'
+check "the now-playing file follows the change" poll now_playing "星海 - Harbour"
 click "${ROW3[@]}" --repeat 2 --delay 80
 check "a double-click plays its row" then_orders '["title=Meadow","major=lkpsg","sub=2"]' '["code","16"]'
 xdotool type --delay 50 gard && xdotool key Return
@@ -92,6 +97,7 @@ check "the time is kept beside the list until saved" test -s "$dir/tl.lst.unsave
 xdotool key --clearmodifiers alt+F4
 check "closing asks to save, Yes ends the run" answer yes
 check "the run ends with exit code 0" exit_code_is 0
+check "the now-playing file is emptied at the close" now_playing ""
 check "tl.lst saved in Shift-JIS with CR LF, tl.lst.bak kept" saved_list_ok
 check "the saved time is no longer kept beside the list" test ! -e "$dir/tl.lst.unsaved"
 check "the emulator it started is ended" poll no_emulator
@@ -105,6 +111,7 @@ folder missing nolist
 main=""
 check "a missing tl.lst is told, exit code 1" refused "曲リストファイルが見つかりません。" 1
 folder second
+mkdir "$dir/now.txt" # a now-playing file that cannot be written
 start first
 first=$pid
 poll main_window
@@ -137,6 +144,8 @@ refused_read_only() {
         exit_code_is 2 && cmp -s "$dir/tl.lst" "$dir/original.lst" && [ ! -e "$dir/tl.lst.bak" ]
 }
 check "a read-only tl.lst is not replaced: the reason, the retry question, No ends with exit code 2" refused_read_only
+check "an unwritable now-playing file is told once" \
+    test "$(grep -c '^tunelark: now-playing file not written: ' "$dir/first.log")" = 1
 # Command lines that end without a window: arguments, what the output
 # holds, the exit code.
 prints() { local out; out=$(cd "$work" && "$WINE" "$BIN/tunelark.exe" $1 2>&1); [ $? -eq "$3" ] && grep -q "$2" <<<"$out"; }

@@ -37,7 +37,7 @@ protected:
     void write(int playTime, const std::string &list)
     {
         std::ofstream(m_dir.file("tl.ini")) << "[config]\nHootInitWaitTime=0\nDriverInitWaitTime=0\nDefaultPlayTime="
-                                            << playTime << "\n";
+                                            << playTime << "\nNowPlayingFile=now.txt\n";
         std::ofstream(m_dir.file("tl.lst"), std::ios::binary) << list;
     }
     std::string read(const std::string &name) const { return fileBytes(m_dir.file(name)); }
@@ -54,6 +54,11 @@ protected:
         EXPECT_EQ(tool.start(arguments, m_dir.file("run.out")), "");
         EXPECT_TRUE(tool.waitForExit(15s)) << arguments[0] << " " << arguments[1] << " did not finish";
         return read("run.out");
+    }
+    // The now-playing file of tl.ini follows the track once its titles are shown, a moment after the client.
+    void expectNowPlaying(const std::string &line)
+    {
+        EXPECT_TRUE(waitUntil([&] { return read("now.txt") == line; })) << read("now.txt");
     }
     bool hootEnds() { return waitUntil([&] { return run({"xdotool", "search", "--name", kHootTitle}).empty(); }); }
     // A window titled like the main one that is not the main one: the main window at first, then a message box.
@@ -105,13 +110,14 @@ protected:
 
 // Next, and the grid by double-click, Enter and Space (a double-click below the rows plays nothing), a
 // second start on unix:N refused meanwhile; after two seconds of play Store keeps the time and the next track starts;
-// typed letters find a row above (wrapping) without playing it, Enter plays it; Yes at the close saves,
-// keeping the old list as the backup.
+// typed letters find a row above (wrapping) without playing it, Enter plays it; the now-playing file follows
+// every change; Yes at the close saves, keeping the old list as the backup, and the now-playing file is emptied.
 TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
 {
     start(m_app);
     ASSERT_FALSE((m_window = newWindow()).empty()) << read("tunelark.log");
     ASSERT_TRUE(journalHas(kStartRuns)) << read("tunelark.log");
+    expectNowPlaying("星海 - Morning");
     ChildProcess second; // the same display, spelt as its local socket
     ASSERT_EQ(second.start({"env", "-C", m_dir.path(), "DISPLAY=unix" + std::string(std::getenv("DISPLAY")),
                             TUNELARK_BINARY},
@@ -122,26 +128,29 @@ TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
     EXPECT_EQ(second.waitForExit(15s), 1);
     Orders runs = kStartRuns;
     const std::vector<std::string> twice = {"click", "1"}; // a second click: a double-click
-    const std::vector<std::pair<std::function<void()>, Orders>> steps = { // input, the orders it adds
-        {[&] { click(kNextX, kButtonsY); }, {{"code", "2"}}},
-        {[&] { click(kNextX, kButtonsY); }, {kSelectMeadow, {"code", "16"}}},
-        {[&] { click(kGridX, kFirstRowY + 16 * 3, twice); }, {{"code", "17"}}},
-        {[&] { click(kGridX, kFirstRowY + 16 * 6, twice); }, {}},
-        {[&] { click(kGridX, kFirstRowY + 16, {"key", "Return"}); }, {kSelectStarSea, {"code", "2"}}},
-        {[&] { click(kGridX, kFirstRowY + 16 * 2, {"key", "space"}); }, {kSelectMeadow, {"code", "16"}}},
+    // Input, the orders it adds, the now-playing file after it.
+    const std::vector<std::tuple<std::function<void()>, Orders, std::string>> steps = {
+        {[&] { click(kNextX, kButtonsY); }, {{"code", "2"}}, "星海 - Harbour"},
+        {[&] { click(kNextX, kButtonsY); }, {kSelectMeadow, {"code", "16"}}, "Meadow - Title"},
+        {[&] { click(kGridX, kFirstRowY + 16 * 3, twice); }, {{"code", "17"}}, "Meadow - Garden"},
+        {[&] { click(kGridX, kFirstRowY + 16 * 6, twice); }, {}, "Meadow - Garden"},
+        {[&] { click(kGridX, kFirstRowY + 16, {"key", "Return"}); }, {kSelectStarSea, {"code", "2"}}, "星海 - Harbour"},
+        {[&] { click(kGridX, kFirstRowY + 16 * 2, {"key", "space"}); }, {kSelectMeadow, {"code", "16"}},
+         "Meadow - Title"},
         {[&] {
              const auto played = std::filesystem::last_write_time(m_dir.file("journal.jsonl"));
              waitUntil([&] { return std::filesystem::file_time_type::clock::now() - played > 2500ms; }, 5s);
              click(kStoreX, kButtonsY);
          },
-         {{"code", "17"}}},
+         {{"code", "17"}}, "Meadow - Garden"},
         {[&] { click(kGridX, kFirstRowY + 16 * 3, {"type", "hAR"}), run({"xdotool", "key", "Return"}); },
-         {kSelectStarSea, {"code", "2"}}},
+         {kSelectStarSea, {"code", "2"}}, "星海 - Harbour"},
     };
-    for (const auto &[input, added] : steps) {
+    for (const auto &[input, added, playing] : steps) {
         input();
         runs.insert(runs.end(), added.begin(), added.end());
         ASSERT_TRUE(journalHas(runs)) << testing::PrintToString(journal());
+        expectNowPlaying(playing);
     }
     close();
     ASSERT_TRUE(waitUntil([&] { return told() == "演奏時間情報を記録しますか？\n"; })) << told();
@@ -155,6 +164,7 @@ TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
                   + "\",\"lkfm\",\"1\",2,\"Harbour\"\r\n,\"Meadow\",\"lkpsg\",\"2\",16,\"Title\"\r\n"
                     "00:00,\"Meadow\",\"lkpsg\",\"2\",17,\"Garden\"\r\n");
     EXPECT_EQ(read("tl.lst.bak"), kList);
+    EXPECT_EQ(read("now.txt"), "");
 }
 
 // A changed list, yet a signal ends the run in order without the question:
@@ -232,11 +242,13 @@ TEST_F(E2e, StoredTimesOutliveARunThatEndsWithoutItsClose)
 // The desktop's controls on a player started elsewhere with its folder as argument: each query is asked until it
 // answers (a change takes a moment), an order answers nothing. The first track keeps 600 s, the second plays the
 // default 2 s, held by the loop box, then moves on (wrapping). The emulator started here is the player's child;
-// nothing changed, so no question at the close, and the emulator ends with the player.
+// nothing changed, so no question at the close, and the emulator ends with the player. A folder in the now-playing
+// file's place is told once, and playing goes on.
 TEST_F(E2e, PlaysThroughDrivenByTheDesktopAndEndsItsEmulatorWithIt)
 {
     write(2, "10:00,\"" + kStarSea + "\",\"lkfm\",\"1\",1,\"Morning\"\r\n,\"" + kStarSea
                  + "\",\"lkfm\",\"1\",2,\"Harbour\"\r\n");
+    std::filesystem::create_directory(m_dir.file("now.txt"));
     ASSERT_EQ(m_app.start({"env", "-C", "/", TUNELARK_BINARY, m_dir.path()}, m_dir.file("tunelark.log")), "");
     const std::string now = "--format={{status}} {{xesam:album}} {{xesam:title}} {{mpris:length}} {{mpris:trackid}}";
     const std::vector<std::vector<std::string>> steps = {
@@ -266,7 +278,7 @@ TEST_F(E2e, PlaysThroughDrivenByTheDesktopAndEndsItsEmulatorWithIt)
     close();
     EXPECT_EQ(m_app.waitForExit(kExitLimit), 0) << read("tunelark.log");
     EXPECT_TRUE(hootEnds());
-    EXPECT_EQ(told(), "");
+    EXPECT_EQ(told(), "now-playing file not written: " + m_dir.file("now.txt") + ": Is a directory\n");
 }
 
 // With a client that takes over a second, input during a change is queued and carried out afterwards: a

@@ -81,7 +81,7 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         FakePlatform platform;
-        const Settings settings{{}, 0, 700, 300};
+        const Settings settings{{}, 0, 700, 300, {}};
         Emulator control{platform, platform, settings, {1s, 30s, 250ms}};
         c.script(platform);
         std::vector<std::string> errors;

@@ -1,0 +1,52 @@
+#include "app/nowplayingfile.h"
+
+#include "app/savefile.h"
+#include "util/file.h"
+#include "util/message.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+// A relative path is taken from the list's folder, which holds tl.ini.
+static fs::path targetOf(const Settings &settings)
+{
+    return pathFromUtf8(settings.iniPath).parent_path() / pathFromUtf8(settings.nowPlayingFile);
+}
+
+NowPlayingFile::NowPlayingFile(const PlayerState &state, std::ostream &err) : m_state(state), m_err(err) {}
+
+void NowPlayingFile::show()
+{
+    const Track &track = m_state.list.tracks.at(static_cast<std::size_t>(m_state.list.current));
+    write(track.gameTitle + " - " + track.musicTitle);
+}
+
+void NowPlayingFile::clear()
+{
+    write({});
+}
+
+void NowPlayingFile::write(std::string_view line)
+{
+    if (m_state.settings.nowPlayingFile.empty())
+        return;
+    const Result<void> written = replaceFileAtomically(utf8FromPath(targetOf(m_state.settings)), line);
+    if (!written && !m_failing)
+        printMessage(m_err, "now-playing file not written: " + written.error().message);
+    m_failing = !written;
+}
+
+Result<void> checkNowPlayingFile(const Settings &settings)
+{
+    if (settings.nowPlayingFile.empty())
+        return {};
+    const fs::path target = targetOf(settings);
+    const std::string shown = "\"" + settings.nowPlayingFile + "\"";
+    std::error_code ignored;
+    if (fs::is_directory(target, ignored))
+        return Error{"NowPlayingFile names a folder: " + shown};
+    if (!fs::is_directory(target.parent_path(), ignored))
+        return Error{"NowPlayingFile is in a folder that does not exist: " + shown};
+    return {};
+}
