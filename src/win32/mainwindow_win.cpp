@@ -62,8 +62,8 @@ MainWindow::MainWindow(const TrackList &list, HINSTANCE instance, int showComman
 {
     registerWindowClass(instance, windowProc);
     // Hidden until the player's first grid fill shows it.
-    CreateWindowExW(0, kWindowClass, toWide(kWindowTitle).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    CreateWindowExW(0, kWindowClass, toWide(kWindowTitle).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     m_dpi = GetDpiForWindow(m_window);
     m_font = createWindowFont(m_dpi);
     createControls();
@@ -356,7 +356,8 @@ int MainWindow::messageBox(const std::string &text, UINT style)
 {
     printMessage(text);
     const HWND owner = m_shown ? m_window : nullptr;
-    return MessageBoxW(owner, toWide(text).c_str(), toWide(kWindowTitle).c_str(), style | (owner ? 0 : MB_SETFOREGROUND));
+    return MessageBoxW(owner, toWide(text).c_str(), toWide(kWindowTitle).c_str(),
+                       style | (owner ? 0 : MB_SETFOREGROUND));
 }
 
 void MainWindow::showExclamation(const std::string &text)
