@@ -7,6 +7,9 @@
 
 using ColumnWidths = std::array<int, Playlist::kColumns>;
 
+// Until the first fill measures the texts.
+inline constexpr ColumnWidths kDefaultColumnWidthsTwips{960, 960, 960};
+
 // Every column's width in twips: the width of its widest text, header
 // included, rounded half to even, plus the width of an "A", rounded half to
 // even again. Measuring every cell of a long list takes seconds, so a text is

@@ -9,7 +9,7 @@
 // What the player needs from a window. Rows are track indices (0-based); the
 // header row is the window's business, and the grid's cells are read from the
 // player's Playlist when the window draws them. The window's message boxes
-// (UserDialogs) carry the title "Tunelark".
+// (UserDialogs) carry its title, kWindowTitle (player/windowlayout.h).
 class PlayerView : public UserDialogs
 {
 public:

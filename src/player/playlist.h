@@ -20,6 +20,8 @@ class Playlist
 public:
     static constexpr int kColumns = 3;
     static constexpr RgbColor kTextColor = 0x000000;
+    static constexpr RgbColor kGridLineColor = 0xC0C0C0;
+    static constexpr RgbColor kOutsideColor = 0x808080; // the grid's area below and beside the rows
 
     explicit Playlist(const TrackList &list) : m_list(list) {}
 

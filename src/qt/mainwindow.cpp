@@ -11,58 +11,55 @@
 #include <QPushButton>
 
 
-namespace {
-
-constexpr double kTwipsPerInch = 1440.0;
-
-} // namespace
-
 MainWindow::MainWindow(const TrackList &list, QWidget *parent)
     : QWidget(parent)
     , m_playlist(list)
-    , m_gameTitleCaption(new QLabel(QStringLiteral("ゲーム名："), this))
-    , m_gameTitle(new QLabel(this))
-    , m_musicTitleCaption(new QLabel(QStringLiteral("曲名："), this))
-    , m_musicTitle(new QLabel(this))
-    , m_playTimeCaption(new QLabel(QStringLiteral("演奏時間："), this))
-    , m_playTime(new QLabel(this))
-    , m_shuffle(new QCheckBox(QStringLiteral("シャッフル演奏"), this))
-    , m_loop(new QCheckBox(QStringLiteral("無限ループ再生"), this))
-    , m_next(new QPushButton(QStringLiteral("次曲演奏"), this))
-    , m_storeTime(new QPushButton(QStringLiteral("時間記憶"), this))
-    , m_grid(new PlaylistView(m_playlist, this))
 {
-    setWindowTitle(QStringLiteral("Tunelark"));
-    setFixedSize(twipsRect(0, 0, 8100, 6510).size());
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
+    setFixedSize(twipsRect({0, 0, kClientWidthTwips, kClientHeightTwips}).size());
+    QWidget *previous = nullptr;
+    for (const ControlPlace &place : windowControls()) {
+        QWidget *control = createControl(place);
+        control->setGeometry(twipsRect(place.twips));
+        m_controls[static_cast<std::size_t>(place.control)] = control;
+        if (!takesFocus(place.kind))
+            continue;
+        if (previous)
+            setTabOrder(previous, control);
+        previous = control;
+    }
+}
 
-    struct Placement
-    {
-        QWidget *widget;
-        int left, top, width, height;
-    };
-    const Placement placements[] = {
-        {m_gameTitleCaption, 150, 120, 855, 195},
-        {m_gameTitle, 1080, 120, 6795, 225},
-        {m_musicTitleCaption, 150, 450, 855, 195},
-        {m_musicTitle, 1080, 450, 6795, 225},
-        {m_playTimeCaption, 150, 780, 855, 195},
-        {m_playTime, 1080, 780, 1215, 225},
-        {m_shuffle, 240, 1230, 1575, 375},
-        {m_loop, 1920, 1230, 1575, 375},
-        {m_next, 120, 1800, 975, 405},
-        {m_storeTime, 1320, 1800, 975, 405},
-        {m_grid, 180, 2400, 7725, 3915},
-    };
-    for (const Placement &p : placements)
-        p.widget->setGeometry(twipsRect(p.left, p.top, p.width, p.height));
-    // Titles are shown as written, even where they look like markup.
-    for (QLabel *label : {m_gameTitle, m_musicTitle, m_playTime})
-        label->setTextFormat(Qt::PlainText);
+QWidget *MainWindow::createControl(const ControlPlace &place)
+{
+    const QString caption = QString::fromUtf8(place.caption);
+    switch (place.kind) {
+    case ControlKind::CaptionLabel:
+        return new QLabel(caption, this);
+    case ControlKind::ValueLabel: {
+        auto *value = new QLabel(this);
+        // Titles are shown as written, even where they look like markup.
+        value->setTextFormat(Qt::PlainText);
+        return value;
+    }
+    case ControlKind::CheckBox:
+        return new QCheckBox(caption, this);
+    case ControlKind::Button:
+        return new QPushButton(caption, this);
+    case ControlKind::Grid:
+        return m_grid = new PlaylistView(m_playlist, this);
+    }
+    return nullptr;
+}
 
-    setTabOrder(m_grid, m_next);
-    setTabOrder(m_next, m_shuffle);
-    setTabOrder(m_shuffle, m_storeTime);
-    setTabOrder(m_storeTime, m_loop);
+QLabel *MainWindow::label(Control control) const
+{
+    return static_cast<QLabel *>(m_controls[static_cast<std::size_t>(control)]);
+}
+
+QAbstractButton *MainWindow::button(Control control) const
+{
+    return static_cast<QAbstractButton *>(m_controls[static_cast<std::size_t>(control)]);
 }
 
 MainWindow::~MainWindow() = default;
@@ -70,28 +67,28 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectPlayer(Player &player)
 {
     m_player = &player;
-    connect(m_next, &QPushButton::clicked, this, [&player] { player.next(); });
-    connect(m_storeTime, &QPushButton::clicked, this, [&player] { player.storeTime(); });
-    connect(m_shuffle, &QCheckBox::clicked, this, [&player](bool on) { player.setShuffle(on); });
-    connect(m_loop, &QCheckBox::clicked, this, [&player](bool on) { player.setLoop(on); });
+    connect(button(Control::Next), &QAbstractButton::clicked, this, [&player] { player.next(); });
+    connect(button(Control::StoreTime), &QAbstractButton::clicked, this, [&player] { player.storeTime(); });
+    connect(button(Control::Shuffle), &QAbstractButton::clicked, this, [&player](bool on) { player.setShuffle(on); });
+    connect(button(Control::Loop), &QAbstractButton::clicked, this, [&player](bool on) { player.setLoop(on); });
     connect(m_grid, &PlaylistView::activated, this, [&player](int track) { player.activateRow(track); });
     connect(m_grid, &PlaylistView::keyPressed, this, [&player](GridKey key, const QString &text, int row) {
         player.gridKeyPressed(key, text.toStdString(), row);
     });
 }
 
-QRect MainWindow::twipsRect(int left, int top, int width, int height) const
+QRect MainWindow::twipsRect(const TwipsRect &twips) const
 {
-    const double perTwipX = logicalDpiX() / kTwipsPerInch;
-    const double perTwipY = logicalDpiY() / kTwipsPerInch;
-    return QRect(qRound(left * perTwipX), qRound(top * perTwipY), qRound(width * perTwipX),
-                 qRound(height * perTwipY));
+    const double perTwipX = logicalDpiX() / static_cast<double>(kTwipsPerInch);
+    const double perTwipY = logicalDpiY() / static_cast<double>(kTwipsPerInch);
+    return QRect(qRound(twips.left * perTwipX), qRound(twips.top * perTwipY), qRound(twips.width * perTwipX),
+                 qRound(twips.height * perTwipY));
 }
 
 void MainWindow::showPlayModes(bool shuffle, bool loop)
 {
-    m_shuffle->setChecked(shuffle);
-    m_loop->setChecked(loop);
+    button(Control::Shuffle)->setChecked(shuffle);
+    button(Control::Loop)->setChecked(loop);
 }
 
 void MainWindow::bringToFront()
@@ -103,14 +100,15 @@ void MainWindow::bringToFront()
 
 void MainWindow::showTitles(const std::string &gameTitle, const std::string &musicTitle)
 {
-    m_gameTitle->setText(QString::fromStdString(gameTitle));
-    m_musicTitle->setText(QString::fromStdString(musicTitle));
+    label(Control::GameTitle)->setText(QString::fromStdString(gameTitle));
+    label(Control::MusicTitle)->setText(QString::fromStdString(musicTitle));
 }
 
 void MainWindow::showPlayTime(const std::string &text)
 {
-    m_playTime->setText(QString::fromStdString(text));
-    m_playTime->repaint();
+    QLabel *playTime = label(Control::PlayTime);
+    playTime->setText(QString::fromStdString(text));
+    playTime->repaint();
 }
 
 void MainWindow::focusGrid()

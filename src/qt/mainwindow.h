@@ -1,22 +1,23 @@
 #pragma once
 
 #include "player/playerview.h"
+#include "player/windowlayout.h"
 #include "qt/qtdialogs.h"
 #include "qt/textmeasure_qt.h"
 
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 class Player;
 class PlaylistView;
-class QCheckBox;
+class QAbstractButton;
 class QLabel;
-class QPushButton;
 struct TrackList;
 
-// The one window: value labels, check boxes, buttons, the playlist grid and
-// the one-second timer, at fixed positions given in twips. It shows what the
+// The one window: value labels, check boxes, buttons and the playlist grid,
+// built from the shared layout (player/windowlayout.h). It shows what the
 // player tells it and passes the user's input on to the player.
 class MainWindow : public QWidget, public PlayerView
 {
@@ -58,20 +59,15 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QRect twipsRect(int left, int top, int width, int height) const;
+    QWidget *createControl(const ControlPlace &place);
+    QRect twipsRect(const TwipsRect &twips) const;
+    // The table gives each control its kind, and so its class.
+    QLabel *label(Control control) const;
+    QAbstractButton *button(Control control) const;
 
     Playlist m_playlist;
-    QLabel *m_gameTitleCaption;
-    QLabel *m_gameTitle;
-    QLabel *m_musicTitleCaption;
-    QLabel *m_musicTitle;
-    QLabel *m_playTimeCaption;
-    QLabel *m_playTime;
-    QCheckBox *m_shuffle;
-    QCheckBox *m_loop;
-    QPushButton *m_next;
-    QPushButton *m_storeTime;
-    PlaylistView *m_grid;
+    std::array<QWidget *, kControlCount> m_controls{};
+    PlaylistView *m_grid = nullptr;
     QtDialogs m_dialogs{this};
     std::unique_ptr<QtTextMeasure> m_textMeasure;
     Player *m_player = nullptr;

@@ -1,6 +1,7 @@
 #include "qt/playlistview.h"
 
 #include "player/trackfinder.h"
+#include "player/windowlayout.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -14,17 +15,18 @@
 
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 constexpr int kRowHeightTwips = 240; // a 9 pt font's row
-constexpr int kDefaultColWidthTwips = 960;
-constexpr QRgb kGridLineColor = 0xFFC0C0C0;
-constexpr QRgb kOutsideColor = 0xFF808080;
+
+QColor toQColor(RgbColor rgb)
+{
+    return QColor::fromRgb(static_cast<QRgb>(rgb) | 0xFF000000u);
+}
 
 // The grid's own font. Debian has no font of that name; IPAPGothic has the
 // same metrics.
 QFont gridFont()
 {
-    const QString family = QStringLiteral("ＭＳ Ｐゴシック");
+    const QString family = QString::fromUtf8(kWindowFontFace);
     static const bool substituted = [&family] {
         if (QFontDatabase::hasFamily(family))
             return false;
@@ -32,7 +34,7 @@ QFont gridFont()
         return true;
     }();
     Q_UNUSED(substituted);
-    QFont font(family, 9, QFont::Normal, false);
+    QFont font(family, kWindowFontPoints, QFont::Normal, false);
     font.setUnderline(false);
     font.setStrikeOut(false);
     return font;
@@ -46,15 +48,10 @@ public:
                   QStyleHintReturn *returnData) const override
     {
         if (hint == SH_Table_GridLineColor)
-            return static_cast<int>(kGridLineColor);
+            return static_cast<int>(toQColor(Playlist::kGridLineColor).rgba());
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
-
-QColor toQColor(RgbColor rgb)
-{
-    return QColor::fromRgb(static_cast<QRgb>(rgb) | 0xFF000000u);
-}
 
 } // namespace
 
@@ -125,7 +122,7 @@ PlaylistView::PlaylistView(const Playlist &playlist, QWidget *parent)
 
     const QPalette system = QApplication::palette();
     QPalette own = palette();
-    own.setColor(QPalette::Base, QColor::fromRgb(kOutsideColor));
+    own.setColor(QPalette::Base, toQColor(Playlist::kOutsideColor));
     // The current track's row is selected by code and must stay visible while
     // another control has the focus or the grid is briefly disabled.
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
@@ -165,12 +162,12 @@ PlaylistView::PlaylistView(const Playlist &playlist, QWidget *parent)
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStyleSheet(QStringLiteral(
-        "QHeaderView { background-color: rgb(128, 128, 128); }"
+        "QHeaderView { background-color: %1; }"
         "QHeaderView::section { background-color: palette(button); color: palette(button-text);"
         " border: none; border-right: 1px solid black; border-bottom: 1px solid black;"
-        " padding: 0px 2px; }"));
+        " padding: 0px 2px; }").arg(toQColor(Playlist::kOutsideColor).name()));
     for (int column = 0; column < Playlist::kColumns; ++column)
-        header->resizeSection(column, twipsToPixelsX(kDefaultColWidthTwips));
+        header->resizeSection(column, twipsToPixelsX(kDefaultColumnWidthsTwips[column]));
 }
 
 int PlaylistView::twipsToPixelsX(int twips) const

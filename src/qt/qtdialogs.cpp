@@ -1,5 +1,6 @@
 #include "qt/qtdialogs.h"
 
+#include "player/windowlayout.h"
 #include "util/message.h"
 
 #include <QApplication>
@@ -31,7 +32,7 @@ void QtDialogs::showExclamation(const std::string &text)
     echoToTerminal(text);
     if (m_stopped)
         return;
-    QMessageBox::warning(visibleParent(m_parent), QStringLiteral("Tunelark"), QString::fromStdString(text));
+    QMessageBox::warning(visibleParent(m_parent), QString::fromUtf8(kWindowTitle), QString::fromStdString(text));
 }
 
 bool QtDialogs::askYesNo(const std::string &text)
@@ -39,7 +40,7 @@ bool QtDialogs::askYesNo(const std::string &text)
     if (m_stopped)
         return false;
     echoToTerminal(text);
-    return QMessageBox::question(visibleParent(m_parent), QStringLiteral("Tunelark"), QString::fromStdString(text),
+    return QMessageBox::question(visibleParent(m_parent), QString::fromUtf8(kWindowTitle), QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }

@@ -1,10 +1,11 @@
 #include "qt/textmeasure_qt.h"
 
+#include "player/windowlayout.h"
+
 #include <QWidget>
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
 // Widths come in steps of 1/64 pixel; the slack covers rounding in the model's sums.
 constexpr double kSlackPixels = 1.0 / 1024.0;
 
@@ -13,14 +14,15 @@ constexpr double kSlackPixels = 1.0 / 1024.0;
 QtTextMeasure::QtTextMeasure(const QWidget &widget)
     : m_metrics(widget.font())
     , m_dpi(widget.logicalDpiX())
-    , m_twipsPerPixel(kTwipsPerInch / m_dpi)
+    , m_twipsPerPixel(static_cast<double>(kTwipsPerInch) / m_dpi)
     , m_model(widget.font())
 {
 }
 
 float QtTextMeasure::widthTwips(const std::string &text)
 {
-    return static_cast<float>(m_metrics.horizontalAdvance(QString::fromStdString(text)) * kTwipsPerInch / m_dpi);
+    return static_cast<float>(m_metrics.horizontalAdvance(QString::fromStdString(text))
+                              * static_cast<double>(kTwipsPerInch) / m_dpi);
 }
 
 float QtTextMeasure::upperBoundTwips(const std::string &text)

@@ -1,14 +1,18 @@
 #include "win32/gdi_win.h"
 
+#include "util/widestring_win.h"
+
+#include <iterator>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
-constexpr int kPointSize = 9;
 constexpr int kPointsPerInch = 72;
-// The first is the window's own font; the others come with every Windows
-// since 10, Japanese or not.
-constexpr const wchar_t *kFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"};
+// After the window's own font: its English name, then fonts that come with
+// every Windows since 10, Japanese or not.
+constexpr const wchar_t *kOtherFaces[] = {L"MS PGothic", L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"};
 
 int CALLBACK noteFound(const LOGFONTW *, const TEXTMETRICW *, DWORD, LPARAM found)
 {
@@ -32,9 +36,11 @@ FontHandle createWindowFont(UINT dpi)
 {
     // A face no system lists (a substitute only, as under Wine) is still
     // asked for by the first name: the font mapper then takes the substitute.
-    std::wstring_view face = kFaces[0];
+    std::vector<std::wstring> faces{toWide(kWindowFontFace)};
+    faces.insert(faces.end(), std::begin(kOtherFaces), std::end(kOtherFaces));
+    std::wstring_view face = faces.front();
     if (HDC screen = GetDC(nullptr)) {
-        for (const wchar_t *candidate : kFaces) {
+        for (const std::wstring &candidate : faces) {
             if (systemHasFace(screen, candidate)) {
                 face = candidate;
                 break;
@@ -43,7 +49,7 @@ FontHandle createWindowFont(UINT dpi)
         ReleaseDC(nullptr, screen);
     }
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(kPointSize, static_cast<int>(dpi), kPointsPerInch);
+    font.lfHeight = -MulDiv(kWindowFontPoints, static_cast<int>(dpi), kPointsPerInch);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = SHIFTJIS_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;

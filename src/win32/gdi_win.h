@@ -1,23 +1,18 @@
 #pragma once
 
+#include "player/windowlayout.h"
+
 #include <windows.h>
 
 #include <memory>
 #include <type_traits>
 
-// Every position, size and width of the window is given in twips (1440 to an
-// inch) and turned into pixels here, at the window's DPI.
-constexpr int kTwipsPerInch = 1440;
-
+// Every position, size and width of the window is given in twips and turned
+// into pixels here, at the window's DPI.
 inline int twipsToPixels(int twips, UINT dpi)
 {
     return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
 }
-
-struct TwipsRect
-{
-    int left, top, width, height;
-};
 
 inline RECT pixelsOf(const TwipsRect &twips, UINT dpi)
 {
@@ -34,6 +29,6 @@ struct FontDeleter
 using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 // The window's one font, for the labels, buttons, check boxes and the grid:
-// "ＭＳ Ｐゴシック" 9 pt where the system has it, else a Japanese UI font it
-// has (Windows without the Japanese supplement fonts), at the given DPI.
+// kWindowFontFace where the system has it, else a Japanese UI font it has
+// (Windows without the Japanese supplement fonts), at the given DPI.
 FontHandle createWindowFont(UINT dpi);

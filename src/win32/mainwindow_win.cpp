@@ -10,18 +10,30 @@ namespace {
 
 constexpr const wchar_t *kWindowClass = L"TunelarkWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr int kClientWidthTwips = 8100;
-constexpr int kClientHeightTwips = 6510;
 constexpr int kNextHotKey = 1;
-// Not IDOK (1) or IDCANCEL (2), which the dialog keys Enter and Escape send.
-enum ControlId { kGridId = 100, kNextId, kStoreTimeId, kShuffleId, kLoopId, kLabelId };
+// A control's id is this plus its Control: not IDOK (1) or IDCANCEL (2),
+// which the dialog keys Enter and Escape send.
+constexpr int kFirstControlId = 100;
 
-// Labels clip a long title rather than wrap it, and show "&" as it is.
-constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-constexpr DWORD kButtonStyle = BS_PUSHBUTTON | WS_TABSTOP;
-constexpr DWORD kCheckBoxStyle = BS_AUTOCHECKBOX | WS_TABSTOP;
+struct ControlClass
+{
+    const wchar_t *name;
+    DWORD style;
+};
 
-constexpr TwipsRect kGridPlace{180, 2400, 7725, 3915};
+// Every kind but the grid, which is a list view of its own making.
+ControlClass controlClass(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Button:
+        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
+    case ControlKind::CheckBox:
+        return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP};
+    default:
+        // Labels clip a long title rather than wrap it, and show "&" as it is.
+        return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX};
+    }
+}
 
 void registerWindowClass(HINSTANCE instance, WNDPROC procedure)
 {
@@ -50,8 +62,8 @@ MainWindow::MainWindow(const TrackList &list, HINSTANCE instance, int showComman
 {
     registerWindowClass(instance, windowProc);
     // Hidden until the player's first grid fill shows it.
-    CreateWindowExW(0, kWindowClass, L"Tunelark", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    CreateWindowExW(0, kWindowClass, toWide(kWindowTitle).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     m_dpi = GetDpiForWindow(m_window);
     m_font = createWindowFont(m_dpi);
     createControls();
@@ -65,54 +77,37 @@ MainWindow::~MainWindow()
         DestroyWindow(m_window);
 }
 
-// Created in the tab order: the grid, 次曲演奏, シャッフル演奏, 時間記憶, 無限ループ再生.
+// Created in the table's order, which is the tab order.
 void MainWindow::createControls()
 {
-    struct Control
-    {
-        int id;
-        HWND *window; // null for a caption label, which nothing changes later
-        const wchar_t *windowClass;
-        const wchar_t *caption;
-        DWORD style;
-        TwipsRect place;
-    };
-    const Control controls[] = {
-        {kLabelId, nullptr, L"STATIC", L"ゲーム名：", kLabelStyle, {150, 120, 855, 195}},
-        {kLabelId, &m_gameTitle, L"STATIC", L"", kLabelStyle, {1080, 120, 6795, 225}},
-        {kLabelId, nullptr, L"STATIC", L"曲名：", kLabelStyle, {150, 450, 855, 195}},
-        {kLabelId, &m_musicTitle, L"STATIC", L"", kLabelStyle, {1080, 450, 6795, 225}},
-        {kLabelId, nullptr, L"STATIC", L"演奏時間：", kLabelStyle, {150, 780, 855, 195}},
-        {kLabelId, &m_playTime, L"STATIC", L"", kLabelStyle, {1080, 780, 1215, 225}},
-        {kGridId, nullptr, nullptr, nullptr, 0, kGridPlace},
-        {kNextId, &m_next, L"BUTTON", L"次曲演奏", kButtonStyle, {120, 1800, 975, 405}},
-        {kShuffleId, &m_shuffle, L"BUTTON", L"シャッフル演奏", kCheckBoxStyle, {240, 1230, 1575, 375}},
-        {kStoreTimeId, &m_storeTime, L"BUTTON", L"時間記憶", kButtonStyle, {1320, 1800, 975, 405}},
-        {kLoopId, &m_loop, L"BUTTON", L"無限ループ再生", kCheckBoxStyle, {1920, 1230, 1575, 375}},
-    };
-    for (const Control &control : controls) {
-        if (control.id == kGridId) {
-            m_grid.create(m_window, kGridId, m_instance);
+    for (const ControlPlace &place : windowControls()) {
+        const int id = kFirstControlId + static_cast<int>(place.control);
+        HWND &window = m_controls[static_cast<std::size_t>(place.control)];
+        if (place.kind == ControlKind::Grid) {
+            m_grid.create(m_window, id, m_instance);
+            window = m_grid.handle();
             continue;
         }
-        const HWND window = CreateWindowExW(0, control.windowClass, control.caption, WS_CHILD | WS_VISIBLE | control.style,
-                                            0, 0, 0, 0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                            m_instance, nullptr);
-        if (control.window)
-            *control.window = window;
-        m_placed.push_back({window, control.place});
+        const ControlClass windowClass = controlClass(place.kind);
+        window = CreateWindowExW(0, windowClass.name, toWide(place.caption).c_str(),
+                                 WS_CHILD | WS_VISIBLE | windowClass.style, 0, 0, 0, 0, m_window,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
     }
 }
 
 void MainWindow::layOut()
 {
-    for (const Placed &placed : m_placed) {
-        const RECT pixels = pixelsOf(placed.twips, m_dpi);
-        SetWindowPos(placed.window, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
-                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(placed.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    for (const ControlPlace &place : windowControls()) {
+        const RECT pixels = pixelsOf(place.twips, m_dpi);
+        if (place.kind == ControlKind::Grid) {
+            m_grid.place(pixels, m_font.get(), m_dpi);
+            continue;
+        }
+        const HWND window = handleOf(place.control);
+        SetWindowPos(window, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     }
-    m_grid.place(pixelsOf(kGridPlace, m_dpi), m_font.get(), m_dpi);
     RECT frame{0, 0, twipsToPixels(kClientWidthTwips, m_dpi), twipsToPixels(kClientHeightTwips, m_dpi)};
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, m_dpi);
     SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -164,10 +159,12 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED)
-            onCommand(LOWORD(wParam));
+    case WM_COMMAND: {
+        const int index = LOWORD(wParam) - kFirstControlId;
+        if (HIWORD(wParam) == BN_CLICKED && index >= 0 && index < static_cast<int>(kControlCount))
+            onCommand(static_cast<Control>(index));
         return 0;
+    }
     case WM_NOTIFY: {
         const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
         return header.hwndFrom == m_grid.handle() ? m_grid.onNotify(header) : 0;
@@ -175,11 +172,11 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APPCOMMAND:
         if (GET_APPCOMMAND_LPARAM(lParam) != APPCOMMAND_MEDIA_NEXTTRACK)
             break;
-        onCommand(kNextId);
+        onCommand(Control::Next);
         return TRUE;
     case WM_HOTKEY:
         if (wParam == kNextHotKey)
-            onCommand(kNextId);
+            onCommand(Control::Next);
         return 0;
     case WM_SETCURSOR:
         if (!m_busy)
@@ -208,23 +205,23 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(m_window, message, wParam, lParam);
 }
 
-void MainWindow::onCommand(int id)
+void MainWindow::onCommand(Control control)
 {
     if (!m_player)
         return;
-    const auto checked = [](HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
-    switch (id) {
-    case kNextId:
+    const auto checked = [this](Control box) { return SendMessageW(handleOf(box), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    switch (control) {
+    case Control::Next:
         m_player->next();
         break;
-    case kStoreTimeId:
+    case Control::StoreTime:
         m_player->storeTime();
         break;
-    case kShuffleId:
-        m_player->setShuffle(checked(m_shuffle));
+    case Control::Shuffle:
+        m_player->setShuffle(checked(Control::Shuffle));
         break;
-    case kLoopId:
-        m_player->setLoop(checked(m_loop));
+    case Control::Loop:
+        m_player->setLoop(checked(Control::Loop));
         break;
     default:
         break;
@@ -262,20 +259,21 @@ void MainWindow::repaintNow()
 
 void MainWindow::showPlayModes(bool shuffle, bool loop)
 {
-    SendMessageW(m_shuffle, BM_SETCHECK, shuffle ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(m_loop, BM_SETCHECK, loop ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(handleOf(Control::Shuffle), BM_SETCHECK, shuffle ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(handleOf(Control::Loop), BM_SETCHECK, loop ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void MainWindow::showTitles(const std::string &gameTitle, const std::string &musicTitle)
 {
-    SetWindowTextW(m_gameTitle, toWide(gameTitle).c_str());
-    SetWindowTextW(m_musicTitle, toWide(musicTitle).c_str());
+    SetWindowTextW(handleOf(Control::GameTitle), toWide(gameTitle).c_str());
+    SetWindowTextW(handleOf(Control::MusicTitle), toWide(musicTitle).c_str());
 }
 
 void MainWindow::showPlayTime(const std::string &text)
 {
-    SetWindowTextW(m_playTime, toWide(text).c_str());
-    redrawNow(m_playTime);
+    const HWND playTime = handleOf(Control::PlayTime);
+    SetWindowTextW(playTime, toWide(text).c_str());
+    redrawNow(playTime);
 }
 
 void MainWindow::focusGrid()
@@ -358,7 +356,8 @@ int MainWindow::messageBox(const std::string &text, UINT style)
 {
     printMessage(text);
     const HWND owner = m_shown ? m_window : nullptr;
-    return MessageBoxW(owner, toWide(text).c_str(), L"Tunelark", style | (owner ? 0 : MB_SETFOREGROUND));
+    return MessageBoxW(owner, toWide(text).c_str(), toWide(kWindowTitle).c_str(),
+                       style | (owner ? 0 : MB_SETFOREGROUND));
 }
 
 void MainWindow::showExclamation(const std::string &text)

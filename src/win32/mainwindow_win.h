@@ -2,21 +2,22 @@
 
 #include "player/playerview.h"
 #include "player/playlist.h"
+#include "player/windowlayout.h"
 #include "win32/gdi_win.h"
 #include "win32/playlistgrid_win.h"
 #include "win32/textmeasure_win.h"
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
-#include <vector>
 
 class Player;
 struct TrackList;
 
 // The one window: value labels, check boxes, buttons and the playlist grid,
-// at fixed positions given in twips and converted at the window's DPI. It
-// shows what the player tells it and passes the user's input on to the
+// built from the shared layout (player/windowlayout.h) at the window's DPI.
+// It shows what the player tells it and passes the user's input on to the
 // player.
 class MainWindow : public PlayerView
 {
@@ -56,7 +57,8 @@ private:
     void createControls();
     void layOut();
     void onDpiChanged(UINT dpi, const RECT &suggested);
-    void onCommand(int id);
+    void onCommand(Control control);
+    HWND handleOf(Control control) const { return m_controls[static_cast<std::size_t>(control)]; }
     void onActivate(bool active);
     void onClose();
     void repaintNow();
@@ -66,19 +68,7 @@ private:
     HINSTANCE m_instance;
     int m_showCommand;
     HWND m_window = nullptr;
-    HWND m_gameTitle = nullptr;
-    HWND m_musicTitle = nullptr;
-    HWND m_playTime = nullptr;
-    HWND m_shuffle = nullptr;
-    HWND m_loop = nullptr;
-    HWND m_next = nullptr;
-    HWND m_storeTime = nullptr;
-    struct Placed
-    {
-        HWND window;
-        TwipsRect twips;
-    };
-    std::vector<Placed> m_placed; // every control but the grid, for laying out at a new DPI
+    std::array<HWND, kControlCount> m_controls{}; // the grid's too, owned by m_grid
     PlaylistGrid m_grid;
     UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
     FontHandle m_font;

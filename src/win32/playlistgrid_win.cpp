@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr int kDefaultColumnWidthTwips = 960;
-constexpr COLORREF kOutsideColor = RGB(128, 128, 128);
-constexpr COLORREF kGridLineColor = RGB(192, 192, 192);
 constexpr int kHeaderMarginPixels = 2;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kFindTipTimer = 0x544C; // apart from the list view's own timers
@@ -55,13 +52,13 @@ void drawCellEdges(HDC dc, const RECT &cell)
 
 void PlaylistGrid::create(HWND parent, int id, HINSTANCE instance)
 {
-    m_widthsTwips.fill(kDefaultColumnWidthTwips);
+    m_widthsTwips = kDefaultColumnWidthsTwips;
     m_list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL
                                  | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     ListView_SetExtendedListViewStyle(m_list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    ListView_SetBkColor(m_list, kOutsideColor);
+    ListView_SetBkColor(m_list, colorRef(Playlist::kOutsideColor));
     for (int subItem = 0; subItem < Playlist::kColumns; ++subItem) {
         const int column = kSubItemOf[subItem];
         std::wstring title = toWide(Playlist::headerText(column));
@@ -193,7 +190,7 @@ LRESULT PlaylistGrid::onCustomDraw(NMLVCUSTOMDRAW &draw) const
         return CDRF_NOTIFYPOSTPAINT;
     case CDDS_ITEMPOSTPAINT: {
         const HGDIOBJ previous = SelectObject(draw.nmcd.hdc, GetStockObject(DC_PEN));
-        SetDCPenColor(draw.nmcd.hdc, kGridLineColor);
+        SetDCPenColor(draw.nmcd.hdc, colorRef(Playlist::kGridLineColor));
         for (int subItem = 0; subItem < Playlist::kColumns; ++subItem) {
             // Subitem 0's bounds are the whole row's; its label is its cell.
             RECT cell{};
