@@ -274,6 +274,15 @@ void Player::requestClose()
     }
 }
 
+void Player::sessionEnds(bool canAsk)
+{
+    if (!canAsk) {
+        m_lifecycle.endUnattended();
+        m_view.stopAsking();
+    }
+    requestClose();
+}
+
 void Player::shutDown()
 {
     m_stateNow = State::Closing;

@@ -58,6 +58,12 @@ public:
     // A close of the window, an end signal or the desktop's Quit: during a
     // change the run ends once the change is over; once closing, ignored.
     void requestClose();
+    // The user's session ends. Where the system lets the program ask, the run
+    // ends as a close does (the save question first); where it does not, the
+    // stored times not saved stay beside the list for the next start.
+    void sessionEnds(bool canAsk);
+    // Stored times (or a changed code) that a close would offer to save.
+    bool hasUnsavedTimes() const { return m_state.list.modified; }
 
     State state() const { return m_stateNow; }
     bool shuffle() const { return m_shuffling; }

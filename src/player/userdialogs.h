@@ -13,4 +13,7 @@ public:
     virtual void showExclamation(const std::string &text) = 0;
     // Question icon, Yes and No buttons; true for Yes.
     virtual bool askYesNo(const std::string &text) = 0;
+    // From now on nobody is there to answer: no message box waits, every
+    // question is answered No (an end signal, the end of the session).
+    virtual void stopAsking() {}
 };

@@ -12,6 +12,7 @@
 #include "util/message.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QTimer>
 
 #include <algorithm>
@@ -41,11 +42,15 @@ int runPlayer(int argc, char *argv[])
     ProgramLifecycle lifecycle(state, *platform, loop, window, currentDirectory);
     Player player(window, state, lifecycle, loop);
     window.connectPlayer(player);
-    // A signal closes the window as the user would, with nobody to ask.
-    QObject::connect(&endSignals, &SignalWatcher::endRequested, &window, [&] {
-        lifecycle.endUnattended();
-        window.stopAsking();
-        player.requestClose();
+    // A signal ends the run with nobody to ask: stored times stay beside the list.
+    QObject::connect(&endSignals, &SignalWatcher::endRequested, &window, [&player] { player.sessionEnds(false); });
+    // The session manager's logout asks as a close does, where it lets us ask.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&player](QSessionManager &manager) {
+        const bool canAsk = manager.allowsInteraction(); // asks the manager once
+        if (player.state() != Player::State::Ended)
+            player.sessionEnds(canAsk);
+        if (canAsk)
+            manager.release();
     });
     MprisService mpris(player, state.list, window);
     NowPlayingFile nowPlaying(state);

@@ -30,7 +30,7 @@ public:
     // Clicks, keys, grid activation and closing go to `player` from now on.
     void connectPlayer(Player &player);
     // For an end nobody attends (a signal): no message box waits for an answer.
-    void stopAsking() { m_dialogs.stopAsking(); }
+    void stopAsking() override { m_dialogs.stopAsking(); }
     // For the desktop's media controls: the window brought up.
     void bringToFront();
 

@@ -195,6 +195,13 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         onClose();
         return 0;
+    case WM_QUERYENDSESSION:
+        return onQueryEndSession();
+    case WM_ENDSESSION:
+        // The session ends without our answer: the times stay beside the list.
+        if (wParam && m_player && m_player->state() != Player::State::Ended)
+            m_player->sessionEnds(false);
+        return 0;
     case WM_DESTROY:
         if (m_hotKeyRegistered)
             UnregisterHotKey(m_window, kNextHotKey);
@@ -355,6 +362,8 @@ TextMeasure &MainWindow::textMeasure()
 int MainWindow::messageBox(const std::string &text, UINT style)
 {
     printMessage(text);
+    if (!m_asking)
+        return IDNO;
     const HWND owner = m_shown ? m_window : nullptr;
     return MessageBoxW(owner, toWide(text).c_str(), toWide(kWindowTitle).c_str(),
                        style | (owner ? 0 : MB_SETFOREGROUND));
@@ -368,6 +377,19 @@ void MainWindow::showExclamation(const std::string &text)
 bool MainWindow::askYesNo(const std::string &text)
 {
     return messageBox(text, MB_ICONQUESTION | MB_YESNO) == IDYES;
+}
+
+// The session may end once the run has: stored times not saved yet are first
+// offered as a close offers them, the system told why the end waits meanwhile.
+bool MainWindow::onQueryEndSession()
+{
+    if (!m_player || !m_player->hasUnsavedTimes() || m_player->state() == Player::State::Ended)
+        return true;
+    const HWND window = m_window;
+    ShutdownBlockReasonCreate(window, L"演奏時間情報がまだ記録されていません。");
+    m_player->sessionEnds(true);
+    ShutdownBlockReasonDestroy(window);
+    return m_player->state() == Player::State::Ended;
 }
 
 // The main loop ends with the player's exit code once the window has gone.

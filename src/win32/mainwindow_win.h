@@ -49,6 +49,7 @@ public:
     TextMeasure &textMeasure() override;
     void showExclamation(const std::string &text) override;
     bool askYesNo(const std::string &text) override;
+    void stopAsking() override { m_asking = false; }
     void endProgram() override;
 
 private:
@@ -61,6 +62,7 @@ private:
     HWND handleOf(Control control) const { return m_controls[static_cast<std::size_t>(control)]; }
     void onActivate(bool active);
     void onClose();
+    bool onQueryEndSession();
     void repaintNow();
     int messageBox(const std::string &text, UINT style);
 
@@ -76,6 +78,7 @@ private:
     Player *m_player = nullptr;
     HWND m_focusBeforeDeactivation = nullptr;
     bool m_busy = false;
+    bool m_asking = true; // someone is there to answer message boxes
     bool m_shown = false;
     bool m_hotKeyRegistered = false;
 };

@@ -119,6 +119,8 @@ check "a second instance is refused, exit code 1" refused "既に起動されて
 pid=$first
 click 200 40 && xdotool key --clearmodifiers alt+F4
 check "the first instance still closes, exit code 0" exit_code_is 0
+check "an unwritable now-playing file is told once" \
+    test "$(grep -c '^tunelark: now-playing file not written: ' "$dir/first.log")" = 1
 # A list its hexadecimal code marks changed, closed at once and Yes answered.
 changed_list() {
     folder "$1" nolist
@@ -144,8 +146,17 @@ refused_read_only() {
         exit_code_is 2 && cmp -s "$dir/tl.lst" "$dir/original.lst" && [ ! -e "$dir/tl.lst.bak" ]
 }
 check "a read-only tl.lst is not replaced: the reason, the retry question, No ends with exit code 2" refused_read_only
-check "an unwritable now-playing file is told once" \
-    test "$(grep -c '^tunelark: now-playing file not written: ' "$dir/first.log")" = 1
+# The end of the session with a changed list: the save question comes as at a close, and Yes saves.
+changed_list session tl.lst
+start session
+poll main_window
+"$WINE" wineboot --end-session >/dev/null 2>&1 &
+session_end=$!
+saved_at_session_end() {
+    answer yes && exit_code_is 0 && grep -q ',16,' "$dir/tl.lst" && cmp -s "$dir/tl.lst.bak" "$dir/original.lst"
+}
+check "the end of the session asks to save, Yes saves, the run ends" saved_at_session_end
+wait "$session_end"
 # Command lines that end without a window: arguments, what the output
 # holds, the exit code.
 prints() { local out; out=$(cd "$work" && "$WINE" "$BIN/tunelark.exe" $1 2>&1); [ $? -eq "$3" ] && grep -q "$2" <<<"$out"; }

@@ -148,7 +148,7 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
              rig.window.close();
              EXPECT_TRUE(rig.runUntil([&rig] { return rig.player.state() == Player::State::Ended; }));
          },
-         "hoot のウィンドウが見つかりません", 4s, true},
+         "hoot のウィンドウが見つかりません", 15s, true}, // a whole second of play in it
         {"disk full, 1 kB list", {}, [](Rig &rig) { saveOnAFullDisk(rig, 1000, 0); }, "", 5s},
         {"disk full, 50 kB list", {}, [](Rig &rig) { saveOnAFullDisk(rig, 50000, 0); }, "", 5s},
         {"the backup cannot be replaced", {}, [](Rig &rig) { saveOnAFullDisk(rig, 10, 65536, "tl.lst.bak"); }, "",
