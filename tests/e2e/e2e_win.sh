@@ -111,6 +111,7 @@ folder missing nolist
 main=""
 check "a missing tl.lst is told, exit code 1" refused "曲リストファイルが見つかりません。" 1
 folder second
+second=$dir
 mkdir "$dir/now.txt" # a now-playing file that cannot be written
 start first
 first=$pid
@@ -145,7 +146,7 @@ refused_read_only() {
 }
 check "a read-only tl.lst is not replaced: the reason, the retry question, No ends with exit code 2" refused_read_only
 check "an unwritable now-playing file is told once" \
-    test "$(grep -c '^tunelark: now-playing file not written: ' "$dir/first.log")" = 1
+    test "$(grep -c '^tunelark: now-playing file not written: ' "$second/first.log")" = 1
 # The system's media overlay, played by the stand-in DLL registered for its
 # class in this prefix: what Tunelark shows there, and its Next button.
 overlay_class() {
