@@ -2,7 +2,7 @@
 // lacks: tests/e2e/e2e_win.sh registers this DLL as the activatable class in
 // its Wine prefix. Every call Tunelark makes is a line in the file that
 // TUNELARK_OVERLAY_LOG names; when "<that file>.next" appears, the Next
-// button is pressed. The vtables are built here slot by slot from the
+// button is pressed. Without that variable it records nothing (the bench). The vtables are built here slot by slot from the
 // documented interfaces, apart from the program's header, so a method in the
 // wrong place there shows up as a call to an unexpected slot.
 #include <windows.h>
@@ -30,8 +30,11 @@ Object *g_handler = nullptr;
 
 void record(const std::string &line)
 {
+    const wchar_t *log = _wgetenv(L"TUNELARK_OVERLAY_LOG");
+    if (!log)
+        return;
     const std::lock_guard lock(g_logMutex);
-    if (FILE *file = _wfopen(_wgetenv(L"TUNELARK_OVERLAY_LOG"), L"ab")) {
+    if (FILE *file = _wfopen(log, L"ab")) {
         std::fprintf(file, "%s\n", line.c_str());
         std::fclose(file);
     }
@@ -159,7 +162,8 @@ auto g_controlsTable = vtable<36>({
         *token = 7;
         const std::lock_guard lock(g_handlerMutex);
         g_handler = handler;
-        CloseHandle(CreateThread(nullptr, 0, pressNextOnRequest, nullptr, 0, nullptr));
+        if (_wgetenv(L"TUNELARK_OVERLAY_LOG"))
+            CloseHandle(CreateThread(nullptr, 0, pressNextOnRequest, nullptr, 0, nullptr));
         return S_OK;
     }),
     slot(33, +[](Object *, INT64 token) {
