@@ -15,9 +15,11 @@ namespace winrt_media {
 
 inline constexpr wchar_t kClassName[] = L"Windows.Media.SystemMediaTransportControls";
 
-enum class PlaybackStatus : int { Closed = 0, Changing = 1, Stopped = 2, Playing = 3, Paused = 4 };
-enum class PlaybackType : int { Unknown = 0, Music = 1, Video = 2, Image = 3 };
-enum class Button : int { Play = 0, Pause = 1, Stop = 2, Record = 3, FastForward = 4, Rewind = 5, Next = 6 };
+// The values of MediaPlaybackStatus, MediaPlaybackType and
+// SystemMediaTransportControlsButton that Tunelark uses.
+enum class PlaybackStatus : int { Closed = 0, Playing = 3 };
+enum class PlaybackType : int { Music = 1 };
+enum class Button : int { Next = 6 };
 
 // ddb0472d-c911-4a1f-86d9-dc3d71a95f5a, from the activation factory.
 struct ISystemMediaTransportControlsInterop : IInspectable

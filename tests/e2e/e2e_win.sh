@@ -118,6 +118,10 @@ first=$pid
 poll main_window
 check "a second instance is refused, exit code 1" refused "既に起動されています。" 1
 pid=$first
+# The key typed into the emulator's window: only the global hot key reaches Tunelark.
+xdotool search --name '^hoot\.\.\. - Sound Hardware Emulator$' windowfocus --sync %1 key XF86AudioNext
+check "without the overlay the media key plays the next track from another window" \
+    poll grep -q '"code","2"' "$second/journal.jsonl"
 click 200 40 && xdotool key --clearmodifiers alt+F4
 check "the first instance still closes, exit code 0" exit_code_is 0
 # A list its hexadecimal code marks changed, closed at once and Yes answered.
