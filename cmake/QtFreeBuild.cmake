@@ -21,7 +21,7 @@ if(TUNELARK_BUILD_BENCH)
     # Run by scripts/windows.sh --bench; prints figures and asserts nothing.
     add_executable(bench_emulator_win bench/bench_emulator_win.cpp)
     target_link_libraries(bench_emulator_win PRIVATE tunelark_options tunelark_emulator tunelark_platform
-        tunelark_mainloop_win)
+        tunelark_mainloop_win tunelark_mediaoverlay_win)
     target_include_directories(bench_emulator_win PRIVATE "${PROJECT_SOURCE_DIR}/tests/support")
     add_dependencies(bench_emulator_win standin_hoot standin_hootclient)
     # The baseline of the start-up timed from Linux (bench/bench_wine_startup.cpp).

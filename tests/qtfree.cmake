@@ -45,3 +45,9 @@ add_dependencies(tst_platform_win standin_hoot standin_hootclient)
 tunelark_add_qtfree_test(tst_mainloop_win SOURCES "${dir}/win32/tst_mainloop_win.cpp" LIBS tunelark_mainloop_win)
 target_compile_options(tst_mainloop_win PRIVATE -include "${dir}/platform/mkdtemp_win.h")
 add_dependencies(tst_mainloop_win standin_hootclient)
+
+# The system's media overlay as tests/e2e/e2e_win.sh registers it in its Wine prefix.
+add_library(mediacontrols_standin SHARED "${dir}/win32/mediacontrols_standin_win.cpp")
+set_target_properties(mediacontrols_standin PROPERTIES PREFIX "")
+target_link_libraries(mediacontrols_standin PRIVATE tunelark_options runtimeobject)
+target_link_options(mediacontrols_standin PRIVATE -static -static-libgcc -static-libstdc++)

@@ -53,6 +53,10 @@ int runPlayer(HINSTANCE instance, int showCommand)
     window.connectPlayer(player);
     NowPlayingFile nowPlaying(state);
     player.addTrackChangedListener([&nowPlaying] { nowPlaying.show(); });
+    player.addTrackChangedListener([&window, &state] {
+        const Track &track = state.list.tracks.at(static_cast<std::size_t>(state.list.current));
+        window.showOnMediaOverlay(track.gameTitle, track.musicTitle);
+    });
 
     player.start();
     // The run is over when the loop ends: the player ends it through endProgram().

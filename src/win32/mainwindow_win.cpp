@@ -68,7 +68,9 @@ MainWindow::MainWindow(const TrackList &list, HINSTANCE instance, int showComman
     m_font = createWindowFont(m_dpi);
     createControls();
     layOut();
-    m_hotKeyRegistered = RegisterHotKey(m_window, kNextHotKey, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK);
+    m_overlay = MediaOverlay::start(m_window);
+    if (!m_overlay)
+        m_hotKeyRegistered = RegisterHotKey(m_window, kNextHotKey, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK);
 }
 
 MainWindow::~MainWindow()
@@ -203,6 +205,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             m_player->sessionEnds(false);
         return 0;
     case WM_DESTROY:
+        m_overlay.reset(); // cleared with the window
         if (m_hotKeyRegistered)
             UnregisterHotKey(m_window, kNextHotKey);
         return 0;
@@ -274,6 +277,12 @@ void MainWindow::showTitles(const std::string &gameTitle, const std::string &mus
 {
     SetWindowTextW(handleOf(Control::GameTitle), toWide(gameTitle).c_str());
     SetWindowTextW(handleOf(Control::MusicTitle), toWide(musicTitle).c_str());
+}
+
+void MainWindow::showOnMediaOverlay(const std::string &gameTitle, const std::string &musicTitle)
+{
+    if (m_overlay)
+        m_overlay->show(gameTitle, musicTitle);
 }
 
 void MainWindow::showPlayTime(const std::string &text)

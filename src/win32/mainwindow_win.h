@@ -4,6 +4,7 @@
 #include "player/playlist.h"
 #include "player/windowlayout.h"
 #include "win32/gdi_win.h"
+#include "win32/mediaoverlay_win.h"
 #include "win32/playlistgrid_win.h"
 #include "win32/textmeasure_win.h"
 
@@ -31,6 +32,8 @@ public:
     void connectPlayer(Player &player);
     // None once the window is gone.
     HWND handle() const { return m_window; }
+    // The track playing, on the system's media overlay where there is one.
+    void showOnMediaOverlay(const std::string &gameTitle, const std::string &musicTitle);
 
     void showPlayModes(bool shuffle, bool loop) override;
     void showTitles(const std::string &gameTitle, const std::string &musicTitle) override;
@@ -80,5 +83,8 @@ private:
     bool m_busy = false;
     bool m_asking = true; // someone is there to answer message boxes
     bool m_shown = false;
+    // Where the overlay runs, its Next button stands for the global hot key,
+    // which then stays free for other programs.
+    std::unique_ptr<MediaOverlay> m_overlay;
     bool m_hotKeyRegistered = false;
 };

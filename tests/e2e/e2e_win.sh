@@ -111,12 +111,16 @@ folder missing nolist
 main=""
 check "a missing tl.lst is told, exit code 1" refused "曲リストファイルが見つかりません。" 1
 folder second
+second=$dir
 mkdir "$dir/now.txt" # a now-playing file that cannot be written
 start first
 first=$pid
 poll main_window
 check "a second instance is refused, exit code 1" refused "既に起動されています。" 1
 pid=$first
+# The key typed into the emulator's window: only the global hot key reaches Tunelark.
+xdotool search --name '^hoot\.\.\. - Sound Hardware Emulator$' windowfocus --sync %1 key XF86AudioNext
+check "without the overlay the media key plays the next track from another window" poll grep -q '"code","2"' "$second/journal.jsonl"
 click 200 40 && xdotool key --clearmodifiers alt+F4
 check "the first instance still closes, exit code 0" exit_code_is 0
 check "an unwritable now-playing file is told once" \
@@ -157,6 +161,28 @@ saved_at_session_end() {
 }
 check "the end of the session asks to save, Yes saves, the run ends" saved_at_session_end
 wait "$session_end"
+# The system's media overlay, played by the stand-in DLL registered for its
+# class in this prefix: what Tunelark shows there, and its Next button.
+overlay_key='HKLM\Software\Microsoft\WindowsRuntime\ActivatableClassId\Windows.Media.SystemMediaTransportControls'
+# The log's last lines are exactly these.
+overlay_ends() { [ "$(tail -n $# "$overlay" 2>/dev/null)" = "$(printf '%s\n' "$@")" ]; }
+overlay_shows() { poll overlay_ends 'Type 1' "Title $2" "AlbumArtist $1" "Artist $1" Update 'PlaybackStatus 3'; }
+folder overlay
+overlay=$dir/overlay.log
+"$WINE" reg add "$overlay_key" /v DllPath /t REG_SZ /d "Z:${BIN//\//\\}\\mediacontrols_standin.dll" /f >/dev/null 2>&1
+TUNELARK_OVERLAY_LOG=$overlay start overlay
+expected=""
+poll main_window
+check "the overlay shows the first track, playing" overlay_shows "星海" "朝の港"
+touch "$overlay.next"
+check "the overlay's Next plays the next track" then_orders '["override"]' '["title=星海","major=lkfm","sub=1"]' '["code","1"]' '["code","2"]'
+check "the overlay follows the change" overlay_shows "星海" "Harbour"
+check "with the overlay the media key is left to other programs" grep -qx 'media key free' "$overlay"
+click 200 40 && xdotool key --clearmodifiers alt+F4
+check "the overlay is cleared at the close" eval 'exit_code_is 0 && overlay_ends "remove ButtonPressed 7" ClearAll Update "PlaybackStatus 0" "IsEnabled 0"'
+check "only the documented slots, no Play, Pause or Stop" eval '! grep -E "^unexpected|without a window" "$overlay"'
+"$WINE" reg delete "$overlay_key" /f >/dev/null 2>&1
+
 # Command lines that end without a window: arguments, what the output
 # holds, the exit code.
 prints() { local out; out=$(cd "$work" && "$WINE" "$BIN/tunelark.exe" $1 2>&1); [ $? -eq "$3" ] && grep -q "$2" <<<"$out"; }
