@@ -39,6 +39,7 @@ public:
     void focusWindow() override;
     void setTrackRows(int count, const ColumnWidths &widthsTwips) override;
     void repaintRow(int track) override;
+    void redrawRow(int track) override;
     void putRowOnTop(int track) override;
     void selectRow(int track) override;
     void showRow(int track) override;
@@ -78,4 +79,5 @@ private:
     bool m_busy = false;
     bool m_shown = false;
     bool m_hotKeyRegistered = false;
+    bool m_previousHotKeyRegistered = false;
 };
