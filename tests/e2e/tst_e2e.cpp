@@ -86,7 +86,19 @@ protected:
     {
         ASSERT_EQ(app.start({"env", "-C", m_dir.path(), TUNELARK_BINARY}, m_dir.file(log)), "");
     }
-    void answerBox(const std::string &key) { run({"xdotool", "windowactivate", "--sync", newWindow(), "key", key}); }
+    // The key on the message box until the box has gone: a key pressed while the box is still taking the
+    // focus (a slow sanitizer build) goes to no one.
+    void answerBox(const std::string &key)
+    {
+        const std::string box = newWindow();
+        const auto shown = [&] {
+            return run({"xdotool", "search", "--onlyvisible", "--name", "^Tunelark$"}).find(box) != std::string::npos;
+        };
+        EXPECT_TRUE(waitUntil([&] {
+            run({"xdotool", "windowactivate", "--sync", box, "key", key});
+            return waitUntil([&] { return !shown(); }, 2s);
+        }, 60s)) << "the box stays";
+    }
     // No --sync on mousemove: it waits forever when the pointer is already there.
     void click(int x, int y, std::vector<std::string> more = {})
     {
