@@ -42,7 +42,6 @@ public:
     void focusWindow() override;
     void setTrackRows(int count, const ColumnWidths &widthsTwips) override;
     void repaintRow(int track) override;
-    void redrawRow(int track) override;
     void putRowOnTop(int track) override;
     void selectRow(int track) override;
     void showRow(int track) override;
@@ -88,5 +87,4 @@ private:
     // which then stays free for other programs.
     std::unique_ptr<MediaOverlay> m_overlay;
     bool m_hotKeyRegistered = false;
-    bool m_previousHotKeyRegistered = false;
 };
