@@ -67,8 +67,9 @@ protected:
         std::string found;
         waitUntil([&] {
             std::istringstream windows(run({"xdotool", "search", "--onlyvisible", "--name", "^Tunelark$"}));
+            // The search ignores case: the find tip, named after the program, is no box.
             for (std::string window; windows >> window;)
-                found = window != m_window ? window : found;
+                found = window != m_window && run({"xdotool", "getwindowname", window}) == "Tunelark\n" ? window : found;
             return !found.empty();
         });
         return found;
