@@ -5,11 +5,14 @@
 #include "tracklist/conversions.h"
 #include "util/message.h"
 
+#include <algorithm>
 #include <cmath>
 
 using std::chrono::milliseconds;
 
 static constexpr milliseconds kTickInterval{1000};
+// How far back 「前の曲」 goes; a run rarely plays more tracks than this.
+static constexpr std::size_t kHistoryLength = 1000;
 
 Player::Player(PlayerView &view, PlayerState &state, ProgramLifecycle &lifecycle, MainLoop &loop)
     : m_view(view)
@@ -77,6 +80,16 @@ void Player::activateRow(int track)
     submit({Entry::Grid, track});
 }
 
+void Player::previous()
+{
+    submit({Entry::Previous});
+}
+
+bool Player::isQueued(int track) const
+{
+    return std::ranges::find(m_upNext, track) != m_upNext.end();
+}
+
 bool Player::gridKeyPressed(GridKey key, const std::string &text, int row)
 {
     switch (key) {
@@ -89,6 +102,9 @@ bool Player::gridKeyPressed(GridKey key, const std::string &text, int row)
         if (m_finder.isTyping(now()))
             break;
         activateRow(row);
+        return true;
+    case GridKey::Queue:
+        submit({Entry::Queue, row});
         return true;
     case GridKey::FindNext:
     case GridKey::FindPrevious:
@@ -160,7 +176,6 @@ void Player::run(const Command &command)
 {
     TrackList &list = m_state.list;
     const std::int32_t playing = list.current;
-    stopTick();
     switch (command.entry) {
     case Entry::Tick:
     case Entry::Next:
@@ -173,6 +188,7 @@ void Player::run(const Command &command)
             list.current = playing;
             break;
         }
+        rememberPlayed(playing);
         beginChange(playAndShow(true), Focus::Unchanged);
         return;
     case Entry::Grid:
@@ -180,7 +196,20 @@ void Player::run(const Command &command)
         if (command.track < 0 || command.track >= list.count() || !ordersFit(command.track))
             break;
         list.current = command.track;
+        rememberPlayed(playing);
         beginChange(playAndShow(false), Focus::Grid);
+        return;
+    case Entry::Previous:
+        // The track left is not remembered, so a second press goes further back.
+        if (m_history.empty())
+            break;
+        list.current = m_history.back();
+        m_history.pop_back();
+        beginChange(playAndShow(true), Focus::Unchanged);
+        return;
+    case Entry::Queue:
+        // Touches neither the emulator nor the seconds counted.
+        toggleUpNext(command.track);
         return;
     }
     startTick();
@@ -215,6 +244,7 @@ bool Player::ordersFit(int track)
 void Player::beginChange(Task<Result<void>> change, Focus focus)
 {
     m_stateNow = State::Changing;
+    stopTick();
     m_busy.changeBegins();
     m_change = std::move(change);
     m_change.start([this, focus](Result<void> played) { changeEnded(std::move(played), focus); });
@@ -335,6 +365,13 @@ void Player::storePlayTime()
 void Player::nextTrackIndex()
 {
     TrackList &list = m_state.list;
+    // A queued track comes first, in shuffle too; the list goes on after it.
+    if (!m_upNext.empty()) {
+        list.current = m_upNext.front();
+        m_upNext.pop_front();
+        m_view.redrawRow(list.current);
+        return;
+    }
     if (m_shuffling) {
         list.current = randomIndex();
         return;
@@ -342,6 +379,28 @@ void Player::nextTrackIndex()
     ++list.current;
     if (list.current > list.count() - 1)
         list.current = 0;
+}
+
+void Player::toggleUpNext(int track)
+{
+    if (track < 0 || track >= m_state.list.count())
+        return;
+    if (const auto at = std::ranges::find(m_upNext, track); at != m_upNext.end())
+        m_upNext.erase(at);
+    else
+        m_upNext.push_back(track);
+    m_view.redrawRow(track);
+}
+
+// A track started again (a row played twice, shuffle drawing the same one)
+// is one entry, so going back leaves it.
+void Player::rememberPlayed(int track)
+{
+    if (!m_shown || track == m_state.list.current)
+        return;
+    m_history.push_back(track);
+    if (m_history.size() > kHistoryLength)
+        m_history.pop_front();
 }
 
 // Orders the current track, then scrolls its row to the top on request,

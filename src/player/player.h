@@ -20,13 +20,16 @@
 
 // The keys of the grid that mean something to the player; any other key is
 // the window's (arrows, paging, Tab).
-enum class GridKey { Enter, Space, FindNext, FindPrevious, Text };
+// the window's (arrows, paging, Tab). Queue is Ctrl+Enter or the row menu's
+// 「次に演奏」.
+enum class GridKey { Enter, Space, FindNext, FindPrevious, Text, Queue };
 
 // The player's behaviour behind either window, as a state machine fed by the
 // main loop's events: the user's input, its own one-second tick, the end of
 // each wait for the emulator (through the Emulator's tasks) and the end of the
 // run. It plays the first track once started, counts the seconds of the
-// current track and moves on when its time has passed (unless looping).
+// current track and moves on when its time has passed (unless looping): to the
+// first track queued to play next, else the list's next one.
 // Input that arrives while a change waits for the emulator is queued and
 // carried out in order once the change has ended; next presses queued
 // together make one change.
@@ -50,6 +53,8 @@ public:
     void next();
     void storeTime();
     void activateRow(int track); // a left double-click on the track's row
+    // Plays the track that played before the current one, as far back as this run goes.
+    void previous();
     // A key pressed in the grid whose current row is `row`; `text` is what
     // it typed. False when the key means nothing to the player.
     bool gridKeyPressed(GridKey key, const std::string &text, int row);
@@ -69,6 +74,9 @@ public:
     bool shuffle() const { return m_shuffling; }
     bool loop() const { return m_looping; }
     int exitCode() const { return m_exitCode; }
+    // Queued rows are drawn in bold.
+    bool isQueued(int track) const;
+    bool canGoBack() const { return !m_history.empty(); }
 
     // What the desktop's media controls show: the track playing (-1 with an
     // empty list or none yet), its elapsed seconds and the seconds it may play.
@@ -82,7 +90,7 @@ public:
     std::int32_t randomIndex();
 
 private:
-    enum class Entry { Tick, Next, StoreTime, Grid };
+    enum class Entry { Tick, Next, StoreTime, Grid, Queue, Previous };
     struct Command
     {
         Entry entry;
@@ -108,6 +116,8 @@ private:
     bool passUnorderableTracks();
     void storePlayTime();
     void nextTrackIndex();
+    void toggleUpNext(int track);
+    void rememberPlayed(int track);
     Task<Result<void>> playAndShow(bool moveToTop);
     void refreshPlayList(int track, bool rebuild, bool moveToTop);
     void reportPlayFailure(const Result<void> &played);
@@ -138,6 +148,8 @@ private:
     bool m_emulatorFailureShown = false;
     int m_exitCode = 0;
     std::deque<Command> m_queued;
+    std::deque<int> m_upNext; // tracks the user queued to play next, first first
+    std::deque<int> m_history; // tracks played before the current one, the latest last
     std::set<int> m_refusalsTold; // tracks whose orders were too long, once told
     std::vector<std::function<void()>> m_trackChanged;
 };

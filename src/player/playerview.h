@@ -24,6 +24,9 @@ public:
     // Draws the track's row again; its last cell becomes the current cell and
     // the whole selection, as writing a row's cells one by one leaves them.
     virtual void repaintRow(int track) = 0;
+    // Draws the track's row again, in bold while it is queued to play next
+    // (Player::isQueued); the selection stays as it is.
+    virtual void redrawRow(int track) = 0;
     // Scrolls so that the track's row is the top row, as far as the rows below allow.
     virtual void putRowOnTop(int track) = 0;
     // Selects the track's whole row, its first cell current, without scrolling.

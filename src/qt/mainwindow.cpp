@@ -72,6 +72,8 @@ void MainWindow::connectPlayer(Player &player)
     connect(button(Control::Shuffle), &QAbstractButton::clicked, this, [&player](bool on) { player.setShuffle(on); });
     connect(button(Control::Loop), &QAbstractButton::clicked, this, [&player](bool on) { player.setLoop(on); });
     connect(m_grid, &PlaylistView::activated, this, [&player](int track) { player.activateRow(track); });
+    m_grid->setPlayer(player);
+    connect(m_grid, &PlaylistView::previousRequested, this, [&player] { player.previous(); });
     connect(m_grid, &PlaylistView::keyPressed, this, [&player](GridKey key, const QString &text, int row) {
         player.gridKeyPressed(key, text.toStdString(), row);
     });
@@ -130,6 +132,11 @@ void MainWindow::setTrackRows(int count, const ColumnWidths &widthsTwips)
 void MainWindow::repaintRow(int track)
 {
     m_grid->repaintRow(track);
+}
+
+void MainWindow::redrawRow(int track)
+{
+    m_grid->redrawRow(track);
 }
 
 void MainWindow::putRowOnTop(int track)

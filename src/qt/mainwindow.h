@@ -41,6 +41,7 @@ public:
     void focusWindow() override;
     void setTrackRows(int count, const ColumnWidths &widthsTwips) override;
     void repaintRow(int track) override;
+    void redrawRow(int track) override;
     void putRowOnTop(int track) override;
     void selectRow(int track) override;
     void showRow(int track) override;

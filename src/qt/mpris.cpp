@@ -70,7 +70,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(qlonglong Position READ position)
     Q_PROPERTY(bool CanGoNext READ yes)
-    Q_PROPERTY(bool CanGoPrevious READ no)
+    Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
     Q_PROPERTY(bool CanPlay READ yes)
     Q_PROPERTY(bool CanPause READ no)
     Q_PROPERTY(bool CanSeek READ no)
@@ -90,13 +90,14 @@ public:
     double one() const { return 1.0; }
     QVariantMap metadata() const { return m_service->metadata(); }
     qlonglong position() const { return m_service->positionMicroseconds(); }
+    bool canGoPrevious() const { return m_service->canGoPrevious(); }
     bool yes() const { return true; }
     bool no() const { return false; }
 
 public slots:
     void Next() { m_service->next(); }
-    // The emulator cannot go back, pause, stop or seek.
-    void Previous() {}
+    void Previous() { m_service->previous(); }
+    // The emulator cannot pause, stop or seek.
     void Pause() {}
     void PlayPause() {}
     void Stop() {}
@@ -120,7 +121,8 @@ MprisService::MprisService(Player &player, const TrackList &list, MainWindow &wi
         announce({{QStringLiteral("Metadata"), metadata()},
                   {QStringLiteral("PlaybackStatus"), playbackStatus()},
                   {QStringLiteral("LoopStatus"), loopStatus()},
-                  {QStringLiteral("Shuffle"), shuffle()}});
+                  {QStringLiteral("Shuffle"), shuffle()},
+                  {QStringLiteral("CanGoPrevious"), canGoPrevious()}});
     });
 }
 
@@ -144,6 +146,16 @@ QString MprisService::registerOnSessionBus()
 void MprisService::next()
 {
     QMetaObject::invokeMethod(this, [this] { m_player.next(); }, Qt::QueuedConnection);
+}
+
+void MprisService::previous()
+{
+    QMetaObject::invokeMethod(this, [this] { m_player.previous(); }, Qt::QueuedConnection);
+}
+
+bool MprisService::canGoPrevious() const
+{
+    return m_player.canGoBack();
 }
 
 void MprisService::quit()

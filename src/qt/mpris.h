@@ -10,7 +10,7 @@ struct TrackList;
 
 // The desktop's media player controls (MPRIS 2 on the session bus, as
 // org.mpris.MediaPlayer2.tunelark): Next is the next button, Quit the close
-// box, the loop and shuffle settings are the player's play modes. The
+// box, Previous the row menu's 「前の曲」, the loop and shuffle settings are the player's play modes. The
 // emulator always plays, so play and pause are accepted and change nothing.
 class MprisService : public QObject
 {
@@ -23,6 +23,8 @@ public:
     QString registerOnSessionBus();
 
     void next();
+    void previous();
+    bool canGoPrevious() const;
     void raise();
     void quit();
     QVariantMap metadata() const;

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QProxyStyle>
 #include <QScrollBar>
 #include <QToolTip>
@@ -94,6 +95,13 @@ QVariant PlaylistModel::data(const QModelIndex &index, int role) const
         return toQColor(m_playlist.shade(index.row()));
     case Qt::ForegroundRole:
         return toQColor(Playlist::kTextColor);
+    case Qt::FontRole: {
+        if (!m_player || !m_player->isQueued(index.row()))
+            return {};
+        QFont bold = gridFont();
+        bold.setBold(true);
+        return bold;
+    }
     case Qt::TextAlignmentRole: {
         const Qt::Alignment horizontal
             = Playlist::alignment(index.column()) == CellAlignment::Right ? Qt::AlignRight : Qt::AlignLeft;
@@ -187,6 +195,17 @@ void PlaylistView::setTrackRows(int count, const ColumnWidths &widthsTwips)
         horizontalHeader()->resizeSection(column, twipsToPixelsX(widthsTwips[column]));
 }
 
+void PlaylistView::setPlayer(const Player &player)
+{
+    m_player = &player;
+    m_model->setPlayer(player);
+}
+
+void PlaylistView::redrawRow(int track)
+{
+    m_model->rowChanged(track);
+}
+
 void PlaylistView::repaintRow(int track)
 {
     m_model->rowChanged(track);
@@ -259,7 +278,7 @@ void PlaylistView::keyPressEvent(QKeyEvent *event)
     const QString typed = event->text();
     const int row = currentIndex().row();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || typed.startsWith(QLatin1Char('\r'))) {
-        emit keyPressed(GridKey::Enter, {}, row);
+        emit keyPressed(event->modifiers().testFlag(Qt::ControlModifier) ? GridKey::Queue : GridKey::Enter, {}, row);
         return;
     }
     if (typed == QLatin1String(" ")) {
@@ -298,4 +317,22 @@ void PlaylistView::mouseDoubleClickEvent(QMouseEvent *event)
     // Only the left button plays a row, as on Windows.
     if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
         emit activated(currentIndex().row());
+}
+
+// The row clicked, or with the menu key the current one. The menu does not
+// wait in a loop of its own: the player's events go on while it is open.
+void PlaylistView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const int row = event->reason() == QContextMenuEvent::Mouse ? indexAt(event->pos()).row() : currentIndex().row();
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *queue = menu->addAction(QStringLiteral("次に演奏"), this, [this, row] { emit keyPressed(GridKey::Queue, {}, row); });
+    queue->setEnabled(row >= 0);
+    queue->setCheckable(true);
+    queue->setChecked(m_player && m_player->isQueued(row));
+    QAction *back = menu->addAction(QStringLiteral("前の曲"), this, [this] { emit previousRequested(); });
+    back->setEnabled(m_player && m_player->canGoBack());
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                                   : viewport()->mapToGlobal(visualRect(currentIndex()).center());
+    menu->popup(at);
 }

@@ -11,6 +11,7 @@ namespace {
 constexpr const wchar_t *kWindowClass = L"TunelarkWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kNextHotKey = 1;
+constexpr int kPreviousHotKey = 2;
 // A control's id is this plus its Control: not IDOK (1) or IDCANCEL (2),
 // which the dialog keys Enter and Escape send.
 constexpr int kFirstControlId = 100;
@@ -69,8 +70,10 @@ MainWindow::MainWindow(const TrackList &list, HINSTANCE instance, int showComman
     createControls();
     layOut();
     m_overlay = MediaOverlay::start(m_window);
-    if (!m_overlay)
+    if (!m_overlay) {
         m_hotKeyRegistered = RegisterHotKey(m_window, kNextHotKey, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK);
+        m_previousHotKeyRegistered = RegisterHotKey(m_window, kPreviousHotKey, MOD_NOREPEAT, VK_MEDIA_PREV_TRACK);
+    }
 }
 
 MainWindow::~MainWindow()
@@ -137,6 +140,9 @@ void MainWindow::connectPlayer(Player &player)
     m_grid.setHandlers({
         [&player](int track) { player.activateRow(track); },
         [&player](GridKey key, const std::string &text, int row) { player.gridKeyPressed(key, text, row); },
+        [&player] { player.previous(); },
+        [&player](int track) { return player.isQueued(track); },
+        [&player] { return player.canGoBack(); },
     });
 }
 
@@ -172,13 +178,18 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return header.hwndFrom == m_grid.handle() ? m_grid.onNotify(header) : 0;
     }
     case WM_APPCOMMAND:
-        if (GET_APPCOMMAND_LPARAM(lParam) != APPCOMMAND_MEDIA_NEXTTRACK)
+        if (GET_APPCOMMAND_LPARAM(lParam) == APPCOMMAND_MEDIA_NEXTTRACK)
+            onCommand(Control::Next);
+        else if (GET_APPCOMMAND_LPARAM(lParam) == APPCOMMAND_MEDIA_PREVIOUSTRACK && m_player)
+            m_player->previous();
+        else
             break;
-        onCommand(Control::Next);
         return TRUE;
     case WM_HOTKEY:
         if (wParam == kNextHotKey)
             onCommand(Control::Next);
+        if (wParam == kPreviousHotKey && m_player)
+            m_player->previous();
         return 0;
     case WM_SETCURSOR:
         if (!m_busy)
@@ -208,6 +219,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         m_overlay.reset(); // cleared with the window
         if (m_hotKeyRegistered)
             UnregisterHotKey(m_window, kNextHotKey);
+        if (m_previousHotKeyRegistered)
+            UnregisterHotKey(m_window, kPreviousHotKey);
         return 0;
     default:
         break;
@@ -306,6 +319,11 @@ void MainWindow::focusWindow()
 void MainWindow::setTrackRows(int count, const ColumnWidths &widthsTwips)
 {
     m_grid.setTrackRows(count, widthsTwips);
+}
+
+void MainWindow::redrawRow(int track)
+{
+    m_grid.redrawRow(track);
 }
 
 void MainWindow::repaintRow(int track)

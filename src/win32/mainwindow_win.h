@@ -42,6 +42,7 @@ public:
     void focusWindow() override;
     void setTrackRows(int count, const ColumnWidths &widthsTwips) override;
     void repaintRow(int track) override;
+    void redrawRow(int track) override;
     void putRowOnTop(int track) override;
     void selectRow(int track) override;
     void showRow(int track) override;
@@ -87,4 +88,5 @@ private:
     // which then stays free for other programs.
     std::unique_ptr<MediaOverlay> m_overlay;
     bool m_hotKeyRegistered = false;
+    bool m_previousHotKeyRegistered = false;
 };

@@ -5,6 +5,7 @@
 #include "win32/gdi_win.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr int kHeaderMarginPixels = 2;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kFindTipTimer = 0x544C; // apart from the list view's own timers
 constexpr UINT_PTR kFindTool = 1;
+enum RowMenuItem : UINT { kQueueItem = 1, kPreviousItem };
 
 // The list view aligns its subitem 0 to the left whatever it is told, so the
 // number column (right-aligned) is subitem 1, shown first. The mapping from
@@ -85,6 +87,10 @@ void PlaylistGrid::place(const RECT &pixels, HFONT font, UINT dpi)
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     SendMessageW(m_tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    LOGFONTW bold{};
+    GetObjectW(font, sizeof bold, &bold);
+    bold.lfWeight = FW_BOLD;
+    m_boldFont.reset(CreateFontIndirectW(&bold));
     applyColumnWidths();
 }
 
@@ -106,6 +112,11 @@ void PlaylistGrid::repaintRow(int track)
     selectRow(track);
     ListView_RedrawItems(m_list, track, track);
     UpdateWindow(m_list);
+}
+
+void PlaylistGrid::redrawRow(int track)
+{
+    ListView_RedrawItems(m_list, track, track);
 }
 
 // The last row is brought into view first, so that bringing the track's row
@@ -158,7 +169,7 @@ LRESULT PlaylistGrid::onNotify(const NMHDR &header)
     }
     case NM_RETURN:
         // Wine's LVN_ITEMACTIVATE on Enter names no reliable row; the focused one is.
-        keyPressed(GridKey::Enter, {});
+        keyPressed(GetKeyState(VK_CONTROL) < 0 ? GridKey::Queue : GridKey::Enter, {});
         return 0;
     case LVN_ODFINDITEMW:
         return -1; // type-to-find is ours
@@ -186,6 +197,10 @@ LRESULT PlaylistGrid::onCustomDraw(NMLVCUSTOMDRAW &draw) const
         } else {
             draw.clrTextBk = colorRef(m_playlist.shade(track));
             draw.clrText = colorRef(Playlist::kTextColor);
+        }
+        if (m_handlers.isQueued && m_handlers.isQueued(track) && m_boldFont) {
+            SelectObject(draw.nmcd.hdc, m_boldFont.get());
+            return CDRF_NEWFONT | CDRF_NOTIFYPOSTPAINT;
         }
         return CDRF_NOTIFYPOSTPAINT;
     case CDDS_ITEMPOSTPAINT: {
@@ -260,6 +275,37 @@ void PlaylistGrid::onCharacter(wchar_t unit)
         keyPressed(GridKey::Text, toUtf8(typed));
 }
 
+// At the row clicked, or with the menu key (`at` -1) at the focused row.
+// The menu's own modal loop ends before the player hears of the choice.
+void PlaylistGrid::showRowMenu(LPARAM at)
+{
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    int row = focusedRow();
+    if (at == -1) {
+        RECT cell{};
+        ListView_GetItemRect(m_list, row, &cell, LVIR_LABEL);
+        point = {cell.left, cell.bottom};
+        ClientToScreen(m_list, &point);
+    } else {
+        LVHITTESTINFO hit{};
+        hit.pt = point;
+        ScreenToClient(m_list, &hit.pt);
+        row = ListView_HitTest(m_list, &hit);
+    }
+    const HMENU menu = CreatePopupMenu();
+    const bool queued = m_handlers.isQueued && m_handlers.isQueued(row);
+    AppendMenuW(menu, MF_STRING | (row < 0 ? MF_GRAYED : 0) | (queued ? MF_CHECKED : 0), kQueueItem, L"次に演奏");
+    const bool back = m_handlers.canGoBack && m_handlers.canGoBack();
+    AppendMenuW(menu, MF_STRING | (back ? 0 : MF_GRAYED), kPreviousItem, L"前の曲");
+    const auto chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, m_list, nullptr));
+    DestroyMenu(menu);
+    if (chosen == kQueueItem && m_handlers.keyPressed)
+        m_handlers.keyPressed(GridKey::Queue, {}, row);
+    if (chosen == kPreviousItem && m_handlers.previous)
+        m_handlers.previous();
+}
+
 void PlaylistGrid::showFindText(const std::string &text)
 {
     m_tipText = toWide(text);
@@ -301,6 +347,9 @@ LRESULT CALLBACK PlaylistGrid::listViewProc(HWND window, UINT message, WPARAM wP
             return grid.onHeaderDraw(reinterpret_cast<NMCUSTOMDRAW &>(header));
         break;
     }
+    case WM_CONTEXTMENU:
+        grid.showRowMenu(lParam);
+        return 0;
     case WM_CHAR:
         grid.onCharacter(static_cast<wchar_t>(wParam));
         return 0;

@@ -3,6 +3,7 @@
 #include "player/columnwidths.h"
 #include "player/player.h"
 #include "player/playlist.h"
+#include "win32/gdi_win.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,9 +13,10 @@
 
 // The playlist grid: a virtual report list view whose cells are read from the
 // player's Playlist when the control draws them; rows without a stored time
-// shaded, one whole row selected by code. A left double-click activates a
-// row; Enter, Space, F3 and typed characters go to the player as GridKeys
-// (the list view's own incremental search is off). The search text shows in
+// shaded, queued rows in bold, one whole row selected by code. A left
+// double-click activates a row; Enter, Space, Ctrl+Enter, F3 and typed
+// characters go to the player as GridKeys (the list view's own incremental
+// search is off); so do the row menu's 「次に演奏」 and 「前の曲」. The search text shows in
 // a tip at the grid's top edge.
 class PlaylistGrid
 {
@@ -23,6 +25,9 @@ public:
     {
         std::function<void(int track)> activated;
         std::function<void(GridKey key, const std::string &text, int row)> keyPressed; // on the focused row
+        std::function<void()> previous;
+        std::function<bool(int track)> isQueued;
+        std::function<bool()> canGoBack;
     };
 
     explicit PlaylistGrid(const Playlist &playlist) : m_playlist(playlist) {}
@@ -38,6 +43,7 @@ public:
 
     void setTrackRows(int count, const ColumnWidths &widthsTwips);
     void repaintRow(int track);
+    void redrawRow(int track);
     void putRowOnTop(int track);
     void selectRow(int track);
     void showRow(int track);
@@ -56,10 +62,12 @@ private:
     LRESULT onCustomDraw(NMLVCUSTOMDRAW &draw) const;
     LRESULT onHeaderDraw(NMCUSTOMDRAW &draw) const;
     void hideFindText();
+    void showRowMenu(LPARAM at);
 
     const Playlist &m_playlist;
     HWND m_list = nullptr;
     HWND m_tip = nullptr;
+    FontHandle m_boldFont; // for queued rows, selected into the list view's DC while it draws one
     Handlers m_handlers;
     ColumnWidths m_widthsTwips;
     UINT m_dpi = USER_DEFAULT_SCREEN_DPI;

@@ -94,6 +94,12 @@ sleep 1.5 # a stored time needs a played second
 click "${STORE[@]}"
 check "時間記憶 stores the time and moves on" then_orders '["title=星海","major=lkfm","sub=1"]' '["code","1"]'
 check "the time is kept beside the list until saved" test -s "$dir/tl.lst.unsaved"
+poll now_playing "星海 - 朝の港" # the change is over: its selection no longer moves the focused row
+click "${ROW3[@]}" && xdotool key ctrl+Return && click "${NEXT[@]}"
+check "Ctrl+Enter queues a row without playing it; 次曲演奏 plays it" \
+    then_orders '["title=Meadow","major=lkpsg","sub=2"]' '["code","16"]'
+click "${NEXT[@]}"
+check "次曲演奏 then plays the row after it" then_orders '["code","17"]'
 xdotool key --clearmodifiers alt+F4
 check "closing asks to save, Yes ends the run" answer yes
 check "the run ends with exit code 0" exit_code_is 0

@@ -123,7 +123,8 @@ protected:
 
 // Next, and the grid by double-click, Enter and Space (a double-click below the rows plays nothing), a
 // second start on unix:N refused meanwhile; after two seconds of play Store keeps the time and the next track starts;
-// typed letters find a row above (wrapping) without playing it, Enter plays it; the now-playing file follows
+// typed letters find a row above (wrapping) without playing it, Enter plays it; Ctrl+Enter queues a row without
+// playing it, Next plays it and then the row after it; the now-playing file follows
 // every change; Yes at the close saves, keeping the old list as the backup, and the now-playing file is emptied.
 TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
 {
@@ -156,8 +157,11 @@ TEST_F(E2e, TrackChangesSelectTheGameOnlyWhenItChangesStoreTimeAndSave)
              click(kStoreX, kButtonsY);
          },
          {{"code", "17"}}, "Meadow - Garden"},
+        {[&] { click(kGridX, kFirstRowY, {"key", "ctrl+Return"}); }, {}, "Meadow - Garden"},
+        {[&] { click(kNextX, kButtonsY); }, {kSelectStarSea, {"code", "1"}}, "星海 - Morning"},
+        {[&] { click(kNextX, kButtonsY); }, {{"code", "2"}}, "星海 - Harbour"},
         {[&] { click(kGridX, kFirstRowY + 16 * 3, {"type", "hAR"}), run({"xdotool", "key", "Return"}); },
-         {kSelectStarSea, {"code", "2"}}, "星海 - Harbour"},
+         {{"code", "2"}}, "星海 - Harbour"},
     };
     for (const auto &[input, added, playing] : steps) {
         input();
@@ -254,7 +258,8 @@ TEST_F(E2e, StoredTimesOutliveARunThatEndsWithoutItsClose)
 
 // The desktop's controls on a player started elsewhere with its folder as argument: each query is asked until it
 // answers (a change takes a moment), an order answers nothing. The first track keeps 600 s, the second plays the
-// default 2 s, held by the loop box, then moves on (wrapping). The emulator started here is the player's child;
+// default 2 s, held by the loop box, then moves on (wrapping); Previous goes back twice, held by the loop box
+// again. The emulator started here is the player's child;
 // nothing changed, so no question at the close, and the emulator ends with the player. A folder in the now-playing
 // file's place is told once, and playing goes on.
 TEST_F(E2e, PlaysThroughDrivenByTheDesktopAndEndsItsEmulatorWithIt)
@@ -272,6 +277,11 @@ TEST_F(E2e, PlaysThroughDrivenByTheDesktopAndEndsItsEmulatorWithIt)
         {"metadata", "--format={{xesam:title}} {{duration(position)}}", "Harbour 0:04"}, // past its 2 s
         {"loop", "None", ""},
         {"metadata", now, "Playing 星海 Morning 600000000 '/org/tunelark/track/0'"},
+        {"loop", "Track", ""},
+        {"previous", "", ""},
+        {"metadata", now, "Playing 星海 Harbour 2000000 '/org/tunelark/track/1'"},
+        {"previous", "", ""},
+        {"metadata", now, "Playing 星海 Morning 600000000 '/org/tunelark/track/0'"},
         {"shuffle", "On", ""},
         {"shuffle", "", "On"},
     };
@@ -284,7 +294,8 @@ TEST_F(E2e, PlaysThroughDrivenByTheDesktopAndEndsItsEmulatorWithIt)
             return answer.substr(0, answer.find('\n')) == step[2];
         })) << step[0] << " " << step[1] << ": " << answer;
     }
-    EXPECT_TRUE(journalHas({{"override"}, kSelectStarSea, {"code", "1"}, {"code", "2"}, {"code", "1"}}));
+    EXPECT_TRUE(journalHas(
+        {{"override"}, kSelectStarSea, {"code", "1"}, {"code", "2"}, {"code", "1"}, {"code", "2"}, {"code", "1"}}));
     const int hoot = std::stoi(run({"xdotool", "search", "--name", kHootTitle, "getwindowpid"}));
     EXPECT_EQ(std::stoi(run({"ps", "-o", "ppid=", "-p", std::to_string(hoot)})), m_app.pid());
     m_window = newWindow();

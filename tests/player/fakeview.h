@@ -23,6 +23,7 @@ public:
         note("rows " + std::to_string(count) + " " + std::to_string(widths[0]) + "/" + std::to_string(widths[1]));
     }
     void repaintRow(int track) override { note("repaint " + std::to_string(track)); }
+    void redrawRow(int track) override { note("redraw " + std::to_string(track) + (player->isQueued(track) ? " bold" : "")); }
     void putRowOnTop(int track) override { note("top " + std::to_string(track)); }
     void selectRow(int track) override { note("select " + std::to_string(track)); }
     void showRow(int track) override { note("row " + std::to_string(track)); }

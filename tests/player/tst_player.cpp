@@ -106,6 +106,10 @@ struct Rig
             step == "s" ? player.storeTime() : step == "c" ? player.requestClose() : void();
             if (step[0] == 'r')
                 player.activateRow(number);
+            if (step[0] == 'q')
+                player.gridKeyPressed(GridKey::Queue, {}, number);
+            if (step == "p")
+                player.previous();
             if (step == "L" || step == "l")
                 player.setLoop(step == "L");
             if (step == "S")
@@ -243,6 +247,16 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"a row plays without scrolling; the playing row starts again", kThree,
          "load t9 S | r0 r2", to(1, "", true) + to(3, "", true)},
         {"no track's row plays nothing", kThree, "load | r-1 r3", ""},
+        {"a queued row plays next, without a change of its own; the list goes on after it", kThree, "load | q2 n n",
+         "redraw 2 bold; " + to(3, "redraw 2; ") + to(1)},
+        {"queued rows come first in shuffle, in order; queued again, a row is taken out", kThree,
+         "S load | q2 q1 q2 n", "redraw 2 bold; redraw 1 bold; redraw 2; " + to(2, "redraw 1; ")},
+        {"a row queued during a change is queued after it; no track's row is never queued", kThree,
+         "load | @q2 @q-1 n n", to(2) + "redraw 2 bold; " + to(3, "redraw 2; ")},
+        {"previous goes back as far as the run played, queued tracks too, then does nothing", kThree,
+         "load | q2 n n p p p", "redraw 2 bold; " + to(3, "redraw 2; ") + to(1) + to(3) + to(1)},
+        {"a track started again is one step back; previous during a change waits its turn", kThree,
+         "load | r0 n @p n p p", to(1, "", true) + to(2) + to(3) + to(2) + to(1)},
         {"input during a change runs after it, in order", kThree, "load | @n @r0 n", to(2) + to(3) + to(1, "", true)},
         {"closing during a change waits for it, drops queued input and asks to save", kThree, "load t42 | @c @n s",
          to(2, "repaint 0; ") + ask + end},
