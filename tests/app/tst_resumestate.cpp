@@ -85,8 +85,8 @@ TEST(ResumeState, KeepsOneFilePerListInTheStateFolder)
         const ScopedEnv stateHome(kStateVariable, c.stateHome);
         TrackList list;
         list.tracks = {Track{0, "G", "m", "s", {}, "M"}};
-        for (const char *folder : {"a", "b", "a"})
-            ResumeState(dir.file(folder) + "/../" + folder + "/tl.lst").remember(list, 0);
+        for (const char *listPath : {"a/tl.lst", "b/tl.lst", "b/../a/tl.lst"})
+            ResumeState(dir.file(listPath)).remember(list, 0);
         std::error_code error;
         const auto files = std::distance(fs::directory_iterator(pathFromUtf8(c.folder), error), {});
         EXPECT_EQ(files, 2) << error.message();

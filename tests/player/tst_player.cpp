@@ -88,7 +88,7 @@ struct Rig
     // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "+N" N ms pass, "_" a space
     // typed on the grid's first row, "n" or "n9" next, "s" store time, "r4" activate row 4, "c" close (or a
     // signal, or the desktop's Quit), "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take 600 ms, "R"
-    // Resume=1 in tl.ini, "^" the next run in the same folder, "q2" queue row 2, "p" previous,
+    // or "R0" Resume=1 or 0 in tl.ini, "^" the next run in the same folder, "q2" queue row 2, "p" previous,
     // "k" the list is kList, "e" it is edited on disk, "E" edited keeping its size and time, "?YN" the
     // answers to questions (Q: yes, with a close meanwhile); "x" note how often the emulator was ended, "="
     // the first track's time, "f" the list and its backup, "h" the rows' shades, "u" whether tl.lst.unsaved
@@ -116,8 +116,11 @@ struct Rig
                 player.reset(), state = PlayerState(), lifecycle.emplace(state, platform, platform, view, dir.path());
                 player.emplace(view, state, *lifecycle, platform);
             }
-            if (step == "R")
-                std::ofstream(dir.file("tl.ini"), std::ios::app) << "Resume=1\n";
+            if (step[0] == 'R') {
+                std::string ini = contents(dir.file("tl.ini"));
+                std::ofstream(dir.file("tl.ini")) << ini.erase(std::min(ini.find("Resume"), ini.size())) << "Resume="
+                                                  << number << "\n";
+            }
             if (step == "L" || step == "l")
                 player->setLoop(step == "L");
             if (step == "S")
@@ -268,7 +271,7 @@ TEST(Player, StepsReachTheWindowInOrder)
          "load | r0 n @p n p p", to(1, "", true) + to(2) + to(3) + to(2) + to(1)},
         {"with Resume=1 the next run starts with the track playing at the end, from its beginning", kThree,
          "R load n t5 c ^ | load", "rows 3 30/110; select 1; show; " + to(2) + "focus window; "},
-        {"without it, with the first track", kThree, "load n c ^ | load", loaded("01:30")},
+        {"without it, with the first track", kThree, "R load n c ^ R0 | load", loaded("01:30")},
         {"input during a change runs after it, in order", kThree, "load | @n @r0 n", to(2) + to(3) + to(1, "", true)},
         {"closing during a change waits for it, drops queued input and asks to save", kThree, "load t42 | @c @n s",
          to(2, "repaint 0; ") + ask + end},
