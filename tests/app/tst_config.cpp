@@ -64,7 +64,6 @@ TEST(ReadSettings, FollowsTheIniRules)
          "tl.ini:3: NowPlayingFile is neither UTF-8 nor Shift-JIS: \"a\\x81\""},
         {"Resume=1 after the rules", "[config]\nDefaultPlayTime=1\n" + rest + "Resume = 1\t; go on\n",
          "1 3000 500 resume"},
-        {"Resume=0 is off", "[config]\nDefaultPlayTime=1\n" + rest + "Resume=0\n", "1 3000 500"},
         {"Resume neither 0 nor 1", "[config]\nResume=yes\nDefaultPlayTime=1\n" + rest,
          "tl.ini:2: Resume is neither 0 nor 1: \"yes\"",
          "設定ファイル tl.ini の Resume の値「yes」は 0 でも 1 でもありません。"},
