@@ -59,6 +59,7 @@ box_gone() { ! windows | grep -qx "$box"; }
 # Once at the box, then up to two seconds for it to go: a key pressed while the box is still taking the focus
 # goes to no one. Without a window manager (Wine) keys may go to another window: the button is clicked.
 press() {
+    box_gone && return
     if qt; then
         xdotool windowactivate --sync "$box" key "$key"
     else
@@ -68,7 +69,7 @@ press() {
     LIMIT=2 poll box_gone
 }
 click() { # x y button [click options]; no --sync on mousemove: it waits forever when the pointer is already there
-    qt && xdotool windowactivate --sync "$main"
+    if qt; then xdotool windowactivate --sync "$main"; else xdotool windowraise "$main"; fi
     xdotool mousemove --window "$main" $(($1 + frame[0])) $(($2 + frame[1])) click "${@:4}" "$3"
 }
 row() { echo 92 $((184 + 16 * ($1 - 1))); }
@@ -120,8 +121,9 @@ step_double() { click $(row "$1") 1 --repeat 2 --delay 80; }
 step_rightdouble() { click $(row "$1") 3 --repeat 2 --delay 80; }
 step_key() { xdotool key --clearmodifiers "$@"; }
 step_type() { xdotool type --delay 50 "$*"; }
-step_close() { # as the close button does it: Alt+F4 to the main window
-    if qt; then xdotool windowactivate --sync "$main"; else click 197 18 1; fi && xdotool key --clearmodifiers alt+F4
+step_close() { # as the close button does it: Alt+F4 to the main window, which has the focus
+    if qt; then xdotool windowactivate --sync "$main"; else click 197 18 1 && xdotool windowfocus --sync "$main"; fi &&
+        xdotool key --clearmodifiers alt+F4
 }
 step_settled() { poll test now.txt -nt journal.jsonl; } # the last change has ended: its titles are shown
 step_played() { poll played_for $(($1 * 1000)); } # seconds since the last order
@@ -206,7 +208,7 @@ finish() {
     for w in $(emulators); do xdotool windowkill "$w"; done
     [ -z "$failure" ] && echo "ok   $scenario" && return
     echo "FAIL $scenario: $failure"$'\n'"  orders: $(orders)"
-    for log in $(ls -- *.log); do told_by "${log%.log}" | sed "s/^/  ${log%.log} told: /"; done
+    for log in $(find . -name '*.log' -printf '%f\n'); do told_by "${log%.log}" | sed "s/^/  ${log%.log} told: /"; done
     failed+=1
 }
 
