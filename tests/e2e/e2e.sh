@@ -16,7 +16,13 @@ window=$1
 LIMIT=${E2E_LIMIT:-60} # seconds; a sanitizer build on a busy machine is slow
 work=$(mktemp -d)
 declare -A pids told
-trap '[ "$window" = win ] && step_overlay off; for p in "${pids[@]}" ${x11:-}; do ((p > 0)) && kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+# What is left running ends with the script; the overlay is not left registered in the prefix.
+ending() {
+    [ "$window" = win ] && step_overlay off
+    for p in "${pids[@]}" ${x11:-}; do ((p > 0)) && kill "$p" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap ending EXIT
 
 poll() { local end=$((SECONDS + LIMIT)); until "$@"; do ((SECONDS < end)) || return 1; sleep 0.05; done; }
 qt() { [ "$window" = qt ]; }
