@@ -122,9 +122,16 @@ step_answer() { # yes, no or ok
 }
 step_next() { click 40 133 1; }
 step_store() { click 120 133 1; }
-step_click() { click $(row "$1") 1; }
-step_double() { click $(row "$1") 1 --repeat 2 --delay 80; }
-step_rightdouble() { click $(row "$1") 3 --repeat 2 --delay 80; }
+button() { [ "${1:-}" = right ] && echo 3 || echo 1; }
+step_click() { click $(row "$1") "$(button "${2:-}")"; } # ROW [right]
+step_double() { click $(row "$1") "$(button "${2:-}")" --repeat 2 --delay 80; }
+# ROW KEYS...: the row's menu, once it is open (a window more for the run), and keys in it.
+step_menu() {
+    local shown
+    shown=$(xdotool search --onlyvisible --pid "${pids[main]}" | wc -l)
+    step_click "$1" right && poll eval '(($(xdotool search --onlyvisible --pid "${pids[main]}" | wc -l) > shown))' &&
+        step_key "${@:2}"
+}
 step_key() { xdotool key --clearmodifiers "$@"; }
 step_type() { xdotool type --delay 50 "$*"; }
 step_close() { # as the close button does it: Alt+F4 to the main window, which has the focus
