@@ -26,7 +26,10 @@ static void fillTable(HWND table, const wchar_t *rowsFile)
 {
     const wchar_t *headers[] = {L"NO", L"GAME TITLE", L"MUSIC TITLE"};
     for (int column = 0; column < 3; ++column) {
-        LVCOLUMNW header{LVCF_TEXT | LVCF_WIDTH, 0, 60, const_cast<wchar_t *>(headers[column])};
+        LVCOLUMNW header{};
+        header.mask = LVCF_TEXT | LVCF_WIDTH;
+        header.cx = 60;
+        header.pszText = const_cast<wchar_t *>(headers[column]);
         ListView_InsertColumn(table, column, &header);
     }
     std::ifstream rows(rowsFile, std::ios::binary);
@@ -36,7 +39,10 @@ static void fillTable(HWND table, const wchar_t *rowsFile)
         std::string cell;
         for (int column = 0; column < 3 && std::getline(cells, cell, '\t'); ++column) {
             std::wstring text = wide(cell);
-            LVITEMW item{LVIF_TEXT, row, column};
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.iSubItem = column;
             item.pszText = text.data();
             if (column == 0)
                 ListView_InsertItem(table, &item);

@@ -8,7 +8,10 @@
 // 0. Prints medians, asserts nothing.
 //
 //   cmake --preset release && cmake --build --preset release -j2
-//   build/release/bench/bench_window_startup [runs of each program, default 7]
+//   build/release/bench/bench_window_startup [runs of each program, default 7] [EARLIER_TUNELARK]
+//
+// With EARLIER_TUNELARK (another build of the player, such as main's), that
+// program is timed in turns with this build's instead of the bare window.
 
 #include "barewindowtitle.h"
 #include "samplelist.h"
@@ -49,8 +52,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot open %s\n", std::getenv("DISPLAY"));
         return 1;
     }
-    const bool shown = compareStartups(display, folder.path(), runs, {{TUNELARK_BINARY}, "Tunelark"},
-                                       {{BARE_WINDOW_BINARY, kFirstRowsFile}, BARE_WINDOW_TITLE});
+    const StartedProgram baseline = argc > 2 ? StartedProgram{{argv[2]}, "Tunelark", "earlier build"}
+                                             : StartedProgram{{BARE_WINDOW_BINARY, kFirstRowsFile}, BARE_WINDOW_TITLE};
+    const bool shown = compareStartups(display, folder.path(), runs, {{TUNELARK_BINARY}, "Tunelark"}, baseline);
     XCloseDisplay(display);
     return shown ? 0 : 1;
 }

@@ -103,7 +103,7 @@ TEST(ListFile, ReadsAndSavesWholeFiles)
                              "00:00,\"" + kSjisSoft + "\",\"\x81\x60\",\"1\",1.25,\"\x1A\"\"\"\r\n"
                              "99:59,\"Alpha\",\"m1\",\"s2\",-7,\"Last\"\r\n  ; \x83\x81\x83\x82\r\n   \r\n";
     const std::string one = "01:00,\"Alpha\",\"m1\",\"s2\",1,\"One\"", two = "02:00,\"Alpha\",\"m1\",\"s2\",2,\"Two\"";
-    std::string longList; // the codec works on blocks of lines; a broken line costs only itself
+    std::string longList; // a broken line among many costs only itself
     for (int i = 0; i < 4000; ++i)
         longList += std::string(i == 2500 ? "\x90\r\n" : "") + "01:00,\"" + kSjisGame + "\",\"m1\",\""
             + std::to_string(i) + "\",1,\"x\"\r\n";
