@@ -455,7 +455,6 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
     std::vector<ListProblem> problems;
     std::vector<std::string> fields;
     PlainLineReader plain(store.encoding);
-    Track record;
     std::string_view rawLine;
     LineCursor lines(fileBytes);
     for (int lineNumber = 1; lines.next(rawLine); ++lineNumber) {
@@ -471,9 +470,11 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             keep();
             continue;
         }
-        if (reading == LineReading::Quick && plain.read(rawTrimmed, record)) {
-            store.addRecord(std::move(record));
-            continue;
+        if (reading == LineReading::Quick) {
+            // Read in place: moving a record costs as much as reading its numbers.
+            if (plain.read(rawTrimmed, store.tracks.emplace_back()))
+                continue;
+            store.tracks.pop_back();
         }
 
         bool otherForms = false;
