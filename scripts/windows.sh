@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the parts without Qt for Windows (preset "windows") and runs
 # their tests under Wine inside a private X server, the window end to end
-# among them (tests/e2e/e2e_win.sh). Installs the compiler,
+# among them (the scenario table of tests/e2e/e2e.sh). Installs the compiler,
 # Wine and Xvfb when they are missing. Ends with "N passed, N failed" (test
 # cases); the exit status is non-zero when anything failed.
 #
@@ -73,9 +73,9 @@ for test in "${TESTS[@]}"; do
     tally "$test" "$status" "$(grep -c '^\[       OK \]' "$log")" \
         "$(grep -cE '^\[  FAILED  \] .*\([0-9]+ ms\)$' "$log")" "$log"
 done
-# The window end to end, driven with xdotool: a line per case.
+# The window end to end, driven with xdotool: a line per scenario.
 log="$BUILD/e2e_win.log"
-timeout "$TEST_LIMIT" bash tests/e2e/e2e_win.sh "$BIN" >"$log" 2>&1
+timeout 900 bash tests/e2e/e2e.sh win "$BIN" >"$log" 2>&1
 status=$?
 tally e2e_win "$status" "$(grep -c '^ok ' "$log")" "$(grep -c '^FAIL ' "$log")" "$log"
 

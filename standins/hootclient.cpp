@@ -9,6 +9,7 @@
 //   HOOT_STANDIN_HANG=1   never end
 //   HOOT_STANDIN_EXIT=N   end with code N without handing the order over:
 //                         a client that fails and leaves the emulator as it was
+//   HOOT_STANDIN_EXIT_AFTER=N  end with code N once the order is handed over
 // Exit codes: 0 order handed over, 3 no emulator listening, 4 no answer.
 
 #include "jsonstring.h"
@@ -115,5 +116,6 @@ int main(int argc, char **argv)
         return 4;
     }
     close(fd);
-    return 0;
+    const char *after = std::getenv("HOOT_STANDIN_EXIT_AFTER");
+    return after ? std::atoi(after) : 0;
 }

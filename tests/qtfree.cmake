@@ -47,7 +47,7 @@ tunelark_add_qtfree_test(tst_mainloop_win SOURCES "${dir}/win32/tst_mainloop_win
 target_compile_options(tst_mainloop_win PRIVATE -include "${dir}/platform/mkdtemp_win.h")
 add_dependencies(tst_mainloop_win standin_hootclient)
 
-# The system's media overlay as tests/e2e/e2e_win.sh registers it in its Wine prefix.
+# The system's media overlay as tests/e2e/e2e.sh registers it in its Wine prefix.
 add_library(mediacontrols_standin SHARED "${dir}/win32/mediacontrols_standin_win.cpp")
 set_target_properties(mediacontrols_standin PROPERTIES PREFIX "")
 target_link_libraries(mediacontrols_standin PRIVATE tunelark_options runtimeobject)

@@ -11,6 +11,7 @@
 //   HOOT_STANDIN_DELAY_MS sleep that long before handing over
 //   HOOT_STANDIN_HANG=1   never end
 //   HOOT_STANDIN_EXIT=N   end with code N without handing the order over
+//   HOOT_STANDIN_EXIT_AFTER=N  end with code N once the order is handed over
 // Exit codes: 0 order handed over, 3 no emulator window, 4 no answer.
 
 #include "../jsonstring.h"
@@ -101,5 +102,6 @@ int main()
         std::fprintf(stderr, "hootclient: the emulator did not take the order\n");
         return 4;
     }
-    return 0;
+    const auto after = environmentValue(L"HOOT_STANDIN_EXIT_AFTER");
+    return after ? static_cast<int>(std::wcstol(after->c_str(), nullptr, 10)) : 0;
 }
