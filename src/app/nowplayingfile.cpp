@@ -31,7 +31,7 @@ void NowPlayingFile::write(std::string_view line)
 {
     if (m_state.settings.nowPlayingFile.empty())
         return;
-    const Result<void> written = replaceFileAtomically(utf8FromPath(targetOf(m_state.settings)), line);
+    const Result<void> written = saveFileAtomically(utf8FromPath(targetOf(m_state.settings)), line, KeptBackup::None);
     if (!written && !m_failing)
         printMessage(m_err, "now-playing file not written: " + written.error().message);
     m_failing = !written;

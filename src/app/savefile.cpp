@@ -183,13 +183,3 @@ Result<void> saveFileAtomically(const std::string &path, std::string_view conten
         syncFolder(targets.backup.parent_path());
     return {};
 }
-
-Result<void> replaceFileAtomically(const std::string &path, std::string_view contents)
-{
-    const fs::path file = pathFromUtf8(path);
-    removeLeftoversOf(file);
-    TemporaryFile next(file);
-    if (Result<void> done = writeNewFile(next.path(), contents, std::nullopt); !done)
-        return done;
-    return next.placeAt(file);
-}
