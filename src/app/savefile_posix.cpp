@@ -1,5 +1,7 @@
 #include "app/savefile_system.h"
 
+#include "util/ownedfd_posix.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,20 +16,14 @@ std::string reasonFor(const std::filesystem::path &file, int error)
     return file.string() + ": " + std::strerror(error);
 }
 
-// The descriptor's own error, or the first one met while using it.
-int closeKeepingFirstError(int fd, int error)
-{
-    const int closeError = ::close(fd) == 0 ? 0 : errno;
-    return error ? error : closeError;
-}
-
 } // namespace
 
 Result<void> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
                           std::optional<std::filesystem::perms> mode)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
+    OwnedFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    const int fd = file.get();
+    if (!file)
         return Error{reasonFor(path, errno)};
     // Set exactly, past the umask: a backup must not be more readable than its list.
     int error = mode && ::fchmod(fd, static_cast<mode_t>(*mode & std::filesystem::perms::mask)) != 0 ? errno : 0;
@@ -41,7 +37,9 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     // A full disk may show only here, when the buffered pages are written.
     if (!error && ::fsync(fd) != 0)
         error = errno;
-    error = closeKeepingFirstError(fd, error);
+    // The descriptor's own error counts too, after the first one met while using it.
+    const int closeError = file.close();
+    error = error ? error : closeError;
     if (error)
         return Error{reasonFor(path, error)};
     return {};
@@ -69,11 +67,9 @@ Result<void> replaceFile(const std::filesystem::path &from, const std::filesyste
 
 void syncFolder(const std::filesystem::path &folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
+    const OwnedFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     // The renames are done by now: a folder that cannot be synced makes the
     // save less durable, not wrong, so there is nothing to undo or report.
-    (void)::fsync(fd);
-    ::close(fd);
+    if (fd)
+        (void)::fsync(fd.get());
 }

@@ -1,5 +1,6 @@
 #include "app/savefile_system.h"
 
+#include "util/ownedhandle_win.h"
 #include "util/widestring_win.h"
 
 #include <windows.h>
@@ -14,13 +15,6 @@ Error failure(const std::filesystem::path &file, DWORD error)
     return Error{toUtf8(file.wstring()) + ": " + systemMessage(error)};
 }
 
-// The handle's own error, or the first one met while using it.
-DWORD closeKeepingFirstError(HANDLE file, DWORD error)
-{
-    const DWORD closeError = CloseHandle(file) ? ERROR_SUCCESS : GetLastError();
-    return error != ERROR_SUCCESS ? error : closeError;
-}
-
 // One call moves at most this much: the counts are 32 bits wide.
 constexpr std::size_t kLargestTransfer = std::numeric_limits<DWORD>::max() / 2;
 
@@ -30,8 +24,9 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
                           std::optional<std::filesystem::perms>)
 {
     // No sharing: nothing reads the file before it is complete.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedHandle owned(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HANDLE file = owned.get();
+    if (!file)
         return failure(path, GetLastError());
     DWORD error = ERROR_SUCCESS;
     for (std::size_t written = 0; error == ERROR_SUCCESS && written < bytes.size();) {
@@ -46,7 +41,9 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     // A full disk may show only here, when the cached data is written.
     if (error == ERROR_SUCCESS && !FlushFileBuffers(file))
         error = GetLastError();
-    error = closeKeepingFirstError(file, error);
+    // The handle's own error counts too, after the first one met while using it.
+    const DWORD closeError = owned.close();
+    error = error != ERROR_SUCCESS ? error : closeError;
     if (error != ERROR_SUCCESS)
         return failure(path, error);
     return {};
@@ -57,9 +54,9 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
     // Renaming onto a link would put a plain file in its place, so the save
     // goes to the file the system finally opens through it.
     constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const OwnedHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
             return path;
@@ -68,9 +65,8 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
     // Room for the longest path the system has.
     std::wstring target(32768, L'\0');
     const auto size = static_cast<DWORD>(target.size());
-    const DWORD length = GetFinalPathNameByHandleW(file, target.data(), size, VOLUME_NAME_DOS);
+    const DWORD length = GetFinalPathNameByHandleW(file.get(), target.data(), size, VOLUME_NAME_DOS);
     const DWORD error = length == 0 || length >= target.size() ? GetLastError() : ERROR_SUCCESS;
-    CloseHandle(file);
     if (error != ERROR_SUCCESS)
         return failure(path, error);
     target.resize(length);

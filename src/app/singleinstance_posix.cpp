@@ -1,5 +1,7 @@
 #include "app/singleinstance.h"
 
+#include "util/ownedfd_posix.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -63,13 +65,7 @@ Result<std::string> lockFolder()
 
 struct SingleInstance::Hold
 {
-    int fd = -1;
-
-    ~Hold()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
+    OwnedFd lockFile;
 };
 
 SingleInstance::SingleInstance() : m_hold(std::make_unique<Hold>()) {}
@@ -83,18 +79,17 @@ Result<bool> SingleInstance::acquire()
         return folder.error();
     const std::string path = folder.value() + "/tunelark-" + displaySession() + ".lock";
     // Close-on-exec: the emulator must not inherit, and so keep, the lock.
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    OwnedFd lockFile(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lockFile)
         return Error{reasonFor(path, errno)};
     // The system lets go of the lock when the process ends, however it ends,
     // so a crashed run never blocks the next start.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (flock(lockFile.get(), LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
-        close(fd);
         if (error == EWOULDBLOCK)
             return false;
         return Error{reasonFor(path, error)};
     }
-    m_hold->fd = fd;
+    m_hold->lockFile = std::move(lockFile);
     return true;
 }
