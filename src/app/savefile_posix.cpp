@@ -1,19 +1,19 @@
 #include "app/savefile_system.h"
 
+#include "util/file.h"
 #include "util/ownedfd_posix.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::string reasonFor(const std::filesystem::path &file, int error)
+Error reasonFor(const std::filesystem::path &file, int error)
 {
-    return file.string() + ": " + std::strerror(error);
+    return systemError(utf8FromPath(file), error);
 }
 
 } // namespace
@@ -24,7 +24,7 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     OwnedFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     const int fd = file.get();
     if (!file)
-        return Error{reasonFor(path, errno)};
+        return reasonFor(path, errno);
     // Set exactly, past the umask: a backup must not be more readable than its list.
     int error = mode && ::fchmod(fd, static_cast<mode_t>(*mode & std::filesystem::perms::mask)) != 0 ? errno : 0;
     for (std::size_t written = 0; !error && written < bytes.size();) {
@@ -41,7 +41,7 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     const int closeError = file.close();
     error = error ? error : closeError;
     if (error)
-        return Error{reasonFor(path, error)};
+        return reasonFor(path, error);
     return {};
 }
 
@@ -54,14 +54,14 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
     const bool isLink = !error && std::filesystem::is_symlink(status);
     const std::filesystem::path target = isLink ? std::filesystem::canonical(path, error) : path;
     if (error) // a link that leads nowhere among them
-        return Error{reasonFor(path, error.value())};
+        return systemError(utf8FromPath(path), error);
     return target;
 }
 
 Result<void> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)
-        return Error{reasonFor(to, errno)};
+        return reasonFor(to, errno);
     return {};
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fcntl.h>
 #include <string>
@@ -14,11 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string reasonFor(const std::string &file, int error)
-{
-    return file + ": " + std::strerror(error);
-}
 
 // The display without its screen and without the "unix" host, which names the
 // same local socket: host:N.S and host:N, unix:N and :N are one session.
@@ -48,16 +42,17 @@ Result<std::string> lockFolder()
         std::error_code error;
         const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
         if (error)
-            return Error{temporary.string() + ": " + error.message()};
+            return systemError(temporary.string(), error);
         folder = temporary.string() + "/tunelark-" + std::to_string(getuid());
         if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-            return Error{reasonFor(folder, errno)};
+            return systemError(folder, errno);
     }
     struct stat status{};
     if (stat(folder.c_str(), &status) != 0)
-        return Error{reasonFor(folder, errno)};
+        return systemError(folder, errno);
     if (!S_ISDIR(status.st_mode) || status.st_uid != getuid() || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return Error{folder + ": このユーザーだけが書き込めるフォルダーではありません"};
+        return Error{folder + ": このユーザーだけが書き込めるフォルダーではありません。",
+                     folder + ": not a folder of this user's that only this user can write"};
     return folder;
 }
 
@@ -81,14 +76,14 @@ Result<bool> SingleInstance::acquire()
     // Close-on-exec: the emulator must not inherit, and so keep, the lock.
     OwnedFd lockFile(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!lockFile)
-        return Error{reasonFor(path, errno)};
+        return systemError(path, errno);
     // The system lets go of the lock when the process ends, however it ends,
     // so a crashed run never blocks the next start.
     if (flock(lockFile.get(), LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         if (error == EWOULDBLOCK)
             return false;
-        return Error{reasonFor(path, error)};
+        return systemError(path, error);
     }
     m_hold->lockFile = std::move(lockFile);
     return true;

@@ -23,7 +23,7 @@ Result<bool> SingleInstance::acquire()
 {
     OwnedHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
     if (!mutex)
-        return Error{toUtf8(kMutexName) + ": " + systemMessage(GetLastError())};
+        return Error{toUtf8(kMutexName) + ": 作成できませんでした。", toUtf8(kMutexName) + ": " + systemMessage(GetLastError())};
     // Opening one that exists means another instance made it.
     if (GetLastError() == ERROR_ALREADY_EXISTS)
         return false;
