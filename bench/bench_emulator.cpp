@@ -3,7 +3,7 @@
 // stand-ins under a private X server; prints figures and asserts nothing.
 
 #include "emulator/emulator.h"
-#include "emulator/platform_posix.h"
+#include "platform/platform_posix.h"
 #include "qt/qtmainloop.h"
 
 #include "median.h"

@@ -7,7 +7,7 @@
 #include "median.h"
 
 #include "emulator/emulator.h"
-#include "emulator/platform_win.h"
+#include "platform/platform_win.h"
 #include "win32/mediaoverlay_win.h"
 
 #include <windows.h>

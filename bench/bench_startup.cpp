@@ -6,7 +6,7 @@
 #include "samplelist.h"
 
 #include "answeredwindow.h"
-#include "app/playerstate.h"
+#include "player/playerstate.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
 #include "qt/qtmainloop.h"

@@ -1,7 +1,7 @@
 #include "standinemulator.h"
 
 #include "emulator/emulator.h"
-#include "emulator/platform_posix.h"
+#include "platform/platform_posix.h"
 
 #include <fstream>
 #include <thread>

@@ -2,7 +2,7 @@
 // through a join, and splitting what joinWindowsCommandLine joins gives the
 // arguments back, quotation marks and backslashes included.
 #include "fuzzcheck.h"
-#include "emulator/commandline.h"
+#include "platform/commandline.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // values stay within a line and 255 bytes, and a number read from a value
 // reads the same once written out again.
 #include "fuzzcheck.h"
-#include "app/inifile.h"
+#include "settings/inifile.h"
 #include "util/text.h"
 
 #include <climits>

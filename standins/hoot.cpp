@@ -5,7 +5,7 @@
 
 #include "socketpath.h"
 
-#include "emulator/commandline.h"
+#include "platform/commandline.h"
 #include "emulator/emulator.h"
 
 #include <QApplication>

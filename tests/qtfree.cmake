@@ -27,12 +27,12 @@ tunelark_add_qtfree_test(tst_tracklist
 
 # The configuration and saving tests make their folders with POSIX mkdtemp, which the
 # Windows C runtime lacks; a small stand-in for it is included ahead.
-tunelark_add_qtfree_test(tst_config SOURCES "${dir}/app/tst_config.cpp" LIBS tunelark_config)
-tunelark_add_qtfree_test(tst_savefile SOURCES "${dir}/app/tst_savefile.cpp" LIBS tunelark_savefile)
-tunelark_add_qtfree_test(tst_unsavedtimes SOURCES "${dir}/app/tst_unsavedtimes.cpp" LIBS tunelark_unsavedtimes)
+tunelark_add_qtfree_test(tst_config SOURCES "${dir}/settings/tst_config.cpp" LIBS tunelark_config)
+tunelark_add_qtfree_test(tst_savefile SOURCES "${dir}/storage/tst_savefile.cpp" LIBS tunelark_savefile)
+tunelark_add_qtfree_test(tst_unsavedtimes SOURCES "${dir}/storage/tst_unsavedtimes.cpp" LIBS tunelark_unsavedtimes)
 tunelark_add_qtfree_test(tst_checkcommand SOURCES "${dir}/app/tst_checkcommand.cpp" LIBS tunelark_app)
-tunelark_add_qtfree_test(tst_nowplayingfile SOURCES "${dir}/app/tst_nowplayingfile.cpp" LIBS tunelark_app)
-tunelark_add_qtfree_test(tst_resumestate SOURCES "${dir}/app/tst_resumestate.cpp" LIBS tunelark_resumestate)
+tunelark_add_qtfree_test(tst_nowplayingfile SOURCES "${dir}/storage/tst_nowplayingfile.cpp" LIBS tunelark_nowplaying)
+tunelark_add_qtfree_test(tst_resumestate SOURCES "${dir}/storage/tst_resumestate.cpp" LIBS tunelark_resumestate)
 foreach(test tst_config tst_savefile tst_checkcommand tst_nowplayingfile tst_resumestate)
     target_compile_options(${test} PRIVATE -include "${dir}/platform/mkdtemp_win.h")
 endforeach()

@@ -1,8 +1,8 @@
 #include "app/checkcommand.h"
 
-#include "app/config.h"
-#include "app/inifile.h"
-#include "app/nowplayingfile.h"
+#include "settings/config.h"
+#include "settings/inifile.h"
+#include "storage/nowplayingfile.h"
 #include "tracklist/listfile.h"
 #include "tracklist/shiftjis.h"
 #include "util/file.h"

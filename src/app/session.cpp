@@ -1,7 +1,7 @@
 #include "app/session.h"
 
 #include "app/checkcommand.h"
-#include "emulator/systemplatform.h"
+#include "platform/systemplatform.h"
 #include "util/file.h"
 #include "util/message.h"
 

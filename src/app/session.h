@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/nowplayingfile.h"
-#include "app/playerstate.h"
-#include "emulator/platform.h"
+#include "storage/nowplayingfile.h"
+#include "player/playerstate.h"
+#include "platform/platform.h"
 #include "player/lifecycle.h"
 #include "player/player.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/config.h"
-#include "emulator/mainloop.h"
-#include "emulator/platform.h"
+#include "settings/config.h"
+#include "platform/mainloop.h"
+#include "platform/platform.h"
 #include "emulator/waits.h"
 #include "tracklist/tracklist.h"
 #include "util/error.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "emulator/mainloop.h"
+#include "platform/mainloop.h"
 #include "player/playerview.h"
 
 #include <chrono>

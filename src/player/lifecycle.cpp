@@ -1,6 +1,6 @@
 #include "player/lifecycle.h"
 
-#include "app/savefile.h"
+#include "storage/savefile.h"
 #include "tracklist/listfile.h"
 #include "util/file.h"
 #include "util/message.h"

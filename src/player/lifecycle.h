@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/playerstate.h"
-#include "app/resumestate.h"
+#include "player/playerstate.h"
+#include "storage/resumestate.h"
 #include "app/singleinstance.h"
-#include "app/unsavedtimes.h"
+#include "storage/unsavedtimes.h"
 #include "emulator/emulator.h"
 #include "player/userdialogs.h"
 

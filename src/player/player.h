@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/playerstate.h"
-#include "emulator/mainloop.h"
+#include "player/playerstate.h"
+#include "platform/mainloop.h"
 #include "player/busycursor.h"
 #include "player/lifecycle.h"
 #include "player/playerview.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "emulator/mainloop.h"
+#include "platform/mainloop.h"
 #include "util/ownedhandle_win.h"
 
 #include <windows.h>

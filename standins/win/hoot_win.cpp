@@ -5,7 +5,7 @@
 
 #include "order.h"
 
-#include "emulator/commandline.h"
+#include "platform/commandline.h"
 #include "emulator/emulator.h"
 #include "util/widestring_win.h"
 

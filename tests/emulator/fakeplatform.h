@@ -1,7 +1,7 @@
 #pragma once
 
 #include "emulator/emulator.h"
-#include "emulator/mainloop.h"
+#include "platform/mainloop.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "emulator/commandline.h"
+#include "platform/commandline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "emulator/emulator.h"
-#include "emulator/platform_posix.h"
+#include "platform/platform_posix.h"
 
 #include "xvfb.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/singleinstance.h"
 #include "emulator/emulator.h"
-#include "emulator/platform_win.h"
+#include "platform/platform_win.h"
 
 #include "finishtask_win.h"
 #include "journal.h"

@@ -4,7 +4,7 @@
 
 #include "../emulator/fakeplatform.h"
 #include "app/singleinstance.h"
-#include "app/unsavedtimes.h"
+#include "storage/unsavedtimes.h"
 #include "fakeview.h"
 #include "player/columnwidths.h"
 #include "tracklist/listfile.h"

@@ -3,9 +3,9 @@
 // never damages the list; 10,000 track changes leave memory and descriptors flat.
 
 #include "answeredwindow.h"
-#include "app/savefile.h"
+#include "storage/savefile.h"
 #include "app/singleinstance.h"
-#include "emulator/platform_posix.h"
+#include "platform/platform_posix.h"
 #include "journal.h"
 #include "player/player.h"
 #include "qt/qtmainloop.h"

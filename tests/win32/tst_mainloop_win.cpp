@@ -3,7 +3,7 @@
 // end at WM_QUIT. Starts the Win32 client stand-in, which sits next to this
 // program.
 
-#include "emulator/platform_win.h"
+#include "platform/platform_win.h"
 #include "win32/mainloop_win.h"
 
 #include "scopedenv.h"

@@ -1,6 +1,6 @@
-#include "app/resumestate.h"
+#include "storage/resumestate.h"
 
-#include "app/savefile.h"
+#include "storage/savefile.h"
 #include "util/file.h"
 #include "util/message.h"
 #include "util/text.h"

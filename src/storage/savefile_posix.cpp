@@ -1,4 +1,4 @@
-#include "app/savefile_system.h"
+#include "storage/savefile_system.h"
 
 #include "util/file.h"
 #include "util/ownedfd_posix.h"

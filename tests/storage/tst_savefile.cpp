@@ -1,6 +1,6 @@
 // Saving on the system's own calls, on Linux and under Wine alike.
 
-#include "app/savefile.h"
+#include "storage/savefile.h"
 #include "util/file.h"
 
 #include "../support/scopedenv.h"

@@ -1,6 +1,6 @@
-#include "app/unsavedtimes.h"
+#include "storage/unsavedtimes.h"
 
-#include "app/savefile.h"
+#include "storage/savefile.h"
 #include "util/file.h"
 #include "util/text.h"
 

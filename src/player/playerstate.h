@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/config.h"
+#include "settings/config.h"
 #include "tracklist/tracklist.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "app/savefile.h"
+#include "storage/savefile.h"
 
-#include "app/savefile_system.h"
+#include "storage/savefile_system.h"
 #include "util/file.h"
 
 #include <random>

@@ -1,6 +1,6 @@
-#include "emulator/systemplatform.h"
+#include "platform/systemplatform.h"
 
-#include "emulator/platform_posix.h"
+#include "platform/platform_posix.h"
 
 std::unique_ptr<Platform> makeSystemPlatform()
 {

@@ -1,7 +1,7 @@
 // The recovery file of stored times: what a run writes reads back onto the
 // same list, and never onto a track that is not the one it was stored for.
 
-#include "app/unsavedtimes.h"
+#include "storage/unsavedtimes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/playerstate.h"
+#include "player/playerstate.h"
 #include "util/error.h"
 
 #include <iostream>

@@ -1,6 +1,6 @@
-#include "emulator/platform_posix.h"
+#include "platform/platform_posix.h"
 
-#include "emulator/commandline.h"
+#include "platform/commandline.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -1,6 +1,6 @@
-#include "app/config.h"
+#include "settings/config.h"
 
-#include "app/inifile.h"
+#include "settings/inifile.h"
 #include "tracklist/shiftjis.h"
 #include "util/text.h"
 

@@ -1,6 +1,6 @@
-#include "app/nowplayingfile.h"
+#include "storage/nowplayingfile.h"
 
-#include "app/savefile.h"
+#include "storage/savefile.h"
 #include "util/file.h"
 #include "util/message.h"
 

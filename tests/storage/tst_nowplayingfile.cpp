@@ -1,4 +1,4 @@
-#include "app/nowplayingfile.h"
+#include "storage/nowplayingfile.h"
 
 #include "../support/journal.h"
 #include "../support/scopedenv.h"

@@ -1,6 +1,6 @@
-#include "emulator/platform_win.h"
+#include "platform/platform_win.h"
 
-#include "emulator/systemplatform.h"
+#include "platform/systemplatform.h"
 #include "util/widestring_win.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "app/savefile_system.h"
+#include "storage/savefile_system.h"
 
 #include "util/ownedhandle_win.h"
 #include "util/widestring_win.h"

@@ -1,4 +1,4 @@
-#include "app/resumestate.h"
+#include "storage/resumestate.h"
 
 #include "../support/scopedenv.h"
 #include "util/file.h"

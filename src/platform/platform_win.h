@@ -1,6 +1,6 @@
 #pragma once
 
-#include "emulator/platform.h"
+#include "platform/platform.h"
 #include "util/ownedhandle_win.h"
 
 #include <map>

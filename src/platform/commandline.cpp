@@ -1,4 +1,4 @@
-#include "emulator/commandline.h"
+#include "platform/commandline.h"
 
 static bool isBlank(char c)
 {
