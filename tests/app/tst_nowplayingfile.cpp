@@ -28,8 +28,6 @@ TEST(NowPlayingFile, FollowsEveryChangeAndIsEmptiedAtTheClose)
         bool on; // the setting names overlay/now.txt
         std::vector<Step> steps;
     } cases[] = {
-        {"two changes in a folder below the list's, emptied at the close", true,
-         {{0, false, "星海 - Morning", 0}, {1, false, "Meadow - Title", 0}, {-1, false, "", 0}}},
         {"no setting, no file", false, {{0, false, "-", 0}, {-1, false, "-", 0}}},
         {"unwritable: told once until a write succeeds, then once more", true,
          {{0, true, "-", 1}, {1, true, "-", 1}, {0, false, "星海 - Morning", 1}, {-1, true, "-", 2}}},
