@@ -54,8 +54,8 @@ TEST(CheckCommand, ReportsListAndSettings)
          "00:00,\"ゲーム\",\"m\",\"s\",1,\"曲\"\n",
          "tl.lst:1: warning: play time \"0a:10\" is not minutes and seconds; read as no stored time\n"},
         {"unreadable lines are kept in their places, bad bytes shown with replacement characters", {"--check"},
-         {ini, {"tl.lst", "xx\x81\"yy\x82\r\nnot a track\r\n" + track}}, 1,
-         "xx\uFFFD\"yy\uFFFD\nnot a track\n" + track + "\n",
+         {ini, {"tl.lst", "\x83\x51\x81\"yy\x82\r\nnot a track\r\n" + track}}, 1,
+         "ゲ\uFFFD\"yy\uFFFD\nnot a track\n" + track + "\n",
          "tl.lst:1: bytes are not valid Shift-JIS\ntl.lst:2: fewer than six fields\n"},
         // Only regular files are read as lists, without waiting on a FIFO's writer or reading a device without end.
         {"a folder", {"--check"}, {ini, {"tl.lst/x", ""}}, 2, "", "tl.lst: cannot be read: Is a directory\n"},
