@@ -1,15 +1,20 @@
 // Start-up of the player as a whole process: the wall time from starting
 // `tunelark` to its window being viewable on an X server, the process's peak
 // memory and its processor time up to its exit, for 1,000 and 100,000 tracks,
-// against a bare Qt window of the same size (bench_bare_window) started
+// against a bare Qt window of the same size showing the list's first rows in
+// a table (bench_bare_window), started
 // alternately in the same run. Runs its own Xvfb (no window manager) with the
 // stand-in emulator already up, so the player only attaches; both pauses are
 // 0. Prints medians, asserts nothing.
 //
 //   cmake --preset release && cmake --build --preset release -j2
-//   build/release/bench/bench_window_startup [runs of each program, default 7]
+//   build/release/bench/bench_window_startup [runs of each program, default 7] [EARLIER_TUNELARK]
+//
+// With EARLIER_TUNELARK (another build of the player, such as main's), that
+// program is timed in turns with this build's instead of the bare window.
 
 #include "barewindowtitle.h"
+#include "samplelist.h"
 #include "scopedenv.h"
 #include "standinemulator.h"
 #include "windowlaunch.h"
@@ -47,8 +52,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot open %s\n", std::getenv("DISPLAY"));
         return 1;
     }
-    const bool shown = compareStartups(display, folder.path(), runs, {{TUNELARK_BINARY}, "Tunelark"},
-                                       {{BARE_WINDOW_BINARY}, BARE_WINDOW_TITLE});
+    const StartedProgram baseline = argc > 2 ? StartedProgram{{argv[2]}, "Tunelark", "earlier build"}
+                                             : StartedProgram{{BARE_WINDOW_BINARY, kFirstRowsFile}, BARE_WINDOW_TITLE};
+    const bool shown = compareStartups(display, folder.path(), runs, {{TUNELARK_BINARY}, "Tunelark"}, baseline);
     XCloseDisplay(display);
     return shown ? 0 : 1;
 }

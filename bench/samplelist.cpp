@@ -2,6 +2,7 @@
 
 #include "tracklist/listfile.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 
@@ -37,6 +38,10 @@ TrackList sampleTracks(int count)
 
 void writeSampleFolder(const std::string &folder, int trackCount)
 {
-    std::ofstream(folder + "/tl.lst", std::ios::binary) << writeTrackList(sampleTracks(trackCount));
+    const TrackList tracks = sampleTracks(trackCount);
+    std::ofstream(folder + "/tl.lst", std::ios::binary) << writeTrackList(tracks);
+    std::ofstream rows(folder + "/" + kFirstRowsFile, std::ios::binary);
+    for (int i = 0; i < std::min(trackCount, kFirstRows); ++i)
+        rows << i + 1 << '\t' << tracks.tracks[i].gameTitle << '\t' << tracks.tracks[i].musicTitle << '\n';
     std::ofstream(folder + "/tl.ini") << "[config]\nDefaultPlayTime=180\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
 }

@@ -8,6 +8,11 @@
 // mixed with English; a third of them have no stored play time.
 TrackList sampleTracks(int count);
 
-// Writes tl.lst with those tracks (Shift-JIS, CR LF, as a save writes it) and
-// a tl.ini whose two pauses are 0 into folder.
+// The rows the player's grid shows at start-up, which the bare windows show
+// too: a line per row, its three cells in UTF-8 separated by tabs.
+inline constexpr int kFirstRows = 30;
+inline constexpr const char *kFirstRowsFile = "rows.txt";
+
+// Writes tl.lst with those tracks (Shift-JIS, CR LF, as a save writes it),
+// the first rows of its grid and a tl.ini whose two pauses are 0 into folder.
 void writeSampleFolder(const std::string &folder, int trackCount);

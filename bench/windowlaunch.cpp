@@ -210,9 +210,11 @@ bool compareStartups(Display *display, const std::string &folder, int runs, cons
         const double barePeakMb = median(figures(bareLaunches, &Launch::peakMb));
         const double processorMs = median(figures(playerLaunches, &Launch::processorMs));
         const double bareProcessorMs = median(figures(bareLaunches, &Launch::processorMs));
-        std::printf("%s tracks: %.0f ms (bare %.0f ms, ratio %.2f); peak memory %.1f MB (bare %.1f MB); "
-                    "processor time to exit %.0f ms (bare %.0f ms)\n",
-                    label, startMs, bareMs, startMs / bareMs, peakMb, barePeakMb, processorMs, bareProcessorMs);
+        const char *other = bare.label.c_str();
+        std::printf("%s tracks: %.0f ms (%s %.0f ms, ratio %.2f); peak memory %.1f MB (%s %.1f MB, ratio %.2f); "
+                    "processor time to exit %.0f ms (%s %.0f ms)\n",
+                    label, startMs, other, bareMs, startMs / bareMs, peakMb, other, barePeakMb, peakMb / barePeakMb,
+                    processorMs, other, bareProcessorMs);
         std::fflush(stdout);
     }
     return true;

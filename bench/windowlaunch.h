@@ -25,6 +25,7 @@ struct StartedProgram
 {
     std::vector<std::string> arguments;
     std::string title;
+    std::string label = "bare"; // in the figures printed
 };
 
 // The display of DISPLAY, watching the root's new windows; nullptr if it cannot be opened.

@@ -27,7 +27,7 @@ if(TUNELARK_BUILD_BENCH)
     # The baseline of the start-up timed from Linux (bench/bench_wine_startup.cpp).
     add_executable(bench_bare_window_win WIN32 bench/bare_window_win.cpp)
     target_compile_definitions(bench_bare_window_win PRIVATE UNICODE _UNICODE)
-    target_link_libraries(bench_bare_window_win PRIVATE tunelark_options comctl32)
+    target_link_libraries(bench_bare_window_win PRIVATE tunelark_options comctl32 shell32)
     if(MINGW)
         target_link_options(bench_bare_window_win PRIVATE -municode) # wWinMain as the entry point
     endif()

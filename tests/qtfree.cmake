@@ -32,7 +32,8 @@ tunelark_add_qtfree_test(tst_savefile SOURCES "${dir}/app/tst_savefile.cpp" LIBS
 tunelark_add_qtfree_test(tst_unsavedtimes SOURCES "${dir}/app/tst_unsavedtimes.cpp" LIBS tunelark_unsavedtimes)
 tunelark_add_qtfree_test(tst_checkcommand SOURCES "${dir}/app/tst_checkcommand.cpp" LIBS tunelark_app)
 tunelark_add_qtfree_test(tst_nowplayingfile SOURCES "${dir}/app/tst_nowplayingfile.cpp" LIBS tunelark_app)
-foreach(test tst_config tst_savefile tst_checkcommand tst_nowplayingfile)
+tunelark_add_qtfree_test(tst_resumestate SOURCES "${dir}/app/tst_resumestate.cpp" LIBS tunelark_resumestate)
+foreach(test tst_config tst_savefile tst_checkcommand tst_nowplayingfile tst_resumestate)
     target_compile_options(${test} PRIVATE -include "${dir}/platform/mkdtemp_win.h")
 endforeach()
 

@@ -111,5 +111,13 @@ Result<Settings> readSettings(const std::string &currentDirectory)
         }
         settings.nowPlayingFile = std::move(*path);
     }
+    if (const std::optional<IniFile::Value> found = file->value("config", "Resume")) {
+        const std::string text = applyValueRules(found->text), shown = displayText(text);
+        if (text != "0" && text != "1") {
+            return valueError(found->lineNumber, "Resume is neither 0 nor 1: \"" + shown + "\"",
+                              "設定ファイル tl.ini の Resume の値「" + shown + "」は 0 でも 1 でもありません。");
+        }
+        settings.resume = text == "1";
+    }
     return settings;
 }

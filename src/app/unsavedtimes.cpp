@@ -2,6 +2,7 @@
 
 #include "app/savefile.h"
 #include "util/file.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,17 +13,14 @@
 
 namespace {
 
-// FNV-1a over the fields that name the track; its play time is left out, as
-// that is what the file changes. Stable across runs and systems, unlike
-// std::hash.
+// A hash of the fields that name the track; its play time is left out, as
+// that is what the file changes.
 std::uint64_t checkOf(const Track &track)
 {
-    std::uint64_t hash = 14695981039346656037ull;
+    std::uint64_t hash = kFnv1aStart;
     for (const std::string &field :
-         {track.gameTitle, track.major, track.sub, track.code.toDecimalText(), track.musicTitle}) {
-        for (const char c : field + '\n')
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
+         {track.gameTitle, track.major, track.sub, track.code.toDecimalText(), track.musicTitle})
+        hash = fnv1a(field + '\n', hash);
     return hash;
 }
 

@@ -48,6 +48,7 @@ ProgramLifecycle::ProgramLifecycle(PlayerState &player, Platform &platform, Main
     , m_currentDirectory(std::move(currentDirectory))
     , m_emulator(platform, loop, player.settings, limits)
     , m_unsavedTimes(listPath())
+    , m_resume(listPath())
 {
 }
 
@@ -81,6 +82,8 @@ Task<bool> ProgramLifecycle::start()
     if (!loadList())
         co_return false;
     offerUnsavedTimes();
+    if (m_player.settings.resume)
+        m_resumedTrack = m_resume.lastTrack(m_player.list);
     if (const Result<void> attached = co_await m_emulator.attach(); !attached) {
         m_dialogs.showExclamation(attached.error().forDialog());
         m_emulator.release();
@@ -132,6 +135,12 @@ void ProgramLifecycle::keepStoredTime(std::int32_t track)
     // Without the file only a crash costs the time: it is in the list for the close.
     if (const Result<void> kept = m_unsavedTimes.keep(m_player.list, track); !kept)
         printMessage("演奏時間を控えのファイルに書き込めませんでした。" + kept.error().message);
+}
+
+void ProgramLifecycle::trackStarted()
+{
+    if (m_player.settings.resume)
+        m_resume.remember(m_player.list, m_player.list.current);
 }
 
 void ProgramLifecycle::shutDown()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/playerstate.h"
+#include "app/resumestate.h"
 #include "app/singleinstance.h"
 #include "app/unsavedtimes.h"
 #include "emulator/emulator.h"
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -39,6 +41,11 @@ public:
     bool saveFailed() const { return m_saveFailed; }
     // A time was stored on `track`: it is kept beside the list until saved.
     void keepStoredTime(std::int32_t track);
+    // With Resume=1, the track that was playing when the list's last run
+    // ended, read at start-up; otherwise, or when it is gone, nullopt.
+    std::optional<std::int32_t> resumedTrack() const { return m_resumedTrack; }
+    // The list's current track has started: with Resume=1 it is remembered.
+    void trackStarted();
     // The run ends with nobody to answer (a signal, the session's end): the
     // questions count as No, yet the times not saved stay for the next start.
     void endUnattended() { m_unattended = true; }
@@ -68,6 +75,8 @@ private:
     std::size_t m_loadedHash = 0;
     std::filesystem::file_time_type m_loadedTime;
     UnsavedTimesFile m_unsavedTimes;
+    ResumeState m_resume;
+    std::optional<std::int32_t> m_resumedTrack;
     bool m_saveFailed = false;
     std::string m_loadMessage;
     bool m_unattended = false;

@@ -55,7 +55,8 @@ void Player::started(bool ok)
         return;
     }
     TrackList &list = m_state.list;
-    list.current = m_shuffling ? randomIndex() : 0;
+    const std::optional<std::int32_t> resumed = m_lifecycle.resumedTrack();
+    list.current = resumed ? *resumed : m_shuffling ? randomIndex() : 0;
     const bool orderable = passUnorderableTracks();
     refreshPlayList(list.current, true, false);
     if (!orderable) {
@@ -454,6 +455,7 @@ void Player::showTrackInfo(int track)
     m_elapsed = 0;
     m_shown = true;
     showPlayTime();
+    m_lifecycle.trackStarted();
     tellListeners();
 }
 

@@ -7,6 +7,9 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <iterator>
 #include <cstddef>
 #include <cstring>
 #include <limits>
@@ -26,33 +29,27 @@ constexpr std::string_view kUtf8Comment = "; 文字コード UTF-8";
 // Only U+0020 is trimmed: tabs and full-width spaces are part of the text.
 constexpr std::string_view kSpace = " ";
 
-// A line ends at CR LF, at CR alone or at LF alone; a last line without a
-// line end counts too.
-std::vector<std::string_view> splitLines(std::string_view bytes)
+// The lines of a file, one at a time: a line ends at CR LF, at CR alone or
+// at LF alone; a last line without a line end counts too.
+class LineCursor
 {
-    std::vector<std::string_view> lines;
-    if (bytes.empty())
-        return lines;
-    // memchr for each of the two characters, each search run again only once
-    // passed, is several times faster than looking at every byte here.
-    const auto next = [bytes](char c, std::size_t from) {
-        const void *found = std::memchr(bytes.data() + from, c, bytes.size() - from);
-        return found ? static_cast<std::size_t>(static_cast<const char *>(found) - bytes.data()) : bytes.size();
-    };
-    std::size_t nextCr = next('\r', 0);
-    std::size_t nextLf = next('\n', 0);
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        if (nextCr < start)
-            nextCr = next('\r', start);
-        if (nextLf < start)
-            nextLf = next('\n', start);
-        const std::size_t end = std::min(nextCr, nextLf);
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + (end == nextCr && nextLf == end + 1 ? 2 : 1);
+public:
+    explicit LineCursor(std::string_view bytes) : m_bytes(bytes) {}
+
+    bool next(std::string_view &line)
+    {
+        if (m_start >= m_bytes.size())
+            return false;
+        const std::size_t end = lineEndFrom(m_bytes, m_start);
+        line = m_bytes.substr(m_start, end - m_start);
+        m_start = end + (end + 1 < m_bytes.size() && m_bytes[end] == '\r' && m_bytes[end + 1] == '\n' ? 2 : 1);
+        return true;
     }
-    return lines;
-}
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_start = 0;
+};
 
 // How a line is cut into fields the way splitFields does it: how many
 // fields it reaches (an empty last field counts as reached), where the comma
@@ -240,85 +237,171 @@ bool survivesSave(const Track &record)
         && again.record.musicTitle == record.musicTitle;
 }
 
-// How much text goes through the codec in one run: its set-up costs about
-// as much as a line, and a run of the whole file would double the memory.
-constexpr std::size_t kCodecRunBytes = 64 * 1024;
+// Eight bytes at a time: a byte is a line feed where its XOR with one is 0.
+std::size_t countLineFeeds(std::string_view bytes)
+{
+    constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7F;
+    std::size_t count = 0;
+    std::size_t pos = 0;
+    for (; pos + 8 <= bytes.size(); pos += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + pos, 8);
+        word ^= 0x0A0A0A0A0A0A0A0A;
+        // One in the low bit of each byte that was a line feed, summed in the top byte.
+        const std::uint64_t feeds = ~(((word & kLows) + kLows) | word | kLows) >> 7;
+        count += static_cast<std::size_t>((feeds * 0x0101010101010101) >> 56);
+    }
+    return count + static_cast<std::size_t>(std::count(bytes.begin() + static_cast<std::ptrdiff_t>(pos), bytes.end(), '\n'));
+}
 
-// Decodes the lines of a file a block at a time. The decoded lines of a
-// block match its raw lines one to one, since CR and LF never occur inside a
-// multi-byte character. A block with a broken line is decoded line by line.
-class LineDecoder
+// trim(text, kSpace) without its search for any of several characters.
+std::string_view trimSpaces(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+// A track line in the writer's own layout whose play time, code and text
+// fields are of the plain forms nearly every line has, read straight from its
+// bytes: the fields are found without copying them, and only the texts are
+// decoded, straight into the record. False, with the record partly filled,
+// for any other line, which the full reading then takes: a line read here
+// gives no problem, and the full reading would give it the same record.
+class PlainLineReader
 {
 public:
-    LineDecoder(std::string_view fileBytes, const std::vector<std::string_view> &rawLines, ListEncoding encoding)
-        : m_fileBytes(fileBytes), m_rawLines(rawLines), m_encoding(encoding)
-    {
-    }
+    explicit PlainLineReader(ListEncoding encoding) : m_encoding(encoding) {}
 
-    // Lines are asked for in increasing order; the text stays valid until
-    // the next call. nullopt when the line's bytes cannot be decoded.
-    std::optional<std::string_view> line(std::size_t index)
+    bool read(std::string_view line, Track &record)
     {
-        if (index >= m_blockEnd)
-            decodeBlockFrom(index);
-        if (!m_blockLines.empty())
-            return m_blockLines[index - m_blockBegin];
-        std::optional<std::string> text = decodeListText(m_rawLines[index], m_encoding, &m_otherForms);
-        if (!text)
-            return std::nullopt;
-        m_lineText = std::move(*text);
-        return m_lineText;
+        // Quotation marks, commas and spaces are single bytes in every
+        // encoding and never the second byte of a Shift-JIS character. Eight
+        // quotation marks are those around the four texts (checked below).
+        std::array<std::size_t, kLastField> commas{};
+        std::size_t count = 0;
+        int quotes = 0;
+        bool nul = false;
+        for (std::size_t pos = 0; pos < line.size(); ++pos) {
+            const char c = line[pos];
+            if (static_cast<unsigned char>(c) > ',')
+                continue;
+            if (c == '"') {
+                ++quotes;
+            } else if (c == ',' && quotes % 2 == 0) {
+                if (count == commas.size())
+                    return false;
+                commas[count++] = pos;
+            }
+            nul = nul || c == '\0';
+        }
+        if (nul || quotes != 8 || count != commas.size())
+            return false;
+        const auto field = [&](std::size_t index) {
+            const std::size_t begin = index == 0 ? 0 : commas[index - 1] + 1;
+            const std::size_t end = index == kLastField ? line.size() : commas[index];
+            return trimSpaces(line.substr(begin, end - begin));
+        };
+        return readPlayTime(field(0), record.playTime) && readCode(field(4), record.code)
+            && readText(field(1), record.gameTitle) && readText(field(2), record.major)
+            && readText(field(3), record.sub) && readText(field(5), record.musicTitle);
     }
-
-    // False when the line last asked for (or its whole block) holds no
-    // character that a save would write as other bytes.
-    bool mayHaveOtherForms() const { return m_otherForms; }
 
 private:
-    void decodeBlockFrom(std::size_t index)
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+    // "MM:SS" with seconds from 0 to 59.
+    static bool readPlayTime(std::string_view text, std::int32_t &seconds)
     {
-        m_blockBegin = index;
-        const char *begin = m_rawLines[index].data();
-        const char *fileEnd = m_fileBytes.data() + m_fileBytes.size();
-        m_blockEnd = index + 1;
-        while (m_blockEnd < m_rawLines.size()
-               && static_cast<std::size_t>(m_rawLines[m_blockEnd].data() - begin) < kCodecRunBytes)
-            ++m_blockEnd;
-        // The block takes the line ends of its lines with it.
-        const char *end = m_blockEnd < m_rawLines.size() ? m_rawLines[m_blockEnd].data() : fileEnd;
-        m_blockLines.clear();
-        if (std::optional<std::string> text
-            = decodeListText(std::string_view(begin, end - begin), m_encoding, &m_otherForms)) {
-            m_blockText = std::move(*text);
-            m_blockLines = splitLines(m_blockText);
-            if (m_blockLines.size() != m_blockEnd - m_blockBegin)
-                m_blockLines.clear();
-        }
+        if (text.size() != 5 || text[2] != ':' || !isDigit(text[0]) || !isDigit(text[1]) || !isDigit(text[3])
+            || !isDigit(text[4]) || text[3] > '5')
+            return false;
+        seconds = ((text[0] - '0') * 10 + (text[1] - '0')) * 60 + (text[3] - '0') * 10 + (text[4] - '0');
+        return true;
     }
 
-    std::string_view m_fileBytes;
-    const std::vector<std::string_view> &m_rawLines;
+    // Decimal digits alone, few enough that no code can leave the range.
+    static bool readCode(std::string_view text, TrackCode &code)
+    {
+        if (text.empty() || text.size() > 14)
+            return false;
+        std::int64_t whole = 0;
+        for (const char c : text) {
+            if (!isDigit(c))
+                return false;
+            whole = whole * 10 + (c - '0');
+        }
+        code = TrackCode::fromRaw(whole * TrackCode::kScale);
+        return true;
+    }
+
+    // Between quotation marks (none inside, as eight were counted), no
+    // character with other forms.
+    bool readText(std::string_view field, std::string &text)
+    {
+        if (field.size() < 2 || field.front() != '"' || field.back() != '"')
+            return false;
+        const std::string_view inner = trimSpaces(field.substr(1, field.size() - 2));
+        if (m_encoding != ListEncoding::ShiftJis) {
+            if (!isValidUtf8(inner))
+                return false;
+            text.assign(inner);
+            return true;
+        }
+        if (m_buffer.size() < inner.size() * 3)
+            m_buffer.resize(inner.size() * 3);
+        bool otherForms = false;
+        const char *end = shiftJisToUtf8At(inner, m_buffer.data(), otherForms);
+        if (!end || otherForms)
+            return false;
+        text.assign(static_cast<const char *>(m_buffer.data()), end);
+        return true;
+    }
+
     ListEncoding m_encoding;
-    std::size_t m_blockBegin = 0;
-    std::size_t m_blockEnd = 0;
-    std::string m_blockText;
-    std::vector<std::string_view> m_blockLines; // empty while decoding line by line
-    std::string m_lineText;
-    bool m_otherForms = false;
+    std::string m_buffer;
 };
 
-// Records are encoded in runs rather than line by line: the codec costs
-// much more to set up than to run.
-void appendEncoded(std::string &out, std::string_view utf8, ListEncoding encoding)
+// The play time as the writer puts it: from "00:00" up to "99:59" without
+// a string of its own.
+void appendPlayTime(std::string &out, std::int32_t seconds)
 {
-    if (utf8.empty())
-        return;
-    if (std::optional<std::string> bytes = encodeListText(utf8, encoding)) {
-        out += *bytes;
+    if (seconds < 0 || seconds >= 6000) {
+        out += formatPlayTime(seconds);
         return;
     }
-    // Only records made in memory can hold a character that the file's
-    // encoding lacks; such a character is written as "?", as Windows does.
+    const int minutes = seconds / 60;
+    const int rest = seconds % 60;
+    const char text[] = {char('0' + minutes / 10), char('0' + minutes % 10), ':', char('0' + rest / 10),
+                         char('0' + rest % 10)};
+    out.append(text, sizeof text);
+}
+
+void appendCode(std::string &out, TrackCode code)
+{
+    if (code.raw() < 0 || code.raw() % TrackCode::kScale != 0) {
+        out += code.toDecimalText();
+        return;
+    }
+    char digits[24];
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), code.raw() / TrackCode::kScale);
+    out.append(digits, result.ptr);
+}
+
+// A text in the file's encoding. Only records made in memory can hold a
+// character that the encoding lacks, or bytes that are no UTF-8; such a
+// character is written as "?", as Windows does.
+void appendEncoded(std::string &out, std::string_view utf8, ListEncoding encoding)
+{
+    const std::size_t before = out.size();
+    if (encoding == ListEncoding::ShiftJis ? appendUtf8AsShiftJis(utf8, out) : isValidUtf8(utf8)) {
+        if (encoding != ListEncoding::ShiftJis)
+            out += utf8;
+        return;
+    }
+    out.resize(before);
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         std::size_t end = pos + 1;
@@ -327,6 +410,22 @@ void appendEncoded(std::string &out, std::string_view utf8, ListEncoding encodin
         out += encodeListText(utf8.substr(pos, end - pos), encoding).value_or("?");
         pos = end;
     }
+}
+
+// One record in the writer's layout, in the file's encoding.
+void appendRecord(std::string &out, const Track &record, ListEncoding encoding)
+{
+    appendPlayTime(out, record.playTime);
+    for (const std::string *text : {&record.gameTitle, &record.major, &record.sub}) {
+        out += ",\"";
+        appendEncoded(out, *text, encoding);
+        out += '"';
+    }
+    out += ',';
+    appendCode(out, record.code);
+    out += ",\"";
+    appendEncoded(out, record.musicTitle, encoding);
+    out += '"';
 }
 
 // The encoding of a file without a byte-order mark is told from its bytes, and
@@ -343,67 +442,69 @@ void keepEncodingReadable(std::string &out, ListEncoding encoding)
 
 } // unnamed
 
-std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &store)
+std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &store, LineReading reading)
 {
     store.modified = false;
     store.encoding = detectListEncoding(fileBytes);
     std::string fromUtf16; // the text of a UTF-16 file, read as UTF-8 from here on
     fileBytes = textAfterMark(fileBytes, fromUtf16);
 
-    const std::vector<std::string_view> rawLines = splitLines(fileBytes);
-    LineDecoder decoder(fileBytes, rawLines, store.encoding);
     // Every line may be a record; reserving spares the copies of growing.
-    store.tracks.reserve(store.tracks.size() + rawLines.size());
+    store.tracks.reserve(store.tracks.size() + countLineFeeds(fileBytes) + 1);
 
     std::vector<ListProblem> problems;
     std::vector<std::string> fields;
-    const auto keep = [&](std::size_t lineIndex) {
-        store.keptLines.push_back({store.count(), std::string(rawLines[lineIndex])});
-    };
-    const auto report = [&](std::size_t lineIndex, ListProblem::Severity severity, std::string reason) {
-        problems.push_back({static_cast<int>(lineIndex) + 1, severity, std::move(reason)});
-    };
-
-    for (std::size_t i = 0; i < rawLines.size(); ++i) {
+    PlainLineReader plain(store.encoding);
+    std::string_view rawLine;
+    LineCursor lines(fileBytes);
+    for (int lineNumber = 1; lines.next(rawLine); ++lineNumber) {
+        const auto keep = [&] { store.keptLines.push_back({store.count(), std::string(rawLine)}); };
+        const auto report = [&](ListProblem::Severity severity, std::string reason) {
+            problems.push_back({lineNumber, severity, std::move(reason)});
+        };
         // Spaces and ";" are single bytes in every encoding, so blank and
         // comment lines are told apart before decoding. They are the user's
         // notes: a save writes them back.
-        const std::string_view rawTrimmed = trim(rawLines[i], kSpace);
+        const std::string_view rawTrimmed = trimSpaces(rawLine);
         if (rawTrimmed.empty() || rawTrimmed.front() == ';') {
-            keep(i);
+            keep();
             continue;
         }
+        if (reading == LineReading::Quick) {
+            // Read in place: moving a record costs as much as reading its numbers.
+            if (plain.read(rawTrimmed, store.tracks.emplace_back()))
+                continue;
+            store.tracks.pop_back();
+        }
 
-        const std::optional<std::string_view> decoded = decoder.line(i);
+        bool otherForms = false;
+        const std::optional<std::string> decoded = decodeListText(rawLine, store.encoding, &otherForms);
         if (!decoded) {
-            report(i, ListProblem::Severity::Error, std::string("bytes are not valid ") + encodingName(store.encoding));
-            keep(i);
+            report(ListProblem::Severity::Error, std::string("bytes are not valid ") + encodingName(store.encoding));
+            keep();
             continue;
         }
         // A NUL would cut a title short wherever it is passed on (to the
         // emulator, to the window), so what is shown would not be what plays.
-        if (decoded->find('\0') != std::string_view::npos) {
-            report(i, ListProblem::Severity::Error, "holds a NUL character");
-            keep(i);
+        if (decoded->find('\0') != std::string::npos) {
+            report(ListProblem::Severity::Error, "holds a NUL character");
+            keep();
             continue;
         }
-        const std::string_view text = trim(*decoded, kSpace);
-
-        ParsedLine parsed = parseTrackLine(text, fields);
+        ParsedLine parsed = parseTrackLine(trim(*decoded, kSpace), fields);
         if (parsed.error.empty() && holdsQuotationMark(parsed.record) && !survivesSave(parsed.record))
             parsed.error = "quotation marks would not survive a save";
         if (!parsed.error.empty()) {
-            report(i, ListProblem::Severity::Error, std::move(parsed.error));
-            keep(i);
+            report(ListProblem::Severity::Error, std::move(parsed.error));
+            keep();
             continue;
         }
         for (std::string &warning : parsed.warnings)
-            report(i, ListProblem::Severity::Warning, std::move(warning));
+            report(ListProblem::Severity::Warning, std::move(warning));
         if (parsed.hexCode)
             store.modified = true;
-        if (decoder.mayHaveOtherForms() && hasOtherSpelling(rawLines[i])
-            && *decoded == formatTrackLine(parsed.record))
-            store.ownSpellings.push_back({store.count(), std::string(rawLines[i])});
+        if (otherForms && *decoded == formatTrackLine(parsed.record))
+            store.ownSpellings.push_back({store.count(), std::string(rawLine)});
         store.addRecord(std::move(parsed.record));
     }
     return problems;
@@ -428,13 +529,13 @@ std::string formatTrackLine(const Track &record)
 std::string writeTrackList(const TrackList &store)
 {
     std::string out;
-    std::string pending; // records in UTF-8 not yet encoded
+    // Lines are some 50 bytes in any encoding but UTF-16, whose text is
+    // converted at the end.
+    out.reserve(static_cast<std::size_t>(store.count()) * 56 + 64);
     std::size_t nextKept = 0;
     std::size_t nextOwn = 0;
     const auto writeKeptLines = [&](std::int32_t upToRecord) {
         for (; nextKept < store.keptLines.size() && store.keptLines[nextKept].beforeRecord <= upToRecord; ++nextKept) {
-            appendEncoded(out, pending, store.encoding);
-            pending.clear();
             out += store.keptLines[nextKept].rawBytes;
             out += kLineEnd;
         }
@@ -442,30 +543,25 @@ std::string writeTrackList(const TrackList &store)
 
     for (std::int32_t i = 0; i < store.count(); ++i) {
         writeKeptLines(i);
-        const std::string line = formatTrackLine(store.tracks[static_cast<std::size_t>(i)]);
+        const Track &record = store.tracks[static_cast<std::size_t>(i)];
         if (nextOwn < store.ownSpellings.size() && store.ownSpellings[nextOwn].record == i) {
             const std::string &own = store.ownSpellings[nextOwn++].rawBytes;
-            if (decodeListText(own, store.encoding) == line) {
-                appendEncoded(out, pending, store.encoding);
-                pending.clear();
+            if (decodeListText(own, store.encoding) == formatTrackLine(record)) {
                 out += own;
                 out += kLineEnd;
                 continue;
             }
         }
-        pending += line;
-        pending += kLineEnd;
-        if (pending.size() >= kCodecRunBytes) {
-            appendEncoded(out, pending, store.encoding);
-            pending.clear();
-        }
+        appendRecord(out, record, store.encoding);
+        out += kLineEnd;
     }
     writeKeptLines(std::numeric_limits<std::int32_t>::max());
-    appendEncoded(out, pending, store.encoding);
 
     if (isUtf16(store.encoding))
         return std::string(byteOrderMark(store.encoding)) + utf8ToUtf16(out, store.encoding == ListEncoding::Utf16BE);
     if (store.encoding == ListEncoding::ShiftJis || store.encoding == ListEncoding::Utf8)
         keepEncodingReadable(out, store.encoding);
-    return std::string(byteOrderMark(store.encoding)) + out;
+    if (store.encoding == ListEncoding::Utf8WithBom)
+        out.insert(0, byteOrderMark(store.encoding));
+    return out;
 }

@@ -23,7 +23,13 @@ struct ListProblem
 // file order. Lines that cannot be read are reported as errors and kept in the
 // store as KeptLine; lines with a doubtful play time are loaded and reported as
 // warnings. Clears modified first and sets it for hexadecimal codes.
-std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &store);
+//
+// Nearly every line is in the writer's own layout and read straight from its
+// bytes; Careful reads every line the long way instead, field by field after
+// decoding the whole line. Both give the same store and problems.
+enum class LineReading { Quick, Careful };
+std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &store,
+                                       LineReading reading = LineReading::Quick);
 
 // One record in the writer's layout, UTF-8, without a line end:
 // 01:35,"Alpha","m1","s2",18,"Opening Theme"

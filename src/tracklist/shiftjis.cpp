@@ -93,14 +93,8 @@ char32_t readShiftJisCharacter(std::string_view bytes, std::size_t &pos)
     return characterAt(bytes, pos);
 }
 
-// A UTF-8 character takes at most three bytes for every byte read here, and
-// the output is written through a pointer: the list reader runs the whole
-// file through this at start-up.
-std::optional<std::string> shiftJisToUtf8(std::string_view bytes, bool *otherForms)
+char *shiftJisToUtf8At(std::string_view bytes, char *out, bool &mayHaveOtherForms)
 {
-    std::string text(bytes.size() * 3, '\0');
-    char *out = text.data();
-    bool mayHaveOtherForms = false;
     for (std::size_t pos = 0; pos < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[pos]);
         if (byte < 0x80) {
@@ -112,33 +106,50 @@ std::optional<std::string> shiftJisToUtf8(std::string_view bytes, bool *otherFor
         // No character of code page 932 is U+FFFD: it stands for a bad byte.
         const char32_t c = characterAt(bytes, pos);
         if (c == kReplacement)
-            return std::nullopt;
+            return nullptr;
         out = putUtf8(out, c);
     }
-    text.resize(static_cast<std::size_t>(out - text.data()));
+    return out;
+}
+
+std::optional<std::string> shiftJisToUtf8(std::string_view bytes, bool *otherForms)
+{
+    std::string text(bytes.size() * 3, '\0');
+    bool mayHaveOtherForms = false;
+    const char *end = shiftJisToUtf8At(bytes, text.data(), mayHaveOtherForms);
+    if (!end)
+        return std::nullopt;
+    text.resize(static_cast<std::size_t>(end - text.data()));
     if (otherForms)
         *otherForms = mayHaveOtherForms && hasOtherSpelling(bytes);
     return text;
 }
 
-std::optional<std::string> utf8ToShiftJis(std::string_view utf8)
+bool appendUtf8AsShiftJis(std::string_view utf8, std::string &out)
 {
     const std::vector<std::uint16_t> &forms = writtenForms();
-    std::string bytes;
-    bytes.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
         if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
-            bytes += utf8[pos++];
+            out += utf8[pos++];
             continue;
         }
         // A byte that is no UTF-8 reads as U+FFFD, which has no form here.
         const char32_t c = readUtf8Character(utf8, pos);
         if (c >= forms.size() || forms[c] == 0)
-            return std::nullopt;
+            return false;
         if (forms[c] > 0xFF)
-            bytes += static_cast<char>(forms[c] >> 8);
-        bytes += static_cast<char>(forms[c] & 0xFF);
+            out += static_cast<char>(forms[c] >> 8);
+        out += static_cast<char>(forms[c] & 0xFF);
     }
+    return true;
+}
+
+std::optional<std::string> utf8ToShiftJis(std::string_view utf8)
+{
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    if (!appendUtf8AsShiftJis(utf8, bytes))
+        return std::nullopt;
     return bytes;
 }
 

@@ -14,6 +14,15 @@
 std::optional<std::string> shiftJisToUtf8(std::string_view bytes, bool *otherForms = nullptr);
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8);
 
+// The same without a string of its own, for the list reader and writer.
+// shiftJisToUtf8At writes at `out`, which has room for three bytes per byte
+// read, and returns the end, or nullptr at a byte that starts no character;
+// `mayHaveOtherForms` is set when a lead byte of a character with other forms
+// occurs (hasOtherSpelling then tells). appendUtf8AsShiftJis is false, with
+// part of the text appended, when a character has no form.
+char *shiftJisToUtf8At(std::string_view bytes, char *out, bool &mayHaveOtherForms);
+bool appendUtf8AsShiftJis(std::string_view utf8, std::string &out);
+
 // The character at `pos`, which moves past it; a byte that starts no
 // character reads as U+FFFD and `pos` moves by that byte alone.
 char32_t readShiftJisCharacter(std::string_view bytes, std::size_t &pos);

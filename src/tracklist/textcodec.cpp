@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -80,37 +81,69 @@ long plausibility(std::string_view line, bool shiftJis)
     return score;
 }
 
+// The lines beyond ASCII, each with whether it is valid UTF-8.
+template <typename Visit>
+void forEachLineBeyondAscii(std::string_view fileBytes, Visit visit)
+{
+    std::size_t start = 0;
+    while (start < fileBytes.size()) {
+        // Most lines are read only up to their first byte beyond ASCII, and
+        // a Shift-JIS line's is hardly ever the start of a UTF-8 character.
+        const std::size_t end = lineEndFrom(fileBytes, start);
+        std::size_t pos = start;
+        while (pos < end && static_cast<unsigned char>(fileBytes[pos]) < 0x80)
+            ++pos;
+        if (pos < end) {
+            bool valid = true;
+            while (valid && pos < end) {
+                const std::size_t length = utf8CharacterLength(fileBytes.substr(0, end), pos);
+                valid = length != 0;
+                pos += length;
+            }
+            visit(fileBytes.substr(start, end - start), valid);
+        }
+        start = end + 1;
+    }
+}
+
 // Only lines beyond ASCII count. A Shift-JIS line is hardly ever valid UTF-8,
 // so a file in which no line is does without the weighing.
 bool readsBetterAsUtf8(std::string_view fileBytes)
 {
-    std::vector<std::string_view> beyondAscii;
     bool anyUtf8 = false;
-    std::size_t start = 0;
-    while (start < fileBytes.size()) {
-        // A plain loop: find_first_of calls memchr once per byte.
-        std::size_t end = start;
-        while (end < fileBytes.size() && fileBytes[end] != '\r' && fileBytes[end] != '\n')
-            ++end;
-        const std::string_view line = fileBytes.substr(start, end - start);
-        if (!isAscii(line)) {
-            beyondAscii.push_back(line);
-            anyUtf8 = anyUtf8 || isValidUtf8(line);
-        }
-        start = end + 1;
-    }
+    forEachLineBeyondAscii(fileBytes, [&anyUtf8](std::string_view, bool valid) { anyUtf8 = anyUtf8 || valid; });
     if (!anyUtf8)
         return false;
     long utf8 = 0;
     long shiftJis = 0;
-    for (const std::string_view line : beyondAscii) {
+    forEachLineBeyondAscii(fileBytes, [&](std::string_view line, bool) {
         utf8 += plausibility(line, false);
         shiftJis += plausibility(line, true);
-    }
+    });
     return utf8 > shiftJis;
 }
 
 } // unnamed
+
+std::size_t lineEndFrom(std::string_view bytes, std::size_t from)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighs = 0x8080808080808080;
+    const auto holds = [](std::uint64_t word, char c) {
+        const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+        return ((x - kOnes) & ~x & kHighs) != 0;
+    };
+    std::size_t pos = from;
+    for (; pos + 8 <= bytes.size(); pos += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + pos, 8);
+        if (holds(word, '\r') || holds(word, '\n'))
+            break;
+    }
+    while (pos < bytes.size() && bytes[pos] != '\r' && bytes[pos] != '\n')
+        ++pos;
+    return pos;
+}
 
 ListEncoding detectListEncoding(std::string_view fileBytes)
 {

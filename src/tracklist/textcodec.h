@@ -33,3 +33,7 @@ bool isUtf16(ListEncoding encoding);
 std::optional<std::string> decodeListText(std::string_view bytes, ListEncoding encoding, bool *otherForms = nullptr);
 // nullopt when a character has no form in that encoding.
 std::optional<std::string> encodeListText(std::string_view utf8, ListEncoding encoding);
+
+// Where the first CR or LF at or after `from` stands; the size when none does.
+// Eight bytes at a time: lists are read and saved whole, line by line.
+std::size_t lineEndFrom(std::string_view bytes, std::size_t from);

@@ -245,3 +245,10 @@ Decimal parseDecimal(std::string_view text, int places, std::int64_t lowest, std
         return {DecimalReading::OutOfRange, 0};
     return {DecimalReading::Number, static_cast<std::int64_t>(negative ? 0 - magnitude : magnitude)};
 }
+
+std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash)
+{
+    for (const char c : bytes)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return hash;
+}

@@ -42,6 +42,11 @@ char32_t readUtf8Character(std::string_view bytes, std::size_t &pos);
 void appendUtf8(std::string &out, char32_t c);
 bool isAscii(std::string_view bytes);
 
+// FNV-1a, 64 bits: the same for the same bytes in every run and on every
+// system, unlike std::hash. Continues from `hash` to cover several pieces.
+inline constexpr std::uint64_t kFnv1aStart = 14695981039346656037ull;
+std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash = kFnv1aStart);
+
 enum class DecimalReading { Number, NotANumber, OutOfRange };
 
 struct Decimal

@@ -53,9 +53,9 @@ int runPlayer(HINSTANCE instance, int showCommand)
     window.connectPlayer(player);
     NowPlayingFile nowPlaying(state);
     player.addTrackChangedListener([&nowPlaying] { nowPlaying.show(); });
-    player.addTrackChangedListener([&window, &state] {
+    player.addTrackChangedListener([&window, &state, &player] {
         const Track &track = state.list.tracks.at(static_cast<std::size_t>(state.list.current));
-        window.showOnMediaOverlay(track.gameTitle, track.musicTitle);
+        window.showOnMediaOverlay(track.gameTitle, track.musicTitle, player.canGoBack());
     });
 
     player.start();

@@ -292,10 +292,10 @@ void MainWindow::showTitles(const std::string &gameTitle, const std::string &mus
     SetWindowTextW(handleOf(Control::MusicTitle), toWide(musicTitle).c_str());
 }
 
-void MainWindow::showOnMediaOverlay(const std::string &gameTitle, const std::string &musicTitle)
+void MainWindow::showOnMediaOverlay(const std::string &gameTitle, const std::string &musicTitle, bool canGoBack)
 {
     if (m_overlay)
-        m_overlay->show(gameTitle, musicTitle);
+        m_overlay->show(gameTitle, musicTitle, canGoBack);
 }
 
 void MainWindow::showPlayTime(const std::string &text)

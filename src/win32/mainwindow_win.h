@@ -33,7 +33,7 @@ public:
     // None once the window is gone.
     HWND handle() const { return m_window; }
     // The track playing, on the system's media overlay where there is one.
-    void showOnMediaOverlay(const std::string &gameTitle, const std::string &musicTitle);
+    void showOnMediaOverlay(const std::string &gameTitle, const std::string &musicTitle, bool canGoBack);
 
     void showPlayModes(bool shuffle, bool loop) override;
     void showTitles(const std::string &gameTitle, const std::string &musicTitle) override;

@@ -116,12 +116,12 @@ private:
     HSTRING m_string = nullptr;
 };
 
-// The Next button posts the media key's message to the window: the system
+// Next and Previous post the media keys' messages to the window: the system
 // calls this on a thread of its own, and the player lives on the main loop.
-class NextButtonHandler final : public IButtonPressedHandler
+class ButtonHandler final : public IButtonPressedHandler
 {
 public:
-    explicit NextButtonHandler(HWND window) : m_window(window) {}
+    explicit ButtonHandler(HWND window) : m_window(window) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override
     {
@@ -147,9 +147,10 @@ public:
                                      ISystemMediaTransportControlsButtonPressedEventArgs *args) override
     {
         Button button{};
-        if (args && SUCCEEDED(args->get_Button(&button)) && button == Button::Next)
-            PostMessageW(m_window, WM_APPCOMMAND, reinterpret_cast<WPARAM>(m_window),
-                         MAKELPARAM(0, APPCOMMAND_MEDIA_NEXTTRACK));
+        if (!args || FAILED(args->get_Button(&button)) || (button != Button::Next && button != Button::Previous))
+            return S_OK;
+        const short command = button == Button::Next ? APPCOMMAND_MEDIA_NEXTTRACK : APPCOMMAND_MEDIA_PREVIOUSTRACK;
+        PostMessageW(m_window, WM_APPCOMMAND, reinterpret_cast<WPARAM>(m_window), MAKELPARAM(0, command));
         return S_OK;
     }
 
@@ -187,7 +188,7 @@ std::unique_ptr<MediaOverlay> MediaOverlay::start(HWND window)
         FAILED(i.controls->get_DisplayUpdater(i.updater.put())) || FAILED(i.updater->put_Type(PlaybackType::Music)) ||
         FAILED(i.updater->get_MusicProperties(i.music.put())))
         return nullptr;
-    ComRef<IButtonPressedHandler> handler(new NextButtonHandler(window));
+    ComRef<IButtonPressedHandler> handler(new ButtonHandler(window));
     if (FAILED(i.controls->add_ButtonPressed(handler.get(), &i.buttonToken)) ||
         FAILED(i.controls->put_IsNextEnabled(true)) || FAILED(i.controls->put_IsEnabled(true)))
         return nullptr;
@@ -206,9 +207,10 @@ MediaOverlay::~MediaOverlay()
     i.controls->put_IsEnabled(false);
 }
 
-void MediaOverlay::show(const std::string &gameTitle, const std::string &musicTitle)
+void MediaOverlay::show(const std::string &gameTitle, const std::string &musicTitle, bool canGoBack)
 {
     Interfaces &i = *m_interfaces;
+    i.controls->put_IsPreviousEnabled(canGoBack);
     const HString title(i.winRt, toWide(musicTitle));
     const HString game(i.winRt, toWide(gameTitle));
     i.updater->put_Type(PlaybackType::Music);

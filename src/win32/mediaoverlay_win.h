@@ -6,9 +6,9 @@
 #include <string>
 
 // The system's media overlay (Windows 10 and later) for the main window:
-// the track playing and a Next button, which reaches the window as the media
-// key's WM_APPCOMMAND does. There is no Play, Pause or Stop: the emulator
-// cannot be paused.
+// the track playing and the Next and Previous buttons, which reach the
+// window as the media keys' WM_APPCOMMAND does. There is no Play, Pause or
+// Stop: the emulator cannot be paused.
 class MediaOverlay
 {
 public:
@@ -20,7 +20,8 @@ public:
     MediaOverlay(const MediaOverlay &) = delete;
     MediaOverlay &operator=(const MediaOverlay &) = delete;
 
-    void show(const std::string &gameTitle, const std::string &musicTitle);
+    // The track playing; Previous is offered once there is a track to go back to.
+    void show(const std::string &gameTitle, const std::string &musicTitle, bool canGoBack);
 
 private:
     struct Interfaces;

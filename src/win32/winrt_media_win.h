@@ -19,7 +19,7 @@ inline constexpr wchar_t kClassName[] = L"Windows.Media.SystemMediaTransportCont
 // SystemMediaTransportControlsButton that Tunelark uses.
 enum class PlaybackStatus : int { Closed = 0, Playing = 3 };
 enum class PlaybackType : int { Music = 1 };
-enum class Button : int { Next = 6 };
+enum class Button : int { Next = 6, Previous = 7 };
 
 // ddb0472d-c911-4a1f-86d9-dc3d71a95f5a, from the activation factory.
 struct ISystemMediaTransportControlsInterop : IInspectable
@@ -87,7 +87,7 @@ struct ISystemMediaTransportControls : IInspectable
     virtual HRESULT STDMETHODCALLTYPE get_SoundLevel(int *value) = 0;      // 9
     virtual HRESULT STDMETHODCALLTYPE get_IsEnabled(boolean *value) = 0;   // 10
     virtual HRESULT STDMETHODCALLTYPE put_IsEnabled(boolean value) = 0;    // 11
-    // Play, Stop, Pause, Record, FastForward, Rewind, Previous: a get and a put each.
+    // Play, Stop, Pause, Record, FastForward, Rewind: a get and a put each.
     virtual HRESULT STDMETHODCALLTYPE unused12() = 0;
     virtual HRESULT STDMETHODCALLTYPE unused13() = 0;
     virtual HRESULT STDMETHODCALLTYPE unused14() = 0;
@@ -100,8 +100,8 @@ struct ISystemMediaTransportControls : IInspectable
     virtual HRESULT STDMETHODCALLTYPE unused21() = 0;
     virtual HRESULT STDMETHODCALLTYPE unused22() = 0;
     virtual HRESULT STDMETHODCALLTYPE unused23() = 0;
-    virtual HRESULT STDMETHODCALLTYPE unused24() = 0;
-    virtual HRESULT STDMETHODCALLTYPE unused25() = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsPreviousEnabled(boolean *value) = 0; // 24
+    virtual HRESULT STDMETHODCALLTYPE put_IsPreviousEnabled(boolean value) = 0;  // 25
     virtual HRESULT STDMETHODCALLTYPE get_IsNextEnabled(boolean *value) = 0; // 26
     virtual HRESULT STDMETHODCALLTYPE put_IsNextEnabled(boolean value) = 0;  // 27
     // ChannelUp, ChannelDown.

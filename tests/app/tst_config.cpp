@@ -11,7 +11,8 @@
 using namespace std::string_literals;
 
 // tl.ini as the Windows profile reader reads it, then the value rules: an outcome is either the settings (the three
-// numbers, then NowPlayingFile when given) or the error's message (and, for each kind of error, its dialog text).
+// numbers, then NowPlayingFile when given, "resume" when on) or the error's message (and, for each kind of error, its
+// dialog text).
 TEST(ReadSettings, FollowsTheIniRules)
 {
     const std::string rest = "HootInitWaitTime=3000\nDriverInitWaitTime=500\n", tabs(253, '\t');
@@ -61,6 +62,11 @@ TEST(ReadSettings, FollowsTheIniRules)
          + "NowPlayingFile = \toverlay/\x8D\xC4\x90\xB6 1.txt ; for the stream\n", "1 3000 500 overlay/再生 1.txt"},
         {"now-playing path neither UTF-8 nor Shift-JIS", "[config]\nDefaultPlayTime=1\nNowPlayingFile=a\x81\n" + rest,
          "tl.ini:3: NowPlayingFile is neither UTF-8 nor Shift-JIS: \"a\\x81\""},
+        {"Resume=1 after the rules", "[config]\nDefaultPlayTime=1\n" + rest + "Resume = 1\t; go on\n",
+         "1 3000 500 resume"},
+        {"Resume neither 0 nor 1", "[config]\nResume=yes\nDefaultPlayTime=1\n" + rest,
+         "tl.ini:2: Resume is neither 0 nor 1: \"yes\"",
+         "設定ファイル tl.ini の Resume の値「yes」は 0 でも 1 でもありません。"},
         {"bytes that are not UTF-8 escaped, UTF-8 shown as it is",
          "[config]\nDefaultPlayTime=\x82P１\n" + rest, "tl.ini:2: DefaultPlayTime is not a whole number: \"\\x82P１\""},
     };
@@ -74,7 +80,8 @@ TEST(ReadSettings, FollowsTheIniRules)
             EXPECT_EQ(read->iniPath, dir.file("tl.ini"));
             EXPECT_EQ(std::to_string(read->defaultPlayTime) + " " + std::to_string(read->emulatorStartWait) + " "
                           + std::to_string(read->driverStartWait)
-                          + (read->nowPlayingFile.empty() ? "" : " " + read->nowPlayingFile),
+                          + (read->nowPlayingFile.empty() ? "" : " " + read->nowPlayingFile)
+                          + (read->resume ? " resume" : ""),
                       c.outcome);
         } else {
             EXPECT_EQ(read.error().message, c.outcome);

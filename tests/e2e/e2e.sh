@@ -109,7 +109,7 @@ step_start() { # NAME [VAR=VALUE]... [by-argument]: from the folder, or from els
     for word in "${@:2}"; do
         [ "$word" = by-argument ] && from=$work argument=("$dir") || settings+=("$word")
     done
-    (cd "$from" && exec env HOOT_STANDIN_JOURNAL="$dir/journal.jsonl" XDG_RUNTIME_DIR="$dir" "${settings[@]}" \
+    (cd "$from" && exec env HOOT_STANDIN_JOURNAL="$dir/journal.jsonl" XDG_RUNTIME_DIR="$dir" XDG_STATE_HOME="$dir" "${settings[@]}" \
         "${program[@]}" "${argument[@]}" >"$dir/$name.log" 2>&1) &
     pids[$name]=$!
 }

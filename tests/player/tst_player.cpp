@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -75,18 +76,19 @@ struct Rig
             run(std::exchange(armed, ""));
             inWait = false;
         };
-        view.player = &player;
+        view.player = &*player;
         view.measure = &measure;
         view.onAnswer = [this](char answer) {
             fs::remove(answer == 'F' ? dir.file("tl.lst.bak") : "");
             if (answer == 'Q') // the desktop's Quit, or a second close, while the question is open
-                player.requestClose();
+                player->requestClose();
         };
     }
 
     // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "+N" N ms pass, "_" a space
     // typed on the grid's first row, "n" or "n9" next, "s" store time, "r4" activate row 4, "c" close (or a
-    // signal, or the desktop's Quit), "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take 600 ms,
+    // signal, or the desktop's Quit), "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take 600 ms, "R"
+    // or "R0" Resume=1 or 0 in tl.ini, "^" the next run in the same folder, "q2" queue row 2, "p" previous,
     // "k" the list is kList, "e" it is edited on disk, "E" edited keeping its size and time, "?YN" the
     // answers to questions (Q: yes, with a close meanwhile); "x" note how often the emulator was ended, "="
     // the first track's time, "f" the list and its backup, "h" the rows' shades, "u" whether tl.lst.unsaved
@@ -98,22 +100,31 @@ struct Rig
         for (std::string step; in >> step;) {
             const int number = step.size() > 1 ? std::atoi(step.c_str() + 1) : 1;
             if (step == "load")
-                player.start();
+                player->start();
             for (int i = 0; step[0] == 't' && i < number; ++i)
                 platform.advance(1s), settle();
             for (int i = 0; step[0] == 'n' && i < number; ++i)
-                player.next(), settle();
-            step == "s" ? player.storeTime() : step == "c" ? player.requestClose() : void();
+                player->next(), settle();
+            step == "s" ? player->storeTime() : step == "c" ? player->requestClose() : void();
             if (step[0] == 'r')
-                player.activateRow(number);
+                player->activateRow(number);
             if (step[0] == 'q')
-                player.gridKeyPressed(GridKey::Queue, {}, number);
+                player->gridKeyPressed(GridKey::Queue, {}, number);
             if (step == "p")
-                player.previous();
+                player->previous();
+            if (step == "^") { // the next run in the same folder, once this one has ended
+                player.reset(), state = PlayerState(), lifecycle.emplace(state, platform, platform, view, dir.path());
+                player.emplace(view, state, *lifecycle, platform);
+            }
+            if (step[0] == 'R') {
+                std::string ini = contents(dir.file("tl.ini"));
+                std::ofstream(dir.file("tl.ini")) << ini.erase(std::min(ini.find("Resume"), ini.size())) << "Resume="
+                                                  << number << "\n";
+            }
             if (step == "L" || step == "l")
-                player.setLoop(step == "L");
+                player->setLoop(step == "L");
             if (step == "S")
-                player.setShuffle(true);
+                player->setShuffle(true);
             if (step[0] == 'w')
                 platform.runTime = std::chrono::milliseconds(number);
             if (step == "k")
@@ -129,7 +140,7 @@ struct Rig
                 view.answers = step.substr(1);
             if (step == "x")
                 view.note("ended " + std::to_string(platform.count("terminate"))
-                          + (lifecycle.saveFailed() ? " unsaved" : ""));
+                          + (lifecycle->saveFailed() ? " unsaved" : ""));
             if (step == "f")
                 view.note((fs::is_symlink(dir.file("tl.lst")) ? "link " : "list ") + contents(dir.file("tl.lst"))
                           + "bak " + contents(dir.file("tl.lst.bak")));
@@ -144,9 +155,9 @@ struct Rig
             if (step[0] == '@')
                 armed += step.substr(1) + " ";
             if (step[0] == '/')
-                player.gridKeyPressed(GridKey::Text, step.substr(1), 0);
+                player->gridKeyPressed(GridKey::Text, step.substr(1), 0);
             if (step == "_")
-                player.gridKeyPressed(GridKey::Space, " ", 0);
+                player->gridKeyPressed(GridKey::Space, " ", 0);
             if (step[0] == '+')
                 platform.advance(std::chrono::milliseconds(number));
             settle();
@@ -160,18 +171,19 @@ struct Rig
         if (inWait)
             return;
         platform.runUntil([this] {
-            return player.state() != Player::State::Starting && player.state() != Player::State::Changing;
+            return player->state() != Player::State::Starting && player->state() != Player::State::Changing;
         });
     }
 
     TempDir dir;
     ScopedEnv runtimeDir{"XDG_RUNTIME_DIR", dir.path()}; // a private instance lock
+    ScopedEnv stateHome{"XDG_STATE_HOME", dir.path()};   // and a private state folder
     FakePlatform platform;
     FakeMeasure measure;
     FakeView view;
     PlayerState state;
-    ProgramLifecycle lifecycle{state, platform, platform, view, dir.path()};
-    Player player{view, state, lifecycle, platform};
+    std::optional<ProgramLifecycle> lifecycle{std::in_place, state, platform, platform, view, dir.path()};
+    std::optional<Player> player{std::in_place, view, state, *lifecycle, platform};
     std::string armed;
     bool inWait = false;
 };
@@ -257,6 +269,9 @@ TEST(Player, StepsReachTheWindowInOrder)
          "load | q2 n n p p p", "redraw 2 bold; " + to(3, "redraw 2; ") + to(1) + to(3) + to(1)},
         {"a track started again is one step back; previous during a change waits its turn", kThree,
          "load | r0 n @p n p p", to(1, "", true) + to(2) + to(3) + to(2) + to(1)},
+        {"with Resume=1 the next run starts with the track playing at the end, from its beginning", kThree,
+         "R load n t5 c ^ | load", "rows 3 30/110; select 1; show; " + to(2) + "focus window; "},
+        {"without it, with the first track", kThree, "R load n c ^ R0 | load", loaded("01:30")},
         {"input during a change runs after it, in order", kThree, "load | @n @r0 n", to(2) + to(3) + to(1, "", true)},
         {"closing during a change waits for it, drops queued input and asks to save", kThree, "load t42 | @c @n s",
          to(2, "repaint 0; ") + ask + end},
@@ -354,7 +369,7 @@ TEST(Player, ShuffleDrawsAnyTrackOncePerPress)
     rig.state.random.seed(3);
     rig.run("| @n @n n");
     rig.state.random.seed(3);
-    const int first = rig.player.randomIndex(), second = rig.player.randomIndex(), third = rig.player.randomIndex();
+    const int first = rig.player->randomIndex(), second = rig.player->randomIndex(), third = rig.player->randomIndex();
     ASSERT_NE(second, third);
     EXPECT_EQ(plays(), std::to_string(first + 1) + std::to_string(third + 1));
 }

@@ -18,11 +18,17 @@ constexpr ListProblem::Severity kError = ListProblem::Severity::Error, kWarning 
 const std::string kSjisGame = "\x90\xAF\x8A\x43\x82\xCC\x8B\x4C\x89\xAF"; // 星海の記憶
 const std::string kSjisSoft = "\x83\x5C\x83\x74\x83\x67\x95\x5C\x87\x40"; // ソフト表①
 
+// Read both ways: lines read straight from their bytes give what the long way gives.
 std::pair<TrackList, Problems> read(std::string_view bytes)
 {
-    std::pair<TrackList, Problems> read;
-    read.first.modified = true; // reading starts by clearing it
+    std::pair<TrackList, Problems> read, careful;
+    read.first.modified = careful.first.modified = true; // reading starts by clearing it
     read.second = readTrackList(bytes, read.first);
+    careful.second = readTrackList(bytes, careful.first, LineReading::Careful);
+    EXPECT_TRUE(read.first.tracks == careful.first.tracks && read.first.keptLines == careful.first.keptLines
+                && read.first.ownSpellings == careful.first.ownSpellings && read.first.modified == careful.first.modified
+                && read.second == careful.second)
+        << bytes;
     return read;
 }
 
@@ -97,7 +103,7 @@ TEST(ListFile, ReadsAndSavesWholeFiles)
                              "00:00,\"" + kSjisSoft + "\",\"\x81\x60\",\"1\",1.25,\"\x1A\"\"\"\r\n"
                              "99:59,\"Alpha\",\"m1\",\"s2\",-7,\"Last\"\r\n  ; \x83\x81\x83\x82\r\n   \r\n";
     const std::string one = "01:00,\"Alpha\",\"m1\",\"s2\",1,\"One\"", two = "02:00,\"Alpha\",\"m1\",\"s2\",2,\"Two\"";
-    std::string longList; // the codec works on blocks of lines; a broken line costs only itself
+    std::string longList; // a broken line among many costs only itself
     for (int i = 0; i < 4000; ++i)
         longList += std::string(i == 2500 ? "\x90\r\n" : "") + "01:00,\"" + kSjisGame + "\",\"m1\",\""
             + std::to_string(i) + "\",1,\"x\"\r\n";
@@ -212,6 +218,23 @@ TEST(ListFile, KeepsTheUsersFormOfUnchangedLines)
         if (c.storeTime)
             store.storePlayTime(7);
         EXPECT_EQ(writeTrackList(store), c.saved) << c.name;
+    }
+}
+
+// Lines near the edge of the plain layout that nearly every line has: each file is read both ways (see read).
+TEST(ReadTrackList, ReadsPlainAndOtherLinesAlike)
+{
+    const std::string lines[] = {
+        "00:00,\"\",\"\",\"\",0,\"\"", "99:59,\"a\",\"b\",\"c\",00000000000018,\"d\"",
+        "01:60,\"a\",\"b\",\"c\",1,\"d\"", "1:05,\"a\",\"b\",\"c\",1,\"d\"", "01:05,\"a\",\"b\",\"c\",999999999999999,\"d\"",
+        "01:05,\"a\",\"b\",\"c\",+1,\"d\"", "01:05,\"a\",\"b\",\"c\",1.5,\"d\"", "01:05,\"a\"x,\"b\",\"c\",1,\"d\"",
+        "01:05,\"a\"\",\"b\",\"c\",1,\"d\"\"", "01:05,\"a\"\"x\",\"c\",1,\"d\",\"e\"", "01:05,\"\t\x90\",\"b\",\"c\",1,\"\x82\"",
+        "01:05,\"\x90\",\"b\",\"c\",1,\"\x82 \"", "01:05,\"\xB1\xED\x40\",\"b\",\"c\",1,\"\x87\x90\"", "01:05,\"a\",\"b\",\"c\",1,\"d\",",
+        "\x82\xA0:05,\"a\",\"b\",\"c\",1,\"d\"", "01:05,\"a\",\"b\",\"c\",1\x82\xA0,\"d\"", "01:05,\"a\0\",\"b\",\"c\",1,\"d\""s,
+    };
+    for (const std::string &line : lines) {
+        read(kSjisGame + "\r\n" + line + "\r\n\r" + line + "\n" + line);
+        read("星\r\n" + line + "\r\n" + line);
     }
 }
 

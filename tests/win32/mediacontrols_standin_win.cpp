@@ -1,6 +1,7 @@
 // The system's media overlay, which Debian's Wine lacks, as tests/e2e/e2e_win.sh registers it: each call
-// is a line in the file TUNELARK_OVERLAY_LOG names (if any); "<that file>.next" presses Next. The vtables
-// are laid out here from the documentation, apart from the program's header, to catch a misplaced slot.
+// is a line in the file TUNELARK_OVERLAY_LOG names (if any); "<that file>.next" presses Next, ".previous"
+// Previous. The vtables are laid out here from the documentation, apart from the program's header, to catch
+// a misplaced slot.
 #include <windows.h>
 #include <winstring.h>
 
@@ -15,6 +16,7 @@ namespace {
 struct Object { void **vtable; const char *name; GUID iid; }; // one interface
 std::recursive_mutex g_mutex; // the log and the program's handler
 Object *g_handler = nullptr;  // the program's delegate, seen through its vtable
+int g_button = 6;             // the button pressed last: Next 6, Previous 7
 
 HRESULT record(const std::string &line)
 {
@@ -67,7 +69,7 @@ std::array<void *, Size> vtable(std::pair<int, Functions>... slots)
 using std::pair;
 extern Object g_controls;
 
-auto g_argumentsTable = vtable<7>(pair(6, +[](Object *, int *button) { *button = 6; return S_OK; })); // Next
+auto g_argumentsTable = vtable<7>(pair(6, +[](Object *, int *button) { *button = g_button; return S_OK; }));
 Object g_arguments{g_argumentsTable.data(), "ButtonPressedEventArgs", {0xb7f47116, 0xa56f, 0x4dc8, {0x9e, 0x11, 0x92, 0x03, 0x1f, 0x4a, 0x87, 0xc2}}};
 auto g_musicTable = vtable<12>(pair(7, +[](Object *, HSTRING v) { return record("Title " + utf8(v)); }),
                                pair(9, +[](Object *, HSTRING v) { return record("AlbumArtist " + utf8(v)); }),
@@ -79,16 +81,18 @@ auto g_updaterTable = vtable<18>(pair(7, +[](Object *, int type) { return record
                                  pair(17, +[](Object *) { return record("Update"); }));
 Object g_updater{g_updaterTable.data(), "DisplayUpdater", {0x8abbc53e, 0xfa55, 0x4ecf, {0xad, 0x8e, 0xc9, 0x84, 0xe5, 0xdd, 0x15, 0x50}}};
 
-// The Next button, pressed on a thread of its own as the system does; first
+// Next or Previous, pressed on a thread of its own as the system does; first
 // it notes whether the media key is still free for other programs.
-DWORD WINAPI pressNextOnRequest(void *)
+DWORD WINAPI pressOnRequest(void *)
 {
-    const std::wstring request = std::wstring(_wgetenv(L"TUNELARK_OVERLAY_LOG")) + L".next";
+    const std::wstring log = _wgetenv(L"TUNELARK_OVERLAY_LOG");
     for (;; Sleep(50)) {
-        if (!DeleteFileW(request.c_str())) continue;
-        const bool free = RegisterHotKey(nullptr, 1, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK);
+        const bool next = DeleteFileW((log + L".next").c_str());
+        if (!next && !DeleteFileW((log + L".previous").c_str())) continue;
+        const bool free = RegisterHotKey(nullptr, 1, MOD_NOREPEAT, next ? VK_MEDIA_NEXT_TRACK : VK_MEDIA_PREV_TRACK);
         record(free && UnregisterHotKey(nullptr, 1) ? "media key free" : "media key taken");
         const std::lock_guard lock(g_mutex);
+        g_button = next ? 6 : 7;
         if (g_handler) callSlot(g_handler, 3, &g_controls, &g_arguments); // Invoke
     }
 }
@@ -97,12 +101,13 @@ auto g_controlsTable = vtable<36>(
     pair(7, +[](Object *, int status) { return record("PlaybackStatus " + std::to_string(status)); }),
     pair(8, +[](Object *, Object **out) { *out = &g_updater; return S_OK; }),
     pair(11, +[](Object *, boolean on) { return record("IsEnabled " + std::to_string(on)); }),
+    pair(25, +[](Object *, boolean on) { return record("IsPreviousEnabled " + std::to_string(on)); }),
     pair(27, +[](Object *, boolean on) { return record("IsNextEnabled " + std::to_string(on)); }),
     pair(32, +[](Object *, Object *handler, INT64 *token) {
         const std::lock_guard lock(g_mutex);
         callSlot(g_handler = handler, 1); // AddRef
         *token = 7;
-        if (_wgetenv(L"TUNELARK_OVERLAY_LOG")) CloseHandle(CreateThread(nullptr, 0, pressNextOnRequest, nullptr, 0, nullptr));
+        if (_wgetenv(L"TUNELARK_OVERLAY_LOG")) CloseHandle(CreateThread(nullptr, 0, pressOnRequest, nullptr, 0, nullptr));
         return record("add ButtonPressed");
     }),
     pair(33, +[](Object *, INT64 token) {
