@@ -24,7 +24,6 @@ TEST(CheckCommand, ReportsListAndSettings)
     const std::string listOut = "; my list\n01:35,\"Alpha\",\"m1\",\"s2\",18,\"Opening Theme\"\n\n"
                                 "03:05,\"Beta\",\"m\",\"s\",1.5,\"End\"\n";
     const std::string track = "00:10,\"A\",\"m\",\"s\",1,\"T\"";
-    const std::string tryHelp = "Try 'tunelark --help' for more information.\n";
     const struct
     {
         const char *name;
@@ -69,9 +68,8 @@ TEST(CheckCommand, ReportsListAndSettings)
         {"a device without end", {"--check", "/dev/zero"}, {ini}, 2, "",
          "/dev/zero: cannot be read: is not a regular file (a FIFO or a device)\n"},
 #endif
-        {"unknown option", {"--check", "--frobnicate"}, {}, 2, "",
-         "tunelark: unknown option '--frobnicate'\n" + tryHelp},
-        {"two files", {"--check", "a", "b"}, {}, 2, "", "tunelark: --check takes at most one FILE\n" + tryHelp},
+        {"two files", {"--check", "a", "b"}, {}, 2, "",
+         "tunelark: --check takes at most one FILE\nTry 'tunelark --help' for more information.\n"},
         {"help wins over check", {"--check", "--help"}, {}, 0,
          "Usage: tunelark [--check [FILE] | --help | --version]\n"},
     };

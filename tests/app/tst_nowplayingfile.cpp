@@ -15,13 +15,8 @@ namespace fs = std::filesystem;
 // file does not stop the root user the tests may run as).
 TEST(NowPlayingFile, FollowsEveryChangeAndIsEmptiedAtTheClose)
 {
-    struct Step
-    {
-        int track;          // -1: the close
-        bool blocked;       // a folder in the file's place
-        std::string holds;  // "-": no file there
-        int toldLines;      // lines on standard error so far
-    };
+    // The track shown (-1: the close), a folder in the file's place, what it holds ("-": no file), lines told so far.
+    struct Step { int track; bool blocked; std::string holds; int toldLines; };
     const struct
     {
         const char *name;

@@ -1,6 +1,3 @@
-// The recovery file of stored times: what a run writes reads back onto the
-// same list, and never onto a track that is not the one it was stored for.
-
 #include "app/unsavedtimes.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +6,6 @@
 
 namespace {
 
-// Three tracks, the second with a stored time of its own.
 TrackList threeTracks()
 {
     TrackList list;
