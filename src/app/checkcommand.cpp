@@ -75,7 +75,7 @@ static Result<void> checkSettings(std::ostream &err, const std::string &currentD
     // Start-up goes on without the file, so this is a warning too.
     if (const Result<void> target = checkNowPlayingFile(settings.value()); !target) {
         err << "tl.ini:" << file->value("config", "NowPlayingFile")->lineNumber << ": warning: "
-            << target.error().message << '\n';
+            << target.error().detail << '\n';
     }
     return {};
 }
@@ -85,12 +85,12 @@ static int runCheck(const std::string &fileName, std::ostream &out, std::ostream
 {
     const Result<void> settings = checkSettings(err, currentDirectory);
     if (!settings)
-        err << settings.error().message << '\n';
+        err << settings.error().detail << '\n';
     bool hasProblem = !settings;
 
     const Result<std::string> bytes = readFile(utf8FromPath(pathFromUtf8(currentDirectory) / pathFromUtf8(fileName)));
     if (!bytes) {
-        err << fileName << ": cannot be read: " << bytes.error().message << '\n';
+        err << fileName << ": cannot be read: " << bytes.error().detail << '\n';
         return kExitUsage;
     }
 

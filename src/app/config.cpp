@@ -47,7 +47,7 @@ static std::string displayText(std::string_view text)
 
 static Error valueError(int lineNumber, const std::string &english, const std::string &japanese)
 {
-    return Error{std::string(kIniName) + ":" + std::to_string(lineNumber) + ": " + english, japanese};
+    return Error{japanese, std::string(kIniName) + ":" + std::to_string(lineNumber) + ": " + english};
 }
 
 Result<Settings> readSettings(const std::string &currentDirectory)
@@ -56,8 +56,8 @@ Result<Settings> readSettings(const std::string &currentDirectory)
     settings.iniPath = currentDirectory + "/" + std::string(kIniName);
     const Result<IniFile> file = IniFile::load(settings.iniPath);
     if (!file) {
-        return Error{std::string(kIniName) + ": file is missing or unreadable",
-                     "設定ファイル tl.ini が見つからないか、読み込めません。"};
+        return Error{"設定ファイル tl.ini が見つからないか、読み込めません。",
+                     std::string(kIniName) + ": file is missing or unreadable"};
     }
 
     struct KeyTarget
@@ -75,8 +75,8 @@ Result<Settings> readSettings(const std::string &currentDirectory)
         const std::string &key = entry.key;
         const std::optional<IniFile::Value> found = file->value("config", key);
         if (!found) {
-            return Error{std::string(kIniName) + ": key " + key + " is missing",
-                         "設定ファイル tl.ini に " + key + " がありません。"};
+            return Error{"設定ファイル tl.ini に " + key + " がありません。",
+                         std::string(kIniName) + ": key " + key + " is missing"};
         }
         const std::string text = found->text.empty() ? std::string() : applyValueRules(found->text);
         if (text.empty()) {

@@ -31,9 +31,9 @@ void NowPlayingFile::write(std::string_view line)
 {
     if (m_state.settings.nowPlayingFile.empty())
         return;
-    const Result<void> written = replaceFileAtomically(utf8FromPath(targetOf(m_state.settings)), line);
+    const Result<void> written = saveFileAtomically(utf8FromPath(targetOf(m_state.settings)), line, KeptBackup::None);
     if (!written && !m_failing)
-        printMessage(m_err, "now-playing file not written: " + written.error().message);
+        printMessage(m_err, written.error(), "now-playing file not written");
     m_failing = !written;
 }
 
@@ -42,11 +42,13 @@ Result<void> checkNowPlayingFile(const Settings &settings)
     if (settings.nowPlayingFile.empty())
         return {};
     const fs::path target = targetOf(settings);
-    const std::string shown = "\"" + settings.nowPlayingFile + "\"";
+    const std::string &name = settings.nowPlayingFile;
     std::error_code ignored;
     if (fs::is_directory(target, ignored))
-        return Error{"NowPlayingFile names a folder: " + shown};
-    if (!fs::is_directory(target.parent_path(), ignored))
-        return Error{"NowPlayingFile is in a folder that does not exist: " + shown};
+        return Error{"NowPlayingFile の「" + name + "」はフォルダーです。", "NowPlayingFile names a folder: \"" + name + "\""};
+    if (!fs::is_directory(target.parent_path(), ignored)) {
+        return Error{"NowPlayingFile の「" + name + "」を入れるフォルダーがありません。",
+                     "NowPlayingFile is in a folder that does not exist: \"" + name + "\""};
+    }
     return {};
 }

@@ -20,14 +20,14 @@ Result<fs::path> stateFolder()
 #ifdef _WIN32
     if (const wchar_t *local = _wgetenv(L"LOCALAPPDATA"); local && *local)
         return fs::path(local) / L"Tunelark";
-    return Error{"LOCALAPPDATA is not set"};
+    return Error{"状態フォルダーがありません。", "LOCALAPPDATA is not set"};
 #else
     // A relative XDG_STATE_HOME is to be ignored, as the base directory rules say.
     if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
         return fs::path(state) / "tunelark";
     if (const char *home = std::getenv("HOME"); home && *home)
         return fs::path(home) / ".local" / "state" / "tunelark";
-    return Error{"neither XDG_STATE_HOME nor HOME is set"};
+    return Error{"状態フォルダーがありません。", "neither XDG_STATE_HOME nor HOME is set"};
 #endif
 }
 
@@ -74,7 +74,7 @@ ResumeState::ResumeState(const std::string &listPath, std::ostream &err)
 std::optional<std::int32_t> ResumeState::lastTrack(const TrackList &list)
 {
     if (!m_path) {
-        printMessage(m_err, "no track to resume: " + m_path.error().message);
+        printMessage(m_err, m_path.error(), "no track to resume");
         return std::nullopt;
     }
     std::error_code unknown;
@@ -86,8 +86,10 @@ std::optional<std::int32_t> ResumeState::lastTrack(const TrackList &list)
     for (std::string *line : {&path, &place, &fields[0], &fields[1], &fields[2], &fields[3]})
         std::getline(lines, *line);
     if (!text || !lines || path != m_listPath) {
-        printMessage(m_err, "resume state ignored: " + m_path.value() + ": "
-                                + (text ? std::string("not a state Tunelark wrote for this list") : text.error().message));
+        if (text)
+            printMessage(m_err, "resume state ignored: " + m_path.value() + ": not a state Tunelark wrote for this list");
+        else
+            printMessage(m_err, text.error(), "resume state ignored");
         return std::nullopt;
     }
     // The same place first, so of two equal tracks the one that played is taken.
@@ -110,7 +112,7 @@ void ResumeState::remember(const TrackList &list, std::int32_t track)
     fs::create_directories(pathFromUtf8(m_path.value()).parent_path(), unused);
     const Result<void> saved = saveFileAtomically(m_path.value(), text, KeptBackup::None);
     if (!saved && !m_failing)
-        printMessage(m_err, "resume state not written: " + saved.error().message);
+        printMessage(m_err, saved.error(), "resume state not written");
     m_failing = !saved;
     m_written = saved ? text : std::string();
 }

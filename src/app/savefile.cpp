@@ -15,9 +15,9 @@ constexpr std::string_view kTemporaryMark = ".tunelark-tmp-";
 constexpr std::string_view kNameLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr std::size_t kSuffixLength = 6;
 
-std::string describe(const fs::path &file, const std::error_code &error)
+Error describe(const fs::path &file, const std::error_code &error)
 {
-    return utf8FromPath(file) + ": " + error.message();
+    return systemError(utf8FromPath(file), error);
 }
 
 fs::path temporaryPrefixOf(const fs::path &file)
@@ -81,10 +81,12 @@ Result<void> copyInto(const TemporaryFile &copy, const fs::path &source)
     std::error_code error;
     const fs::perms mode = fs::status(source, error).permissions();
     if (error)
-        return Error{describe(source, error)};
+        return describe(source, error);
     const Result<std::string> bytes = readFile(utf8FromPath(source));
-    if (!bytes)
-        return Error{utf8FromPath(source) + ": " + bytes.error().message};
+    if (!bytes) {
+        const std::string name = utf8FromPath(source) + ": ";
+        return Error{name + bytes.error().text, name + bytes.error().detail};
+    }
     return writeNewFile(copy.path(), bytes.value(), mode);
 }
 
@@ -98,39 +100,49 @@ struct SaveTargets
 };
 
 // A file that is not there is no error here.
-Result<void> statusOf(const fs::path &file, bool followLink, fs::file_status &status)
+Result<fs::file_status> statusOf(const fs::path &file, bool followLink)
 {
     std::error_code error;
-    status = followLink ? fs::status(file, error) : fs::symlink_status(file, error);
+    const fs::file_status status = followLink ? fs::status(file, error) : fs::symlink_status(file, error);
     if (error && status.type() != fs::file_type::not_found)
-        return Error{describe(file, error)};
-    return {};
+        return describe(file, error);
+    return status;
 }
 
-Result<void> findTargets(const std::string &path, SaveTargets &targets)
+Result<SaveTargets> findTargets(const std::string &path)
 {
     std::error_code error;
     const fs::path given = fs::absolute(pathFromUtf8(path), error);
-    fs::file_status listStatus, backupStatus;
     if (error)
-        return Error{describe(path, error)};
+        return describe(path, error);
     Result<fs::path> behind = fileBehind(given);
     if (!behind)
         return behind.error();
+    SaveTargets targets;
     targets.list = behind.value();
     targets.backup = fs::path(given) += ".bak";
-    if (Result<void> done = statusOf(targets.list, true, listStatus); !done)
-        return done;
-    if (Result<void> done = statusOf(targets.backup, false, backupStatus); !done)
-        return done;
-    if (fs::exists(listStatus))
-        targets.listMode = listStatus.permissions();
+    const Result<fs::file_status> listStatus = statusOf(targets.list, true);
+    if (!listStatus)
+        return listStatus.error();
+    const Result<fs::file_status> backupStatus = statusOf(targets.backup, false);
+    if (!backupStatus)
+        return backupStatus.error();
+    if (fs::exists(listStatus.value()))
+        targets.listMode = listStatus->permissions();
     // A list its owner may not write is one the user asked to be left alone;
     // replacing it by rename would still succeed.
-    if (targets.listMode && (*targets.listMode & fs::perms::owner_write) == fs::perms::none)
-        return Error{utf8FromPath(targets.list) + ": 読み取り専用です"};
-    targets.hasBackup = fs::exists(backupStatus);
-    return {};
+    if (targets.listMode && (*targets.listMode & fs::perms::owner_write) == fs::perms::none) {
+        const std::string name = utf8FromPath(targets.list);
+        return Error{name + ": 読み取り専用です。", name + ": read-only for its owner"};
+    }
+    targets.hasBackup = fs::exists(backupStatus.value());
+    return targets;
+}
+
+// A failure and the one met while undoing it.
+Error bothOf(const Error &first, const Error &second)
+{
+    return Error{first.text + "\n" + second.text, first.detail + "; " + second.detail};
 }
 
 // Called once the backup was replaced but the list could not be: the
@@ -142,7 +154,7 @@ Result<void> undoBackup(const SaveTargets &targets, TemporaryFile &oldBackup)
     std::error_code error;
     fs::remove(targets.backup, error);
     if (error)
-        return Error{describe(targets.backup, error)};
+        return describe(targets.backup, error);
     return {};
 }
 
@@ -150,9 +162,10 @@ Result<void> undoBackup(const SaveTargets &targets, TemporaryFile &oldBackup)
 
 Result<void> saveFileAtomically(const std::string &path, std::string_view contents, KeptBackup backup)
 {
-    SaveTargets targets;
-    if (Result<void> done = findTargets(path, targets); !done)
-        return done;
+    const Result<SaveTargets> found = findTargets(path);
+    if (!found)
+        return found.error();
+    const SaveTargets &targets = found.value();
     removeLeftoversOf(targets.list);
     removeLeftoversOf(targets.backup);
 
@@ -176,20 +189,10 @@ Result<void> saveFileAtomically(const std::string &path, std::string_view conten
     }
     if (const Result<void> placed = newList.placeAt(targets.list); !placed) {
         const Result<void> undone = keepsBackup ? undoBackup(targets, oldBackup) : Result<void>();
-        return undone ? placed : Error{placed.error().message + "\n" + undone.error().message};
+        return undone ? placed : bothOf(placed.error(), undone.error());
     }
     syncFolder(targets.list.parent_path());
     if (targets.backup.parent_path() != targets.list.parent_path())
         syncFolder(targets.backup.parent_path());
     return {};
-}
-
-Result<void> replaceFileAtomically(const std::string &path, std::string_view contents)
-{
-    const fs::path file = pathFromUtf8(path);
-    removeLeftoversOf(file);
-    TemporaryFile next(file);
-    if (Result<void> done = writeNewFile(next.path(), contents, std::nullopt); !done)
-        return done;
-    return next.placeAt(file);
 }

@@ -15,14 +15,8 @@
 // A file its owner may not write is refused, not replaced. Temporary files of
 // a save that was killed half-way (".<name>.tunelark-tmp-XXXXXX") are removed
 // by the next one. `path` is UTF-8. Returns the reason on failure.
-// KeptBackup::None keeps no backup, for a file of the program's own.
+// KeptBackup::None keeps no backup, for a file of the program's own or one
+// that others read while it changes (they see the old or the new one in full).
 enum class KeptBackup { Previous, None };
 Result<void> saveFileAtomically(const std::string &path, std::string_view contents,
                                 KeptBackup backup = KeptBackup::Previous);
-
-// Replaces the file at `path` with `contents` in one step and keeps no backup:
-// whoever opens it at any moment reads the old or the new contents in full.
-// The new file is written in full to a temporary file beside it first, with
-// the system's default permissions. `path` is UTF-8. Returns the reason on
-// failure, when the file is as it was.
-Result<void> replaceFileAtomically(const std::string &path, std::string_view contents);

@@ -1,24 +1,19 @@
 #include "app/savefile_system.h"
 
+#include "util/file.h"
+#include "util/ownedfd_posix.h"
+
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::string reasonFor(const std::filesystem::path &file, int error)
+Error reasonFor(const std::filesystem::path &file, int error)
 {
-    return file.string() + ": " + std::strerror(error);
-}
-
-// The descriptor's own error, or the first one met while using it.
-int closeKeepingFirstError(int fd, int error)
-{
-    const int closeError = ::close(fd) == 0 ? 0 : errno;
-    return error ? error : closeError;
+    return systemError(utf8FromPath(file), error);
 }
 
 } // namespace
@@ -26,9 +21,10 @@ int closeKeepingFirstError(int fd, int error)
 Result<void> writeNewFile(const std::filesystem::path &path, std::string_view bytes,
                           std::optional<std::filesystem::perms> mode)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return Error{reasonFor(path, errno)};
+    OwnedFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    const int fd = file.get();
+    if (!file)
+        return reasonFor(path, errno);
     // Set exactly, past the umask: a backup must not be more readable than its list.
     int error = mode && ::fchmod(fd, static_cast<mode_t>(*mode & std::filesystem::perms::mask)) != 0 ? errno : 0;
     for (std::size_t written = 0; !error && written < bytes.size();) {
@@ -41,9 +37,11 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     // A full disk may show only here, when the buffered pages are written.
     if (!error && ::fsync(fd) != 0)
         error = errno;
-    error = closeKeepingFirstError(fd, error);
+    // The descriptor's own error counts too, after the first one met while using it.
+    const int closeError = file.close();
+    error = error ? error : closeError;
     if (error)
-        return Error{reasonFor(path, error)};
+        return reasonFor(path, error);
     return {};
 }
 
@@ -56,24 +54,22 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
     const bool isLink = !error && std::filesystem::is_symlink(status);
     const std::filesystem::path target = isLink ? std::filesystem::canonical(path, error) : path;
     if (error) // a link that leads nowhere among them
-        return Error{reasonFor(path, error.value())};
+        return systemError(utf8FromPath(path), error);
     return target;
 }
 
 Result<void> replaceFile(const std::filesystem::path &from, const std::filesystem::path &to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)
-        return Error{reasonFor(to, errno)};
+        return reasonFor(to, errno);
     return {};
 }
 
 void syncFolder(const std::filesystem::path &folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
+    const OwnedFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     // The renames are done by now: a folder that cannot be synced makes the
     // save less durable, not wrong, so there is nothing to undo or report.
-    (void)::fsync(fd);
-    ::close(fd);
+    if (fd)
+        (void)::fsync(fd.get());
 }

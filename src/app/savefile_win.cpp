@@ -1,5 +1,6 @@
 #include "app/savefile_system.h"
 
+#include "util/ownedhandle_win.h"
 #include "util/widestring_win.h"
 
 #include <windows.h>
@@ -9,16 +10,29 @@
 
 namespace {
 
-Error failure(const std::filesystem::path &file, DWORD error)
+// What the system's code comes to for the user; the others are told as a failure only.
+std::errc meaningOf(DWORD error)
 {
-    return Error{toUtf8(file.wstring()) + ": " + systemMessage(error)};
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return std::errc::no_such_file_or_directory;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return std::errc::permission_denied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return std::errc::no_space_on_device;
+    case ERROR_WRITE_PROTECT:
+        return std::errc::read_only_file_system;
+    default:
+        return std::errc::io_error;
+    }
 }
 
-// The handle's own error, or the first one met while using it.
-DWORD closeKeepingFirstError(HANDLE file, DWORD error)
+Error failure(const std::filesystem::path &file, DWORD error)
 {
-    const DWORD closeError = CloseHandle(file) ? ERROR_SUCCESS : GetLastError();
-    return error != ERROR_SUCCESS ? error : closeError;
+    return systemError(toUtf8(file.wstring()), std::make_error_condition(meaningOf(error)), systemMessage(error));
 }
 
 // One call moves at most this much: the counts are 32 bits wide.
@@ -30,8 +44,9 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
                           std::optional<std::filesystem::perms>)
 {
     // No sharing: nothing reads the file before it is complete.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedHandle owned(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HANDLE file = owned.get();
+    if (!file)
         return failure(path, GetLastError());
     DWORD error = ERROR_SUCCESS;
     for (std::size_t written = 0; error == ERROR_SUCCESS && written < bytes.size();) {
@@ -46,7 +61,9 @@ Result<void> writeNewFile(const std::filesystem::path &path, std::string_view by
     // A full disk may show only here, when the cached data is written.
     if (error == ERROR_SUCCESS && !FlushFileBuffers(file))
         error = GetLastError();
-    error = closeKeepingFirstError(file, error);
+    // The handle's own error counts too, after the first one met while using it.
+    const DWORD closeError = owned.close();
+    error = error != ERROR_SUCCESS ? error : closeError;
     if (error != ERROR_SUCCESS)
         return failure(path, error);
     return {};
@@ -57,9 +74,9 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
     // Renaming onto a link would put a plain file in its place, so the save
     // goes to the file the system finally opens through it.
     constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const OwnedHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
             return path;
@@ -68,9 +85,8 @@ Result<std::filesystem::path> fileBehind(const std::filesystem::path &path)
     // Room for the longest path the system has.
     std::wstring target(32768, L'\0');
     const auto size = static_cast<DWORD>(target.size());
-    const DWORD length = GetFinalPathNameByHandleW(file, target.data(), size, VOLUME_NAME_DOS);
+    const DWORD length = GetFinalPathNameByHandleW(file.get(), target.data(), size, VOLUME_NAME_DOS);
     const DWORD error = length == 0 || length >= target.size() ? GetLastError() : ERROR_SUCCESS;
-    CloseHandle(file);
     if (error != ERROR_SUCCESS)
         return failure(path, error);
     target.resize(length);

@@ -1,9 +1,10 @@
 #include "app/singleinstance.h"
 
+#include "util/ownedfd_posix.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fcntl.h>
 #include <string>
@@ -12,11 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string reasonFor(const std::string &file, int error)
-{
-    return file + ": " + std::strerror(error);
-}
 
 // The display without its screen and without the "unix" host, which names the
 // same local socket: host:N.S and host:N, unix:N and :N are one session.
@@ -46,16 +42,17 @@ Result<std::string> lockFolder()
         std::error_code error;
         const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
         if (error)
-            return Error{temporary.string() + ": " + error.message()};
+            return systemError(temporary.string(), error);
         folder = temporary.string() + "/tunelark-" + std::to_string(getuid());
         if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-            return Error{reasonFor(folder, errno)};
+            return systemError(folder, errno);
     }
     struct stat status{};
     if (stat(folder.c_str(), &status) != 0)
-        return Error{reasonFor(folder, errno)};
+        return systemError(folder, errno);
     if (!S_ISDIR(status.st_mode) || status.st_uid != getuid() || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return Error{folder + ": このユーザーだけが書き込めるフォルダーではありません"};
+        return Error{folder + ": このユーザーだけが書き込めるフォルダーではありません。",
+                     folder + ": not a folder of this user's that only this user can write"};
     return folder;
 }
 
@@ -63,13 +60,7 @@ Result<std::string> lockFolder()
 
 struct SingleInstance::Hold
 {
-    int fd = -1;
-
-    ~Hold()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
+    OwnedFd lockFile;
 };
 
 SingleInstance::SingleInstance() : m_hold(std::make_unique<Hold>()) {}
@@ -83,18 +74,17 @@ Result<bool> SingleInstance::acquire()
         return folder.error();
     const std::string path = folder.value() + "/tunelark-" + displaySession() + ".lock";
     // Close-on-exec: the emulator must not inherit, and so keep, the lock.
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return Error{reasonFor(path, errno)};
+    OwnedFd lockFile(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lockFile)
+        return systemError(path, errno);
     // The system lets go of the lock when the process ends, however it ends,
     // so a crashed run never blocks the next start.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (flock(lockFile.get(), LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
-        close(fd);
         if (error == EWOULDBLOCK)
             return false;
-        return Error{reasonFor(path, error)};
+        return systemError(path, error);
     }
-    m_hold->fd = fd;
+    m_hold->lockFile = std::move(lockFile);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "app/singleinstance.h"
 
+#include "util/ownedhandle_win.h"
 #include "util/widestring_win.h"
 
 #include <windows.h>
@@ -11,13 +12,7 @@ static constexpr const wchar_t *kMutexName = L"Local\\Tunelark.SingleInstance";
 
 struct SingleInstance::Hold
 {
-    HANDLE mutex = nullptr;
-
-    ~Hold()
-    {
-        if (mutex)
-            CloseHandle(mutex);
-    }
+    OwnedHandle mutex;
 };
 
 SingleInstance::SingleInstance() : m_hold(std::make_unique<Hold>()) {}
@@ -26,14 +21,12 @@ SingleInstance::~SingleInstance() = default;
 
 Result<bool> SingleInstance::acquire()
 {
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kMutexName);
+    OwnedHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
     if (!mutex)
-        return Error{toUtf8(kMutexName) + ": " + systemMessage(GetLastError())};
+        return Error{toUtf8(kMutexName) + ": 作成できませんでした。", toUtf8(kMutexName) + ": " + systemMessage(GetLastError())};
     // Opening one that exists means another instance made it.
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
         return false;
-    }
-    m_hold->mutex = mutex;
+    m_hold->mutex = std::move(mutex);
     return true;
 }

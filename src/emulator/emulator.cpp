@@ -26,9 +26,12 @@ static Error noDisplayError()
     return Error{"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"};
 }
 
+// The platform's reason is English for standard error; the two a user can act
+// on are told in the message too.
 static Error startError(const std::string &program, const std::string &reason)
 {
-    return Error{program + " を起動できません（" + reason + "）。"};
+    const std::string told = reason == "not found" ? "（見つかりません）" : reason == "not executable" ? "（実行できません）" : "";
+    return Error{program + " を起動できません" + told + "。", program + ": " + reason};
 }
 
 static std::string selectionLine(const Track &record)

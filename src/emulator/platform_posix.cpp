@@ -172,11 +172,7 @@ static Window windowInTree(const XLookup &x, Window root, std::string_view title
 }
 
 PosixPlatform::PosixPlatform() = default;
-PosixPlatform::~PosixPlatform()
-{
-    for (const auto &[pid, pidfd] : m_pidfds)
-        close(pidfd);
-}
+PosixPlatform::~PosixPlatform() = default;
 
 WindowLookup PosixPlatform::findWindow(std::string_view titleUtf8)
 {
@@ -280,7 +276,7 @@ std::optional<int> PosixPlatform::reap(ProcessId pid)
     }
     const int code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
     m_exitCodes[pid] = code;
-    closeEndSignal(pid);
+    m_pidfds.erase(pid);
     return code;
 }
 
@@ -299,20 +295,12 @@ std::intptr_t PosixPlatform::endSignal(ProcessId pid)
     if (pid <= 0)
         return -1;
     if (const auto known = m_pidfds.find(pid); known != m_pidfds.end())
-        return known->second;
+        return known->second.get();
     // Readable once the process has ended; a zombie's is readable at once.
-    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
-    if (pidfd >= 0)
-        m_pidfds[pid] = pidfd;
-    return pidfd;
-}
-
-void PosixPlatform::closeEndSignal(ProcessId pid)
-{
-    if (const auto known = m_pidfds.find(pid); known != m_pidfds.end()) {
-        close(known->second);
-        m_pidfds.erase(known);
-    }
+    OwnedFd pidfd(static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0)));
+    if (!pidfd)
+        return -1;
+    return m_pidfds.insert_or_assign(pid, std::move(pidfd)).first->second.get();
 }
 
 WaitResult PosixPlatform::waitUntilEnded(ProcessId pid, milliseconds limit)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "emulator/platform.h"
+#include "util/ownedfd_posix.h"
 
 #include <map>
 #include <memory>
@@ -31,11 +32,10 @@ private:
 
     // waitForExit without forgetting the process afterwards.
     WaitResult waitUntilEnded(ProcessId pid, std::chrono::milliseconds limit);
-    void closeEndSignal(ProcessId pid);
     // The exit code once the process has ended (reaping it), nothing while it runs.
     std::optional<int> reap(ProcessId pid);
 
     std::unique_ptr<X11Connection> m_x11;
     std::map<ProcessId, int> m_exitCodes; // children already reaped
-    std::map<ProcessId, int> m_pidfds;    // children not yet reaped that a loop waits on
+    std::map<ProcessId, OwnedFd> m_pidfds; // children not yet reaped that a loop waits on
 };

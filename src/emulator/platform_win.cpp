@@ -18,12 +18,8 @@ static DWORD timeoutOf(milliseconds duration)
 
 WinPlatform::WinPlatform() = default;
 
-WinPlatform::~WinPlatform()
-{
-    // Programs still running stay running: the emulator control decides what to end.
-    for (const auto &[pid, handle] : m_handles)
-        CloseHandle(handle);
-}
+// Programs still running stay running: the emulator control decides what to end.
+WinPlatform::~WinPlatform() = default;
 
 WindowLookup WinPlatform::findWindow(std::string_view titleUtf8)
 {
@@ -62,12 +58,10 @@ StartResult WinPlatform::startProgram(std::string_view commandLine, ShowStyle st
             return {0, systemMessage(error)};
         }
     }
-    CloseHandle(process.hThread);
+    OwnedHandle(process.hThread).close();
     const ProcessId pid = process.dwProcessId;
     m_exitCodes.erase(pid); // a reused id belongs to the new process
-    if (const auto old = m_handles.find(pid); old != m_handles.end())
-        CloseHandle(old->second);
-    m_handles[pid] = process.hProcess;
+    m_handles[pid] = OwnedHandle(process.hProcess);
     return {pid, {}};
 }
 
@@ -77,43 +71,40 @@ bool WinPlatform::commandLineFits(std::string_view commandLine) const
     return toWide(commandLine).size() < 32767;
 }
 
-void *WinPlatform::handleOf(ProcessId pid, bool &owned)
+HANDLE WinPlatform::handleOf(ProcessId pid, OwnedHandle &opened, DWORD access)
 {
-    owned = false;
     if (const auto known = m_handles.find(pid); known != m_handles.end())
-        return known->second;
+        return known->second.get();
     if (pid <= 0 || pid > MAXDWORD)
         return nullptr;
-    owned = true;
-    return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    opened = OwnedHandle(OpenProcess(access, FALSE, static_cast<DWORD>(pid)));
+    return opened.get();
 }
 
-int WinPlatform::settle(ProcessId pid, void *handle, bool owned)
+int WinPlatform::settle(ProcessId pid, HANDLE handle)
 {
     DWORD code = 0;
     if (!GetExitCodeProcess(handle, &code))
         code = 0;
-    CloseHandle(handle);
-    if (!owned) {
-        m_handles.erase(pid);
+    if (m_handles.erase(pid) != 0)
         m_exitCodes[pid] = static_cast<int>(code);
-    }
     return static_cast<int>(code);
 }
+
+// The rights a handle needs to be waited on and to give its exit code.
+static constexpr DWORD kWaitRights = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
 
 WaitResult WinPlatform::waitForExit(ProcessId pid, milliseconds limit)
 {
     if (const auto known = m_exitCodes.find(pid); known != m_exitCodes.end())
         return {WaitResult::Outcome::Exited, known->second};
-    bool owned = false;
-    HANDLE handle = handleOf(pid, owned);
+    OwnedHandle opened;
+    const HANDLE handle = handleOf(pid, opened, kWaitRights);
     if (!handle)
         return {WaitResult::Outcome::Exited, 0}; // gone already: nothing left to wait for
     const DWORD woke = WaitForSingleObject(handle, timeoutOf(std::max(limit, milliseconds::zero())));
     if (woke == WAIT_OBJECT_0)
-        return {WaitResult::Outcome::Exited, settle(pid, handle, owned)};
-    if (owned)
-        CloseHandle(handle);
+        return {WaitResult::Outcome::Exited, settle(pid, handle)};
     if (woke == WAIT_FAILED)
         return {WaitResult::Outcome::Exited, 0};
     return {WaitResult::Outcome::TimedOut, 0};
@@ -122,23 +113,20 @@ WaitResult WinPlatform::waitForExit(ProcessId pid, milliseconds limit)
 std::intptr_t WinPlatform::endSignal(ProcessId pid)
 {
     const auto known = m_handles.find(pid);
-    return known == m_handles.end() ? -1 : reinterpret_cast<std::intptr_t>(known->second);
+    return known == m_handles.end() ? -1 : reinterpret_cast<std::intptr_t>(known->second.get());
 }
 
 bool WinPlatform::hasExited(ProcessId pid)
 {
     if (m_exitCodes.count(pid))
         return true;
-    bool owned = false;
-    HANDLE handle = handleOf(pid, owned);
+    OwnedHandle opened;
+    const HANDLE handle = handleOf(pid, opened, kWaitRights);
     if (!handle)
         return true;
-    if (WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) {
-        if (owned)
-            CloseHandle(handle);
+    if (WaitForSingleObject(handle, 0) != WAIT_OBJECT_0)
         return false;
-    }
-    settle(pid, handle, owned);
+    settle(pid, handle);
     return true;
 }
 
@@ -146,20 +134,15 @@ void WinPlatform::terminate(ProcessId pid)
 {
     if (hasExited(pid))
         return;
-    bool owned = false;
-    HANDLE handle = handleOf(pid, owned);
-    if (owned) {
-        // A process started elsewhere needs its own handle with the right to end it.
-        CloseHandle(handle);
-        handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                             static_cast<DWORD>(pid));
-        if (!handle)
-            return;
-    }
+    // A process started elsewhere needs its own handle with the right to end it.
+    OwnedHandle opened;
+    const HANDLE handle = handleOf(pid, opened, PROCESS_TERMINATE | kWaitRights);
+    if (!handle)
+        return;
     TerminateProcess(handle, 0);
     // TerminateProcess only starts the ending; the wait makes sure it is gone.
     WaitForSingleObject(handle, 5000);
-    settle(pid, handle, owned);
+    settle(pid, handle);
 }
 
 milliseconds WinPlatform::now()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "emulator/platform.h"
+#include "util/ownedhandle_win.h"
 
 #include <map>
 
@@ -26,12 +27,12 @@ public:
     std::chrono::milliseconds now() override;
 
 private:
-    // A handle that can be waited on: the one kept since the start, or one
-    // opened for a process started elsewhere (owned by the caller then).
-    void *handleOf(ProcessId pid, bool &owned);
-    // Notes the exit code of an ended process and lets its handle go.
-    int settle(ProcessId pid, void *handle, bool owned);
+    // A handle with `access` that can be waited on: the one kept since the
+    // start, or one opened into `opened` for a process started elsewhere.
+    HANDLE handleOf(ProcessId pid, OwnedHandle &opened, DWORD access);
+    // Notes the exit code of an ended process and lets a kept handle go.
+    int settle(ProcessId pid, HANDLE handle);
 
-    std::map<ProcessId, void *> m_handles; // started and still running, as far as known
+    std::map<ProcessId, OwnedHandle> m_handles; // started and still running, as far as known
     std::map<ProcessId, int> m_exitCodes;  // started and seen to end
 };

@@ -61,7 +61,8 @@ Task<bool> ProgramLifecycle::start()
 {
     const Result<bool> held = m_instance.acquire();
     if (!held) {
-        m_dialogs.showExclamation("二重起動を防ぐためのロックを作成できませんでした。\n" + held.error().message);
+        printDetail(held.error());
+        m_dialogs.showExclamation("二重起動を防ぐためのロックを作成できませんでした。\n" + held.error().text);
         co_return false;
     }
     if (!held.value()) {
@@ -70,7 +71,8 @@ Task<bool> ProgramLifecycle::start()
     }
     const Result<Settings> settings = readSettings(m_currentDirectory);
     if (!settings) {
-        m_dialogs.showExclamation(settings.error().forDialog());
+        printDetail(settings.error());
+        m_dialogs.showExclamation(settings.error().text);
         co_return false;
     }
     m_player.settings = settings.value();
@@ -85,7 +87,8 @@ Task<bool> ProgramLifecycle::start()
     if (m_player.settings.resume)
         m_resumedTrack = m_resume.lastTrack(m_player.list);
     if (const Result<void> attached = co_await m_emulator.attach(); !attached) {
-        m_dialogs.showExclamation(attached.error().forDialog());
+        printDetail(attached.error());
+        m_dialogs.showExclamation(attached.error().text);
         m_emulator.release();
         co_return false;
     }
@@ -99,7 +102,8 @@ bool ProgramLifecycle::loadList()
     Result<FileHandle> file = openRegularFile(listPath());
     const Result<std::string> read = file ? readStream(file.value().get()) : Result<std::string>(file.error());
     if (!read) {
-        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + read.error().forDialog());
+        printMessage(read.error(), "tl.lst");
+        m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + read.error().text);
         return false;
     }
     m_listFile = std::move(file.value());
@@ -134,7 +138,7 @@ void ProgramLifecycle::keepStoredTime(std::int32_t track)
 {
     // Without the file only a crash costs the time: it is in the list for the close.
     if (const Result<void> kept = m_unsavedTimes.keep(m_player.list, track); !kept)
-        printMessage("演奏時間を控えのファイルに書き込めませんでした。" + kept.error().message);
+        printMessage(kept.error(), "stored time not kept beside the list");
 }
 
 void ProgramLifecycle::trackStarted()
@@ -181,7 +185,8 @@ void ProgramLifecycle::saveList()
     // The user may free space or fix the folder and try again, so one failure
     // does not throw the stored times away.
     for (Result<void> saved; !(saved = saveFileAtomically(listPath(), bytes));) {
-        if (!m_dialogs.askYesNo("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + saved.error().message
+        printDetail(saved.error());
+        if (!m_dialogs.askYesNo("演奏時間情報を記録できませんでした。tl.lst は元のままです。\n" + saved.error().text
                                 + "\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）")) {
             m_saveFailed = true; // the times stay beside the list for the next start
             return;

@@ -439,11 +439,12 @@ void Player::reportPlayFailure(const Result<void> &played)
     // Shown once: when the emulator is gone every later change fails too, and
     // later failures go to standard error only (a shown message goes there too).
     if (m_emulatorFailureShown) {
-        printMessage(played.error().message);
+        printMessage(played.error());
         return;
     }
     m_emulatorFailureShown = true;
-    m_view.showExclamation(played.error().forDialog());
+    printDetail(played.error());
+    m_view.showExclamation(played.error().text);
 }
 
 void Player::showTrackInfo(int track)

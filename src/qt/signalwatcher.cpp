@@ -10,6 +10,7 @@
 namespace {
 
 // The handler can reach nothing but globals; one watcher lives per process.
+// The watcher owns the pipe; these are copies of its ends.
 int g_pipe[2] = {-1, -1};
 
 extern "C" void writeSignalNumber(int signalNumber)
@@ -28,6 +29,8 @@ SignalWatcher::SignalWatcher(std::initializer_list<int> signalNumbers) : m_signa
     // Close-on-exec: the emulator and its client must not inherit the pipe.
     if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
+    m_readEnd = OwnedFd(g_pipe[0]);
+    m_writeEnd = OwnedFd(g_pipe[1]);
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &SignalWatcher::drainPipe);
     struct sigaction action = {};
@@ -43,11 +46,7 @@ SignalWatcher::~SignalWatcher()
     for (const int signalNumber : m_signalNumbers)
         std::signal(signalNumber, SIG_DFL);
     delete m_notifier;
-    for (int &end : g_pipe) {
-        if (end >= 0)
-            close(end);
-        end = -1;
-    }
+    g_pipe[0] = g_pipe[1] = -1; // the ends close after this
 }
 
 void SignalWatcher::drainPipe()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/ownedfd_posix.h"
+
 #include <QObject>
 
 #include <initializer_list>
@@ -33,6 +35,7 @@ private:
     void drainPipe();
 
     std::vector<int> m_signalNumbers;
+    OwnedFd m_readEnd, m_writeEnd; // the pipe; the handler reaches them through a global copy
     QSocketNotifier *m_notifier = nullptr;
     int m_received = 0;
 };

@@ -2,21 +2,27 @@
 
 #include <optional>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <variant>
 
-// What went wrong, in words for whoever has to act on it. `message` is the
-// text for a terminal or a log; `dialogText` the Japanese text of a message
-// box where that differs (empty when `message` serves both).
+// What went wrong, told twice: `text` for the user, in Japanese as the
+// message boxes are, and `detail` for standard error, in English: the file
+// and the system's own words for the reason. An empty detail means the text
+// says it all.
 struct Error
 {
-    explicit Error(std::string text, std::string japanese = {}) : message(std::move(text)), dialogText(std::move(japanese)) {}
-
-    std::string message;
-    std::string dialogText;
-
-    const std::string &forDialog() const { return dialogText.empty() ? message : dialogText; }
+    std::string text;
+    std::string detail;
 };
+
+// A failure of the system on `file` (UTF-8, or empty when the caller names
+// it): the text tells in Japanese what `meaning` comes to, the detail quotes
+// `reason`, the system's own words.
+Error systemError(const std::string &file, std::error_condition meaning, const std::string &reason);
+// The same for an errno value, or a std::filesystem error.
+Error systemError(const std::string &file, int errnoValue);
+Error systemError(const std::string &file, const std::error_code &error);
 
 // A value or the Error that kept it from being made; true when it holds the value.
 template <typename T>

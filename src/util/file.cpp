@@ -1,7 +1,6 @@
 #include "util/file.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,14 +32,13 @@ std::FILE *streamOf(int descriptor)
     return _fdopen(descriptor, "rb");
 }
 
-bool kindOf(int descriptor, FileKind &kind)
+Result<FileKind> kindOf(int descriptor)
 {
     struct _stat64 status{};
     if (_fstat64(descriptor, &status) != 0)
-        return false;
-    kind = {(status.st_mode & _S_IFMT) == _S_IFREG, (status.st_mode & _S_IFMT) == _S_IFDIR,
-            static_cast<std::uint64_t>(status.st_size)};
-    return true;
+        return systemError({}, errno);
+    return FileKind{(status.st_mode & _S_IFMT) == _S_IFREG, (status.st_mode & _S_IFMT) == _S_IFDIR,
+                    static_cast<std::uint64_t>(status.st_size)};
 }
 #else
 int openDescriptor(const std::string &path)
@@ -53,24 +51,23 @@ std::FILE *streamOf(int descriptor)
     return ::fdopen(descriptor, "rb");
 }
 
-bool kindOf(int descriptor, FileKind &kind)
+Result<FileKind> kindOf(int descriptor)
 {
     struct stat status{};
     if (::fstat(descriptor, &status) != 0)
-        return false;
-    kind = {S_ISREG(status.st_mode), S_ISDIR(status.st_mode), static_cast<std::uint64_t>(status.st_size)};
-    return true;
+        return systemError({}, errno);
+    return FileKind{S_ISREG(status.st_mode), S_ISDIR(status.st_mode), static_cast<std::uint64_t>(status.st_size)};
 }
 #endif
 
 Error folderError()
 {
-    return Error{std::strerror(EISDIR), "ファイルではなくフォルダーです。"};
+    return systemError({}, EISDIR);
 }
 
 Error tooLargeError()
 {
-    return Error{"is larger than 256 MB", "256 MB を超える大きさです。"};
+    return Error{"256 MB を超える大きさです。", "is larger than 256 MB"};
 }
 
 } // unnamed
@@ -95,22 +92,22 @@ Result<FileHandle> openRegularFile(const std::string &path)
         std::error_code ignored;
         if (std::filesystem::is_directory(pathFromUtf8(path), ignored))
             return folderError();
-        return Error{std::strerror(error)};
+        return systemError({}, error);
     }
     FileHandle file(streamOf(descriptor), &std::fclose);
     if (!file) {
         const int error = errno;
         ::close(descriptor);
-        return Error{std::strerror(error)};
+        return systemError({}, error);
     }
-    FileKind kind;
-    if (!kindOf(descriptor, kind))
-        return Error{std::strerror(errno)};
-    if (kind.directory)
+    const Result<FileKind> kind = kindOf(descriptor);
+    if (!kind)
+        return kind.error();
+    if (kind->directory)
         return folderError();
-    if (!kind.regular)
-        return Error{"is not a regular file (a FIFO or a device)", "通常のファイルではありません（FIFO かデバイスです）。"};
-    if (kind.size > kMaxFileBytes)
+    if (!kind->regular)
+        return Error{"通常のファイルではありません（FIFO かデバイスです）。", "is not a regular file (a FIFO or a device)"};
+    if (kind->size > kMaxFileBytes)
         return tooLargeError();
     return file;
 }
@@ -120,9 +117,8 @@ Result<std::string> readStream(std::FILE *stream)
     std::string bytes;
     // Sized once from the file's length, so a long list is not copied while
     // the string grows.
-    FileKind kind;
-    if (kindOf(fileno(stream), kind) && kind.size <= kMaxFileBytes)
-        bytes.reserve(static_cast<std::size_t>(kind.size));
+    if (const Result<FileKind> kind = kindOf(fileno(stream)); kind && kind->size <= kMaxFileBytes)
+        bytes.reserve(static_cast<std::size_t>(kind->size));
     char buffer[65536];
     while (const std::size_t count = std::fread(buffer, 1, sizeof buffer, stream)) {
         bytes.append(buffer, count);
@@ -130,7 +126,7 @@ Result<std::string> readStream(std::FILE *stream)
             return tooLargeError();
     }
     if (std::ferror(stream))
-        return Error{std::strerror(errno)};
+        return systemError({}, errno);
     return bytes;
 }
 

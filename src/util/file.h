@@ -19,10 +19,10 @@ inline constexpr std::uint64_t kMaxFileBytes = 256 * 1024 * 1024;
 
 using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
 
-// The regular file at `path` (UTF-8) opened for reading bytes, or why not:
-// the system's reason ("No such file or directory"), or that it is a folder,
-// no regular file (a FIFO is refused without waiting for a writer, a device
-// without reading it) or larger than kMaxFileBytes, in English and Japanese.
+// The regular file at `path` (UTF-8) opened for reading bytes, or why not,
+// without the file's name: the system's reason, or that it is a folder, no
+// regular file (a FIFO is refused without waiting for a writer, a device
+// without reading it) or larger than kMaxFileBytes.
 Result<FileHandle> openRegularFile(const std::string &path);
 
 // The rest of an opened file, or why it cannot be read; one that has grown

@@ -1,5 +1,6 @@
 #include "win32/consoleoutput_win.h"
 
+#include "util/ownedhandle_win.h"
 #include "util/widestring_win.h"
 
 #include <windows.h>
@@ -11,12 +12,13 @@ void writeToStandardStream(StandardStream stream, std::string_view utf8)
     HANDLE handle = GetStdHandle(stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     // Started from a console without redirection, a GUI program has no
     // handles of its own but may write to its parent's console.
-    const bool opened = !handle || handle == INVALID_HANDLE_VALUE;
-    if (opened) {
+    OwnedHandle console;
+    if (!handle || handle == INVALID_HANDLE_VALUE) {
         AttachConsole(ATTACH_PARENT_PROCESS);
-        handle = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
+        console = OwnedHandle(CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!console)
             return; // nobody to tell
+        handle = console.get();
     }
     DWORD written = 0;
     DWORD mode = 0;
@@ -27,6 +29,4 @@ void writeToStandardStream(StandardStream stream, std::string_view utf8)
     } else {
         WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
     }
-    if (opened)
-        CloseHandle(handle);
 }

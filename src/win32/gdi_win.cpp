@@ -39,14 +39,13 @@ FontHandle createWindowFont(UINT dpi)
     std::vector<std::wstring> faces{toWide(kWindowFontFace)};
     faces.insert(faces.end(), std::begin(kOtherFaces), std::end(kOtherFaces));
     std::wstring_view face = faces.front();
-    if (HDC screen = GetDC(nullptr)) {
+    if (const ScreenDc screen; screen.get()) {
         for (const std::wstring &candidate : faces) {
-            if (systemHasFace(screen, candidate)) {
+            if (systemHasFace(screen.get(), candidate)) {
                 face = candidate;
                 break;
             }
         }
-        ReleaseDC(nullptr, screen);
     }
     LOGFONTW font{};
     font.lfHeight = -MulDiv(kWindowFontPoints, static_cast<int>(dpi), kPointsPerInch);

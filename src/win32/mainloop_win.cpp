@@ -48,7 +48,7 @@ void WinMainLoop::watchProcess(ProcessId pid, std::function<void()> ended)
     const auto signal = reinterpret_cast<HANDLE>(m_platform.endSignal(pid));
     if (signal != reinterpret_cast<HANDLE>(-1)
         && DuplicateHandle(GetCurrentProcess(), signal, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0)) {
-        watch.handle.reset(copy);
+        watch.handle = OwnedHandle(copy);
         return;
     }
     // The platform keeps the handle of every process it started until that

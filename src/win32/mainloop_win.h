@@ -1,6 +1,7 @@
 #pragma once
 
 #include "emulator/mainloop.h"
+#include "util/ownedhandle_win.h"
 
 #include <windows.h>
 
@@ -37,14 +38,6 @@ public:
     int run(const std::function<HWND()> &dialog);
 
 private:
-    struct HandleCloser
-    {
-        void operator()(HANDLE handle) const { CloseHandle(handle); }
-    };
-    // The loop's own copy of a process handle: the platform closes its own
-    // once the process has been waited for, which may come before the loop
-    // stops watching.
-    using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
     struct Timer
     {
@@ -53,7 +46,10 @@ private:
     };
     struct Watch
     {
-        OwnedHandle handle; // none when the process has been waited for already
+        // The loop's own copy of the process handle: the platform closes its
+        // own once the process has been waited for, which may come before the
+        // loop stops watching. None when that happened before the watch began.
+        OwnedHandle handle;
         std::function<void()> ended;
         TimerId handOver = 0; // without a handle: the call-back at the loop's next turn
     };

@@ -199,12 +199,13 @@ LRESULT PlaylistGrid::onCustomDraw(NMLVCUSTOMDRAW &draw) const
             draw.clrText = colorRef(Playlist::kTextColor);
         }
         if (m_handlers.isQueued && m_handlers.isQueued(track) && m_boldFont) {
+            // The list view puts its own font back after the row (CDRF_NEWFONT).
             SelectObject(draw.nmcd.hdc, m_boldFont.get());
             return CDRF_NEWFONT | CDRF_NOTIFYPOSTPAINT;
         }
         return CDRF_NOTIFYPOSTPAINT;
     case CDDS_ITEMPOSTPAINT: {
-        const HGDIOBJ previous = SelectObject(draw.nmcd.hdc, GetStockObject(DC_PEN));
+        const SelectedObject pen(draw.nmcd.hdc, GetStockObject(DC_PEN));
         SetDCPenColor(draw.nmcd.hdc, colorRef(Playlist::kGridLineColor));
         for (int subItem = 0; subItem < Playlist::kColumns; ++subItem) {
             // Subitem 0's bounds are the whole row's; its label is its cell.
@@ -212,7 +213,6 @@ LRESULT PlaylistGrid::onCustomDraw(NMLVCUSTOMDRAW &draw) const
             ListView_GetSubItemRect(m_list, track, subItem, subItem == 0 ? LVIR_LABEL : LVIR_BOUNDS, &cell);
             drawCellEdges(draw.nmcd.hdc, cell);
         }
-        SelectObject(draw.nmcd.hdc, previous);
         return CDRF_DODEFAULT;
     }
     default:
@@ -238,9 +238,8 @@ LRESULT PlaylistGrid::onHeaderDraw(NMCUSTOMDRAW &draw) const
     text.left += kHeaderMarginPixels;
     DrawTextW(draw.hdc, title.c_str(), static_cast<int>(title.size()), &text,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    const HGDIOBJ previous = SelectObject(draw.hdc, GetStockObject(BLACK_PEN));
+    const SelectedObject pen(draw.hdc, GetStockObject(BLACK_PEN));
     drawCellEdges(draw.hdc, cell);
-    SelectObject(draw.hdc, previous);
     return CDRF_SKIPDEFAULT;
 }
 

@@ -7,22 +7,16 @@
 
 GdiTextMeasure::GdiTextMeasure(HFONT font, UINT dpi)
     : m_dc(CreateCompatibleDC(nullptr))
-    , m_previousFont(SelectObject(m_dc, font))
+    , m_font(m_dc.get(), font)
     , m_dpi(dpi)
 {
-}
-
-GdiTextMeasure::~GdiTextMeasure()
-{
-    SelectObject(m_dc, m_previousFont);
-    DeleteDC(m_dc);
 }
 
 float GdiTextMeasure::widthTwips(const std::string &text)
 {
     const std::wstring wide = toWide(text);
     SIZE size{};
-    GetTextExtentPoint32W(m_dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    GetTextExtentPoint32W(m_dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
     return static_cast<float>(static_cast<double>(size.cx) * kTwipsPerInch / m_dpi);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/textmeasure.h"
+#include "win32/gdi_win.h"
 
 #include <windows.h>
 
@@ -12,7 +13,6 @@ class GdiTextMeasure : public TextMeasure
 {
 public:
     GdiTextMeasure(HFONT font, UINT dpi);
-    ~GdiTextMeasure() override;
     GdiTextMeasure(const GdiTextMeasure &) = delete;
     GdiTextMeasure &operator=(const GdiTextMeasure &) = delete;
 
@@ -21,7 +21,7 @@ public:
     float upperBoundTwips(const std::string &text) override;
 
 private:
-    HDC m_dc;
-    HGDIOBJ m_previousFont;
+    MemoryDc m_dc;
+    SelectedObject m_font; // put back before the DC goes
     UINT m_dpi;
 };

@@ -84,8 +84,8 @@ TEST(ReadSettings, FollowsTheIniRules)
                           + (read->resume ? " resume" : ""),
                       c.outcome);
         } else {
-            EXPECT_EQ(read.error().message, c.outcome);
-            EXPECT_TRUE(!c.dialog || read.error().forDialog() == c.dialog) << read.error().forDialog();
+            EXPECT_EQ(read.error().detail, c.outcome);
+            EXPECT_TRUE(!c.dialog || read.error().text == c.dialog) << read.error().text;
         }
     }
 }

@@ -87,7 +87,7 @@ TEST(SaveFile, ReplacesKeepingTheOldAsBackupOrLeavesBothAsTheyWere)
         failFlush = false;
         reader.close();
         EXPECT_EQ(static_cast<bool>(saved), c.saved);
-        EXPECT_TRUE(saved || saved.error().message.find(c.linked ? "real.lst" : c.list) != std::string::npos)
+        EXPECT_TRUE(saved || saved.error().text.find(c.linked ? "real.lst" : c.list) != std::string::npos)
             << "the reason names the file";
         EXPECT_EQ(readFile(path).value(), c.saved ? "new" : "old");
         EXPECT_EQ(fs::is_symlink(list), c.linked);

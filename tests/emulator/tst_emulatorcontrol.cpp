@@ -55,7 +55,7 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
          {"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"}},
         {"client missing after the start: still ended", [](FakePlatform &p) { p.failures["hootclient"] = "gone"; }, {},
          {kHoot, "wait 700", "hootclient override: gone", "terminate hoot.exe"},
-         {"hootclient を起動できません（gone）。"}},
+         {"hootclient を起動できません。"}},
         {"a selection goes out as stored when title (in any case), major or sub differ, and after a new window's "
          "override (also one with the old window's id); no game, no selection; each code goes out",
          present,
@@ -87,7 +87,7 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
         std::vector<std::string> errors;
         const Result<void> attached = finish(platform, control.attach());
         if (!attached)
-            errors.push_back(attached.error().message);
+            errors.push_back(attached.error().text);
         else if (!c.tracks.empty())
             platform.log.clear();
         TrackList store;
@@ -99,7 +99,7 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
             else if (c.tracks[index] == kRestartSameId)
                 platform.reopenWithTheSameId();
             else if (Result<void> played = finish(platform, control.play(store, index)); !played)
-                errors.push_back(played.error().message);
+                errors.push_back(played.error().text);
         }
         control.release();
         control.release();

@@ -60,6 +60,6 @@ TEST(SingleInstanceOnWindows, SecondInstanceIsRefusedUntilTheFirstEndsAndAFailur
     const HANDLE squatter = CreateEventW(nullptr, FALSE, FALSE, L"Local\\Tunelark.SingleInstance");
     const Result<bool> blocked = SingleInstance().acquire();
     CloseHandle(squatter);
-    EXPECT_TRUE(!blocked && blocked.error().message.starts_with("Local\\Tunelark.SingleInstance: "))
-        << (blocked ? "acquired" : blocked.error().message);
+    EXPECT_TRUE(!blocked && blocked.error().detail.starts_with("Local\\Tunelark.SingleInstance: "))
+        << (blocked ? "acquired" : blocked.error().detail);
 }

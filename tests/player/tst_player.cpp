@@ -16,6 +16,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <set>
@@ -87,13 +88,13 @@ struct Rig
 
     // Steps, separated by blanks: "load", "t" (a tick) or "t90" (90 ticks), "+N" N ms pass, "_" a space
     // typed on the grid's first row, "n" or "n9" next, "s" store time, "r4" activate row 4, "c" close (or a
-    // signal, or the desktop's Quit), "L"/"l" loop on/off, "S" shuffle on, "w600" client runs take 600 ms, "R"
-    // or "R0" Resume=1 or 0 in tl.ini, "^" the next run in the same folder, "q2" queue row 2, "p" previous,
+    // signal, or the desktop's Quit), "L"/"l" loop on/off, "S" shuffle on, "F" clients fail to start,
+    // "w600" client runs take 600 ms, "R" or "R0" Resume=1 or 0 in tl.ini, "^" the next run in the same folder, "q2" queue row 2, "p" previous,
     // "k" the list is kList, "e" it is edited on disk, "E" edited keeping its size and time, "?YN" the
     // answers to questions (Q: yes, with a close meanwhile); "x" note how often the emulator was ended, "="
     // the first track's time, "f" the list and its backup, "h" the rows' shades, "u" whether tl.lst.unsaved
     // is there; "|" forget the calls so far, "@x" do x during the next wait for the emulator, "/x" type x on
-    // the grid's first row.
+    // the grid's first row; "2" note standard error.
     void run(const std::string &steps)
     {
         std::istringstream in(steps);
@@ -125,6 +126,8 @@ struct Rig
                 player->setLoop(step == "L");
             if (step == "S")
                 player->setShuffle(true);
+            if (step == "F")
+                platform.failures["hootclient"] = "gone";
             if (step[0] == 'w')
                 platform.runTime = std::chrono::milliseconds(number);
             if (step == "k")
@@ -152,6 +155,13 @@ struct Rig
                 view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
             if (step == "|")
                 view.calls = "";
+            if (step == "2") { // what reached standard error since, the folder shown as $
+                std::string told = err.str();
+                for (auto at = told.find(dir.path()); at != std::string::npos; at = told.find(dir.path()))
+                    told.replace(at, dir.path().size(), "$");
+                view.note("stderr " + told);
+                err.str("");
+            }
             if (step[0] == '@')
                 armed += step.substr(1) + " ";
             if (step[0] == '/')
@@ -186,6 +196,12 @@ struct Rig
     std::optional<Player> player{std::in_place, view, state, *lifecycle, platform};
     std::string armed;
     bool inWait = false;
+    std::ostringstream err;
+    struct CerrCatch
+    {
+        std::streambuf *real;
+        ~CerrCatch() { std::cerr.rdbuf(real); }
+    } cerrCatch{std::cerr.rdbuf(err.rdbuf())};
 };
 
 const std::vector<std::string> kThree = {"01:30", "", "00:05"};
@@ -205,8 +221,8 @@ TEST(Player, StepsReachTheWindowInOrder)
 {
     const std::string noList = "message 曲リストファイルが見つかりません。; ", end = "end 0; ";
     const std::string ask = "ask 演奏時間情報を記録しますか？; ", saved = "ended 1; list " + kSaved + "bak " + kList + "; ";
-    const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: Is a "
-                              "directory\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
+    const std::string retry = "ask 演奏時間情報を記録できませんでした。tl.lst は元のままです。\n$/tl.lst.bak: ファイルでは"
+                              "なくフォルダーです。\n\nもう一度記録しますか？（いいえを選ぶと記録せずに終了します）; ";
     const std::string askChanged = "ask tl.lst は読み込んだ後にほかのプログラムで変更されています。記録すると、いまの "
                                    "tl.lst は tl.lst.bak に残ります。\n\n演奏時間情報を記録しますか？; ";
     const auto blockBackup = [](Rig &r) { fs::create_directory(r.dir.file("tl.lst.bak")); };
@@ -300,8 +316,12 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; end 1; ended 0; ",
          [&](Rig &r) { fs::remove(r.dir.file("tl.ini")), (other = std::make_unique<SingleInstance>())->acquire().value(); }},
         {"an emulator started for a failed start is ended", kThree, "load x",
-         "message hootclient を起動できません（gone）。; end 1; ended 1; ",
+         "message hootclient を起動できません。; end 1; ended 1; ",
          [](Rig &r) { r.platform.failures["hootclient"] = "gone"; }},
+        {"a failed order is told in a box once, its detail on standard error each time", kThree, "load | F n n 2",
+         "top 1; select 1; show; titles G2|M2; time 00:00/00:00; message hootclient を起動できません。; top 2; "
+         "select 2; show; titles G3|M3; time 00:00/00:05; stderr tunelark: hootclient: gone\ntunelark: hootclient: "
+         "gone\n; "},
         {"an emulator found running is left running", kThree, "load | c x", end + "ended 0; ",
          [](Rig &r) { r.platform.openWindow(); }},
         {"one started here is ended", kThree, "load | c x", end + "ended 1; "},
@@ -327,8 +347,9 @@ TEST(Player, StepsReachTheWindowInOrder)
          }},
         {"an edit keeping the size and the time is named too", {}, "k load t7 s E | ?Y c x f",
          askChanged + end + "ended 1; list " + kSaved + "bak " + kSameSizeEdit + "; "},
-        {"a failed save given up leaves the list, and the time beside it", {}, "k load t7 s | ?YN c x f u",
-         ask + retry + "end 2; ended 1 unsaved; list " + kList + "bak ; unsaved; ", blockBackup},
+        {"a failed save given up leaves the list, and the time beside it", {}, "k load t7 s | ?YN c x f u 2",
+         ask + retry + "end 2; ended 1 unsaved; list " + kList + "bak ; unsaved; stderr tunelark: $/tl.lst.bak: "
+         "Is a directory\n; ", blockBackup},
         {"a failed save tried again once the cause is gone", {}, "k load t7 s | ?YF c x f", ask + retry + end + saved,
          blockBackup},
     };

@@ -125,8 +125,8 @@ TEST(Faults, EachIsToldOnceInTimeAndLeavesTheListAndNothingRunning)
         std::chrono::milliseconds limit;
         bool saved = false;
     } cases[] = {
-        {"hoot.exe missing", {"hootclient"}, start, "hoot.exe を起動できません（not found）。", 1s},
-        {"hootclient missing", {"hoot.exe"}, start, "hootclient を起動できません（not found）。", 3s},
+        {"hoot.exe missing", {"hootclient"}, start, "hoot.exe を起動できません（見つかりません）。", 1s},
+        {"hootclient missing", {"hoot.exe"}, start, "hootclient を起動できません（見つかりません）。", 3s},
         {"window never appears", {"hootclient"}, script("exec sleep 100"),
          "hoot.exe のウィンドウが 3 秒以内に現れませんでした。", 4500ms},
         {"emulator ends before its window, twice", {"hootclient"}, script("exit 1"),

@@ -1,0 +1,44 @@
+#include "app/session.h"
+
+#include "app/checkcommand.h"
+#include "emulator/systemplatform.h"
+#include "util/file.h"
+#include "util/message.h"
+
+#include <algorithm>
+#include <filesystem>
+
+Session::Session() : m_platform(makeSystemPlatform()) {}
+
+Session::~Session() = default;
+
+Player &Session::connect(PlayerView &window, MainLoop &loop)
+{
+    const std::string folder = utf8FromPath(std::filesystem::current_path());
+    m_lifecycle = std::make_unique<ProgramLifecycle>(m_state, *m_platform, loop, window, folder);
+    m_player = std::make_unique<Player>(window, m_state, *m_lifecycle, loop);
+    m_player->addTrackChangedListener([this] { m_nowPlaying.show(); });
+    return *m_player;
+}
+
+int Session::run(const std::function<void()> &runLoop)
+{
+    m_player->start();
+    if (m_player->state() != Player::State::Ended)
+        runLoop();
+    m_nowPlaying.clear();
+    return m_player->exitCode();
+}
+
+std::optional<int> runArguments(const std::vector<std::string> &arguments,
+                                const std::vector<std::string> &folderArguments, std::ostream &out,
+                                std::ostream &err)
+{
+    if (std::any_of(arguments.begin(), arguments.end(), [](const std::string &arg) { return arg.starts_with("--"); }))
+        return runCommandLine(arguments, out, err, utf8FromPath(std::filesystem::current_path()));
+    if (const std::string problem = enterPlayFolder(folderArguments); !problem.empty()) {
+        printMessage(err, problem);
+        return 2;
+    }
+    return std::nullopt;
+}
