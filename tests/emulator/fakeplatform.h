@@ -28,7 +28,6 @@ public:
     std::map<std::string, std::string> failures; // by program: why it does not start
     std::map<std::string, int> exitCodes;        // by command line
     ms runTime{80};                              // of a client
-    std::size_t longestCommandLine = 1000;       // in bytes
     std::vector<std::string> log;
     std::function<void(const std::string &)> onClientStart; // each client's command line, once it runs
 
@@ -43,18 +42,14 @@ public:
     // nothing is left to wait for; false when nothing was left.
     bool runUntil(const std::function<bool()> &done)
     {
-        while (!done()) {
-            if (!deliverNext(std::nullopt))
-                return false;
-        }
-        return true;
+        while (!done() && deliverNext(std::nullopt)) {}
+        return done();
     }
     // Delivers every event due within `duration`, and moves the clock on by it.
     void advance(ms duration)
     {
         const ms until = m_clock + duration;
-        while (deliverNext(until)) {
-        }
+        while (deliverNext(until)) {}
         m_clock = until;
     }
 
@@ -87,10 +82,7 @@ public:
             onClientStart(line);
         return {m_nextPid++, {}};
     }
-    bool commandLineFits(std::string_view commandLine) const override
-    {
-        return commandLine.size() <= longestCommandLine;
-    }
+    bool commandLineFits(std::string_view commandLine) const override { return commandLine.size() <= 1000; }
     WaitResult waitForExit(ProcessId pid, ms limit) override
     {
         Process &process = m_processes.at(pid);
@@ -129,17 +121,8 @@ public:
     void stopWatching(ProcessId pid) override { m_watches.erase(pid); }
 
 private:
-    struct Process
-    {
-        std::string line;
-        std::optional<ms> end; // none while it hangs or until terminated
-        int code = 0;
-    };
-    struct Timer
-    {
-        ms due, delay;
-        std::function<void()> expired;
-    };
+    struct Process { std::string line; std::optional<ms> end; int code = 0; }; // end: none while it hangs
+    struct Timer { ms due, delay; std::function<void()> expired; };
 
     // The earliest event (a process end before a timer due at the same
     // time, timers in the order they were started), if it is due by `until`.

@@ -18,9 +18,7 @@ TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
     XvfbServer xvfb;
     ASSERT_EQ(xvfb.start(GetParam()), "");
     PosixPlatform platform; // one across the start: a window mapped later is still seen
-    const auto found = [&](const std::string &title) {
-        return platform.findWindow(title).search == WindowSearch::Found;
-    };
+    const auto found = [&](std::string_view title) { return platform.findWindow(title).search == WindowSearch::Found; };
     ChildProcess emulator, message;
     ASSERT_EQ(emulator.start({"hoot.exe"}), "");
     ASSERT_TRUE(waitUntil([&] { return found(kHootWindowTitle); }));

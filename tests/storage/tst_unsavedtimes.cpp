@@ -1,6 +1,3 @@
-// The recovery file of stored times: what a run writes reads back onto the
-// same list, and never onto a track that is not the one it was stored for.
-
 #include "storage/unsavedtimes.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +6,6 @@
 
 namespace {
 
-// Three tracks, the second with a stored time of its own.
 TrackList threeTracks()
 {
     TrackList list;
@@ -27,7 +23,6 @@ TEST(UnsavedTimes, ReadBackOnlyOntoTheSameTrackAtTheSamePlace)
         std::function<void(TrackList &, std::string &)> meanwhile; // the list and the file, changed before reading
         std::vector<UnsavedTime> expected;
     } cases[] = {
-        {"as written", [](TrackList &, std::string &) {}, {{0, 65}, {2, 6000}}},
         {"the list's own time of a track does not matter", [](TrackList &l, std::string &) { l.tracks[0].playTime = 3; },
          {{0, 65}, {2, 6000}}},
         {"a track renamed meanwhile is left out",

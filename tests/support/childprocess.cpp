@@ -50,6 +50,6 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit)
 void ChildProcess::stop()
 {
     for (const int signal : {SIGTERM, SIGKILL})
-        if (running() && kill(m_pid, signal) == 0)
+        if (m_pid > 0 && !waitForExit(std::chrono::milliseconds(0)) && kill(m_pid, signal) == 0)
             waitForExit(std::chrono::seconds(2));
 }

@@ -39,8 +39,6 @@ std::string XvfbServer::start(bool withWindowManager)
     m_displayEnv.emplace("DISPLAY", ':' + std::to_string(number));
     if (!withWindowManager || !(error = m_windowManager.start({"openbox", "--sm-disable"})).empty())
         return error;
-    return waitUntil([&] { return m_windowManager.waitForExit(0ms) || windowManagerReady(); }, 10s)
-            && !m_windowManager.waitForExit(0ms)
-        ? ""
-        : "openbox did not come up";
+    const bool up = waitUntil([&] { return m_windowManager.waitForExit(0ms) || windowManagerReady(); }, 10s);
+    return up && !m_windowManager.waitForExit(0ms) ? "" : "openbox did not come up";
 }

@@ -4,16 +4,11 @@
 
 #include <map>
 #include <string>
-#include <vector>
+#include <tuple>
 
 namespace {
 
 using namespace std::string_literals;
-
-std::string bytes(unsigned first, unsigned second)
-{
-    return {static_cast<char>(first), static_cast<char>(second)};
-}
 
 // Facts of Windows' code page 932, read and written back: the bytes, the
 // character, and the bytes Windows writes for it when that is another form.
@@ -62,7 +57,7 @@ TEST(CodePage932, RoundTripsEveryByteAndPair)
             continue;
         }
         for (unsigned second = 0; second < 0x100; ++second) {
-            const std::string pair = bytes(first, second);
+            const std::string pair = {static_cast<char>(first), static_cast<char>(second)};
             const std::optional<std::string> text = shiftJisToUtf8(pair);
             if (!text)
                 continue;
@@ -83,20 +78,12 @@ TEST(CodePage932, RoundTripsEveryByteAndPair)
 
 TEST(CodePage932, ShowsBadBytesAsReplacementCharacters)
 {
-    const struct
-    {
-        std::string bytes;
-        bool shiftJis;
-        std::string shown;
-    } cases[] = {
-        {"xx\x81\"yy\x82", true, "xx\uFFFD\"yy\uFFFD"},
-        {"\x81\x7F\x82\xA0", true, "\uFFFD\x7Fあ"},
-        {"a\0b\xB1"s, true, "a\uFFFDbｱ"},
-        {"caf\xE9 \xC3\xA9", false, "caf\uFFFD é"},
-        {"a\0b"s, false, "a\uFFFDb"},
+    const std::tuple<std::string, bool, std::string> cases[] = { // the bytes, read as Shift-JIS, shown
+        {"\x81\x7F\x82\xA0", true, "\uFFFD\x7Fあ"}, {"a\0b\xB1"s, true, "a\uFFFDbｱ"},
+        {"caf\xE9 \xC3\xA9", false, "caf\uFFFD é"}, {"a\0b"s, false, "a\uFFFDb"},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(toUtf8Replacing(c.bytes, c.shiftJis), c.shown) << c.shown;
+    for (const auto &[bytes, shiftJis, shown] : cases)
+        EXPECT_EQ(toUtf8Replacing(bytes, shiftJis), shown) << shown;
 }
 
 } // unnamed

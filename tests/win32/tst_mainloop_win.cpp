@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -19,10 +18,7 @@ namespace {
 
 constexpr int kQuitCode = 7;
 
-int runLoop(WinMainLoop &loop)
-{
-    return loop.run([] { return HWND{}; });
-}
+int runLoop(WinMainLoop &loop) { return loop.run([] { return HWND{}; }); }
 
 // The processor time this process has used so far.
 std::chrono::milliseconds processorTime()
@@ -42,22 +38,21 @@ std::chrono::milliseconds processorTime()
 // with its code.
 TEST(WinMainLoop, TimersFireInDeadlineOrderUnlessCancelled)
 {
-    struct Case
+    const struct
     {
         const char *name;
         std::vector<int> delays; // ms; timer i gets delays[i]
         int cancelledAtOnce;     // -1: none
         int cancelledByFirst;    // cancelled by the call-back of the first to fire; -1: none
         std::vector<int> fired;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"soonest first", {90, 30, 60}, -1, -1, {1, 2, 0}},
         {"started at the same time, in start order", {30, 30, 0}, -1, -1, {2, 0, 1}},
         {"cancelled at once", {30, 60}, 0, -1, {1}},
         {"cancelled by a call-back, due later", {30, 0}, -1, 0, {1}},
         {"cancelled by a call-back, due with it", {0, 0}, -1, 1, {0}},
     };
-    for (const Case &test : cases) {
+    for (const auto &test : cases) {
         SCOPED_TRACE(test.name);
         WinPlatform platform;
         WinMainLoop loop(platform);
@@ -100,20 +95,19 @@ TEST(WinMainLoop, ATimerStartedAgainAtOnceDoesNotHoldUpTheMessages)
 // thread sleeps while the client runs.
 TEST(WinMainLoop, AClientsEndIsHandedOverFromTheLoop)
 {
-    struct Case
+    const struct
     {
         const char *name;
         const char *delayMs;  // the client's run
         bool waitedForFirst;  // the platform has seen the end before the watch starts
         bool stopped;         // the watch is stopped before the loop runs
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"running client", "1000", false, false},
         {"client already waited for", "0", true, false},
         {"watch stopped", "0", false, true},
     };
     ScopedEnv noEmulatorNeeded("HOOT_STANDIN_EXIT", "3");
-    for (const Case &test : cases) {
+    for (const auto &test : cases) {
         SCOPED_TRACE(test.name);
         ScopedEnv delay("HOOT_STANDIN_DELAY_MS", test.delayMs);
         WinPlatform platform;
