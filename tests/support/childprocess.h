@@ -24,6 +24,8 @@ public:
                       int passFd = -1);
     // The exit code once the program has ended within the limit.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
+    // True while it has not ended (the benchmarks watch their stand-ins with it).
+    bool running() { return m_pid > 0 && !waitForExit(std::chrono::milliseconds(0)); }
     // SIGTERM, then SIGKILL if it is still there after two seconds.
     void stop();
     pid_t pid() const { return m_pid; }
