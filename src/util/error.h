@@ -13,7 +13,7 @@
 struct Error
 {
     std::string text;
-    std::string detail;
+    std::string detail = {};
 };
 
 // A failure of the system on `file` (UTF-8, or empty when the caller names
