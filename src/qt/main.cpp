@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <utility>
 
 namespace {
 
@@ -43,11 +44,16 @@ int runPlayer(int argc, char *argv[])
             manager.release();
     });
     MprisService mpris(player, session.state().list, window);
-    // The desktop's controls come once the loop runs, so start-up does not
-    // wait for the bus; without them the window works all the same.
-    QTimer::singleShot(0, &mpris, [&mpris] {
-        if (const QString reason = mpris.registerOnSessionBus(); !reason.isEmpty())
-            printMessage("desktop controls off: " + reason.toStdString());
+    // The desktop's controls come once the first track plays, so start-up
+    // does not wait for the bus and a run that ends at start-up (a second
+    // instance) never claims them; without them the window works all the same.
+    player.addTrackChangedListener([&mpris, asked = false]() mutable {
+        if (std::exchange(asked, true))
+            return;
+        QTimer::singleShot(0, &mpris, [&mpris] {
+            if (const QString reason = mpris.registerOnSessionBus(); !reason.isEmpty())
+                printMessage("desktop controls off: " + reason.toStdString());
+        });
     });
 
     const int exitCode = session.run([] { QApplication::exec(); });
