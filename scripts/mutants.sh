@@ -104,7 +104,10 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$results" ] && : > "$results"
 
-export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=/work CCACHE_DIR=/work/.ccache
+# A fault touches one file: a compiler cache, where there is one, spares rebuilding the rest.
+if command -v ccache >/dev/null; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=/work CCACHE_DIR=/work/.ccache
+fi
 
 # The file under change is kept here and put back whatever ends the run.
 saved=$(mktemp -d)
