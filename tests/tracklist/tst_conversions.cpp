@@ -16,8 +16,8 @@ TEST(PlayTime, FormatsAndParses)
 {
     // Minutes keep counting past 16 bits; negative seconds stay in the seconds.
     const std::pair<std::int32_t, const char *> formats[] = {
-        {0, "00:00"}, {185, "03:05"}, {5999, "99:59"}, {6000, "100:00"}, {32820, "547:00"}, {INT_MAX, "35791394:07"},
-        {-5, "00:-05"},
+        {0, "00:00"}, {59, "00:59"}, {60, "01:00"}, {185, "03:05"}, {5999, "99:59"}, {6000, "100:00"}, {32820, "547:00"},
+        {INT_MAX, "35791394:07"}, {-5, "00:-05"},
     };
     for (const auto &[seconds, text] : formats)
         EXPECT_EQ(formatPlayTime(seconds), text);
