@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // UTF-8 to UTF-16 and back at the Win32 edge: the program speaks UTF-8, the
 // system's W functions take wide strings. Bytes that are no UTF-8 become
@@ -18,3 +19,6 @@ std::optional<std::string> encodeCodePage(std::wstring_view wide, unsigned codeP
 
 // The system's text for a Win32 error code, without its closing full stop.
 std::string systemMessage(unsigned long error);
+// What a Win32 error code comes to for the user, as Error's systemError and a
+// failed start tell it; the codes a user cannot act on are an I/O error.
+std::error_condition systemMeaning(unsigned long error);
