@@ -40,9 +40,9 @@ struct WaitResult
     int exitCode = 0; // when Exited
 };
 
-// Why `program` did not start: the two reasons a user can act on (not
-// found, not executable) are told in the text too; any other only in the
-// detail, in the system's words (`reason`).
+// Why `program` did not start, as startProgram tells it: the two reasons a
+// user can act on (not found, not executable) in the text too, any other in
+// the detail alone, in the system's words (`reason`).
 Error startError(const std::string &program, std::error_condition meaning, const std::string &reason);
 // What startProgram tells when the command line names no program.
 Error noProgramError();
@@ -57,7 +57,7 @@ public:
 
     // Starts a program from one command line, split into arguments by the
     // Windows rules; the first argument is the program, looked up on PATH.
-    // The started process, or startError's Error.
+    // Gives the process, or the Error of startError or noProgramError.
     virtual Result<ProcessId> startProgram(std::string_view commandLine, ShowStyle style) = 0;
 
     // False when the system would refuse or cut the command line: on Windows

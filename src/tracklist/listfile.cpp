@@ -148,6 +148,7 @@ std::optional<Error> playTimeWarning(std::string_view text, std::int32_t seconds
                      + ": read as " + read + " seconds, saved as " + saved};
 }
 
+// An error where it leaves fewer than six fields, a warning otherwise.
 Error unclosedQuotationMark()
 {
     return Error{"引用符が閉じていません", "a quotation mark is not closed"};
@@ -162,7 +163,8 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
     const LineShape shape = shapeOf(line);
     if (shape.fields <= kLastField) {
         // An open quotation mark takes the commas after it into one field.
-        parsed.error = shape.quoteLeftOpen ? unclosedQuotationMark() : Error{"項目が六つに足りません", "fewer than six fields"};
+        parsed.error = shape.quoteLeftOpen ? unclosedQuotationMark()
+                                           : Error{"項目が六つに足りません", "fewer than six fields"};
         return parsed;
     }
     if (shape.quoteLeftOpen)
@@ -192,9 +194,11 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
             return parsed;
         }
         const std::string_view trimmed = trim(fields[field.index], kSpace);
-        if (trimmed.front() != '"' || trimmed.back() != '"')
-            parsed.warnings.push_back(Error{std::string(field.japaneseName) + "に引用符がありません（" + bracketed(*text) + "として読みました）",
-                                            std::string(field.name) + " has no quotation marks: read as " + quoted(*text)});
+        if (trimmed.front() != '"' || trimmed.back() != '"') {
+            parsed.warnings.push_back(
+                Error{std::string(field.japaneseName) + "に引用符がありません（" + bracketed(*text) + "として読みました）",
+                      std::string(field.name) + " has no quotation marks: read as " + quoted(*text)});
+        }
         parsed.record.*field.text = std::move(*text);
     }
 
@@ -211,7 +215,7 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
         if (!std::all_of(code.begin() + 2, code.end(), isHexDigit)) {
             const std::string read = value->toDecimalText();
             parsed.warnings.push_back(
-                Error{"コード" + bracketed(code) + "に 16 進数の数字でない文字があります（" + read + " として読みました）",
+                Error{"コード" + bracketed(code) + "に 16 進数の数字以外の文字があります（" + read + " として読みました）",
                       "code " + quoted(code) + " holds characters that are not hexadecimal digits: read as " + read});
         }
     } else {

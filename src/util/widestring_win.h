@@ -19,6 +19,6 @@ std::optional<std::string> encodeCodePage(std::wstring_view wide, unsigned codeP
 
 // The system's text for a Win32 error code, without its closing full stop.
 std::string systemMessage(unsigned long error);
-// What a Win32 error code comes to for the user, as Error's systemError and a
-// failed start tell it; the codes a user cannot act on are an I/O error.
+// What a Win32 error code means, for systemError and startError: the codes a
+// user can act on by their meaning, any other as an I/O error.
 std::error_condition systemMeaning(unsigned long error);
