@@ -82,9 +82,9 @@ int main()
 {
     SetEnvironmentVariableW(L"HOOT_STANDIN_JOURNAL", nullptr);
     WinPlatform platform;
-    const StartResult emulator = platform.startProgram("hoot.exe", ShowStyle::MinimizedWithFocus);
+    const Result<ProcessId> emulator = platform.startProgram("hoot.exe", ShowStyle::MinimizedWithFocus);
     const auto deadline = Clock::now() + 30s;
-    while (emulator.ok() && platform.findWindow(kHootWindowTitle).search != WindowSearch::Found && Clock::now() < deadline)
+    while (emulator && platform.findWindow(kHootWindowTitle).search != WindowSearch::Found && Clock::now() < deadline)
         Sleep(20);
     if (platform.findWindow(kHootWindowTitle).search != WindowSearch::Found) {
         std::fprintf(stderr, "the stand-in emulator did not come up\n");
@@ -167,6 +167,7 @@ int main()
                     wall, played ? "ended" : "failed", cpu, 100.0 * cpu / wall);
         SetEnvironmentVariableW(L"HOOT_STANDIN_DELAY_MS", nullptr);
     }
-    platform.terminate(emulator.pid);
+    if (emulator)
+        platform.terminate(emulator.value());
     return 0;
 }

@@ -28,7 +28,7 @@ class InstantEmulator : public Platform
 {
 public:
     WindowLookup findWindow(std::string_view) override { return {WindowSearch::Found, 1}; }
-    StartResult startProgram(std::string_view, ShowStyle) override { return {++m_lastPid, {}}; }
+    Result<ProcessId> startProgram(std::string_view, ShowStyle) override { return ++m_lastPid; }
     bool commandLineFits(std::string_view) const override { return true; }
     WaitResult waitForExit(ProcessId, std::chrono::milliseconds) override { return {}; }
     std::intptr_t endSignal(ProcessId) override { return -1; }

@@ -19,7 +19,8 @@ endfunction()
 set(dir "${CMAKE_CURRENT_LIST_DIR}")
 
 tunelark_add_qtfree_test(tst_commandline SOURCES "${dir}/platform/tst_commandline.cpp" LIBS tunelark_platform)
-tunelark_add_qtfree_test(tst_emulatorcontrol SOURCES "${dir}/emulator/tst_emulatorcontrol.cpp" LIBS tunelark_emulator)
+tunelark_add_qtfree_test(tst_emulatorcontrol SOURCES "${dir}/emulator/tst_emulatorcontrol.cpp"
+    LIBS tunelark_emulator tunelark_platform)
 tunelark_add_qtfree_test(tst_tracklist
     SOURCES "${dir}/tracklist/tst_conversions.cpp" "${dir}/tracklist/tst_listfile.cpp"
             "${dir}/tracklist/tst_shiftjis.cpp" "${dir}/tracklist/tst_shiftjis_win.cpp"

@@ -105,8 +105,8 @@ static int runCheck(const std::string &fileName, std::ostream &out, std::ostream
     }
     for (const ListProblem &problem : problems) {
         const bool isWarning = problem.severity == ListProblem::Severity::Warning;
-        err << fileName << ':' << problem.lineNumber << ": " << (isWarning ? "warning: " : "") << problem.reason
-            << '\n';
+        err << fileName << ':' << problem.lineNumber << ": " << (isWarning ? "warning: " : "")
+            << problem.message.detail << '\n';
         hasProblem = hasProblem || !isWarning;
     }
     return hasProblem ? kExitProblems : kExitOk;
@@ -144,20 +144,22 @@ std::vector<std::string> withoutQtOptions(const std::vector<std::string> &args)
     return own;
 }
 
-std::string enterPlayFolder(const std::vector<std::string> &args)
+Result<void> enterPlayFolder(const std::vector<std::string> &args)
 {
     if (args.empty())
         return {};
     if (args.size() > 1)
-        return "unexpected argument '" + args[1] + "'";
+        return Error{"余分な引数「" + args[1] + "」があります。", "unexpected argument '" + args[1] + "'"};
     const std::filesystem::path given = pathFromUtf8(args.front());
     std::error_code error;
     std::filesystem::path folder = given;
     if (!std::filesystem::is_directory(given, error) && std::filesystem::exists(given, error))
         folder = given.parent_path().empty() ? std::filesystem::path(".") : given.parent_path();
     std::filesystem::current_path(folder, error);
-    if (error)
-        return "cannot enter the folder '" + utf8FromPath(folder) + "': " + error.message();
+    if (error) {
+        const std::string name = utf8FromPath(folder);
+        return Error{"フォルダー「" + name + "」に移れません。", "cannot enter the folder '" + name + "': " + error.message()};
+    }
     return {};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/error.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,5 +19,5 @@ std::vector<std::string> withoutQtOptions(const std::vector<std::string> &args);
 
 // Makes the folder to play the current one: args (without Qt's options) are
 // empty for the current folder, or one FOLDER or FILE (the folder holding it).
-// Empty when done; otherwise what stopped it (the run ends with exit code 2).
-std::string enterPlayFolder(const std::vector<std::string> &args);
+// An Error tells what stopped it (the run ends with exit code 2).
+Result<void> enterPlayFolder(const std::vector<std::string> &args);

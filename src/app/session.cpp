@@ -36,8 +36,8 @@ std::optional<int> runArguments(const std::vector<std::string> &arguments,
 {
     if (std::any_of(arguments.begin(), arguments.end(), [](const std::string &arg) { return arg.starts_with("--"); }))
         return runCommandLine(arguments, out, err, utf8FromPath(std::filesystem::current_path()));
-    if (const std::string problem = enterPlayFolder(folderArguments); !problem.empty()) {
-        printMessage(err, problem);
+    if (const Result<void> entered = enterPlayFolder(folderArguments); !entered) {
+        printMessage(err, entered.error());
         return 2;
     }
     return std::nullopt;

@@ -26,14 +26,6 @@ static Error noDisplayError()
     return Error{"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"};
 }
 
-// The platform's reason is English for standard error; the two a user can act
-// on are told in the message too.
-static Error startError(const std::string &program, const std::string &reason)
-{
-    const std::string told = reason == "not found" ? "（見つかりません）" : reason == "not executable" ? "（実行できません）" : "";
-    return Error{program + " を起動できません" + told + "。", program + ": " + reason};
-}
-
 static std::string selectionLine(const Track &record)
 {
     // Values go out as stored, without escaping: a quotation mark inside one
@@ -52,9 +44,9 @@ static std::string codeLine(const Track &record)
 Task<Result<void>> Emulator::launch()
 {
     const auto started = m_platform.now();
-    StartResult start = m_platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
-    if (!start.ok())
-        co_return startError(kEmulatorCommand, start.error);
+    Result<ProcessId> start = m_platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
+    if (!start)
+        co_return start.error();
 
     // Under Wine a start right after an earlier Wine session has ended fails
     // now and then without a window; one more start gets past that.
@@ -67,20 +59,20 @@ Task<Result<void>> Emulator::launch()
             break;
         }
         if (lookup.search == WindowSearch::NoDisplay) {
-            m_platform.terminate(start.pid);
+            m_platform.terminate(start.value());
             co_return noDisplayError();
         }
-        if (m_platform.hasExited(start.pid)) {
+        if (m_platform.hasExited(start.value())) {
             if (restarted)
                 co_return Error{std::string(kEmulatorCommand) + " がウィンドウを開く前に終了しました。"};
             restarted = true;
             start = m_platform.startProgram(kEmulatorCommand, ShowStyle::MinimizedWithFocus);
-            if (!start.ok())
-                co_return startError(kEmulatorCommand, start.error);
+            if (!start)
+                co_return start.error();
             continue;
         }
         if (m_platform.now() - started >= m_limits.windowAppear) {
-            m_platform.terminate(start.pid);
+            m_platform.terminate(start.value());
             co_return Error{std::string(kEmulatorCommand) + " のウィンドウが " + secondsText(m_limits.windowAppear)
                             + " 秒以内に現れませんでした。"};
         }
@@ -88,7 +80,7 @@ Task<Result<void>> Emulator::launch()
     }
     // Kept before the pause that follows, so that whatever fails from here
     // on, the caller's release still ends the emulator Tunelark started.
-    m_state.startedProcess = start.pid;
+    m_state.startedProcess = start.value();
     co_return Result<void>{};
 }
 
@@ -181,12 +173,12 @@ void Emulator::release()
 // as handed over, unless the emulator itself is gone.
 Task<Result<void>> Emulator::runClient(std::string commandLine)
 {
-    const StartResult start = m_platform.startProgram(commandLine, ShowStyle::Hidden);
-    if (!start.ok())
-        co_return startError("hootclient", start.error);
-    const WaitResult result = co_await ProcessEnd(m_loop, m_platform, start.pid, m_limits.clientRun);
+    const Result<ProcessId> start = m_platform.startProgram(commandLine, ShowStyle::Hidden);
+    if (!start)
+        co_return start.error();
+    const WaitResult result = co_await ProcessEnd(m_loop, m_platform, start.value(), m_limits.clientRun);
     if (result.outcome == WaitResult::Outcome::TimedOut) {
-        m_platform.terminate(start.pid);
+        m_platform.terminate(start.value());
         co_return Error{"hootclient が " + secondsText(m_limits.clientRun)
                         + " 秒以内に終了しなかったため、終了させました。\n（命令: " + commandLine + "）"};
     }

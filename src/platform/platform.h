@@ -1,9 +1,12 @@
 #pragma once
 
+#include "util/error.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // What the emulator control needs from the operating system. One
 // implementation per platform (platform_posix.cpp here); tests use a fake.
@@ -30,19 +33,19 @@ struct WindowLookup
     std::int64_t owner = 0;
 };
 
-struct StartResult
-{
-    ProcessId pid = 0;
-    std::string error; // empty on success; otherwise the reason ("not found", ...)
-    bool ok() const { return error.empty(); }
-};
-
 struct WaitResult
 {
     enum class Outcome { Exited, TimedOut };
     Outcome outcome = Outcome::Exited;
     int exitCode = 0; // when Exited
 };
+
+// Why `program` did not start, as startProgram tells it: the two reasons a
+// user can act on (not found, not executable) in the text too, any other in
+// the detail alone, in the system's words (`reason`).
+Error startError(const std::string &program, std::error_condition meaning, const std::string &reason);
+// What startProgram tells when the command line names no program.
+Error noProgramError();
 
 class Platform
 {
@@ -54,7 +57,8 @@ public:
 
     // Starts a program from one command line, split into arguments by the
     // Windows rules; the first argument is the program, looked up on PATH.
-    virtual StartResult startProgram(std::string_view commandLine, ShowStyle style) = 0;
+    // Gives the process, or the Error of startError or noProgramError.
+    virtual Result<ProcessId> startProgram(std::string_view commandLine, ShowStyle style) = 0;
 
     // False when the system would refuse or cut the command line: on Windows
     // past 32,766 UTF-16 units, on Linux an argument or all of them past the

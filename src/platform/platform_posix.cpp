@@ -198,11 +198,11 @@ WindowLookup PosixPlatform::findWindow(std::string_view titleUtf8)
 
 // The show style is a Windows notion: X11 has no say in how a new program
 // shows its window, so it is ignored here.
-StartResult PosixPlatform::startProgram(std::string_view commandLine, ShowStyle)
+Result<ProcessId> PosixPlatform::startProgram(std::string_view commandLine, ShowStyle)
 {
     std::vector<std::string> arguments = splitWindowsCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty())
-        return {0, "empty command line"};
+        return noProgramError();
     std::vector<char *> argv;
     for (std::string &argument : arguments)
         argv.push_back(argument.data());
@@ -225,18 +225,12 @@ StartResult PosixPlatform::startProgram(std::string_view commandLine, ShowStyle)
     const int error = posix_spawnp(&pid, argv.front(), &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    switch (error) {
-    case 0:
-        // The system may hand out the pid of a child reaped long ago again.
-        m_exitCodes.erase(pid);
-        return {pid, {}};
-    case ENOENT:
-        return {0, "not found"};
-    case EACCES:
-        return {0, "not executable"};
-    default:
-        return {0, std::strerror(error)};
-    }
+    if (error != 0)
+        return startError(arguments.front(), std::generic_category().default_error_condition(error),
+                          std::strerror(error));
+    // The system may hand out the pid of a child reaped long ago again.
+    m_exitCodes.erase(pid);
+    return ProcessId{pid};
 }
 
 // The kernel refuses an argument of 32 pages or more, and all arguments with

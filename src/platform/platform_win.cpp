@@ -1,5 +1,6 @@
 #include "platform/platform_win.h"
 
+#include "platform/commandline.h"
 #include "platform/systemplatform.h"
 #include "util/widestring_win.h"
 
@@ -34,10 +35,10 @@ WindowLookup WinPlatform::findWindow(std::string_view titleUtf8)
 // The command line goes to CreateProcessW whole, so the program receives it
 // exactly as built; the system finds the program by the first word, adding
 // ".exe" and searching the usual folders and PATH.
-StartResult WinPlatform::startProgram(std::string_view commandLine, ShowStyle style)
+Result<ProcessId> WinPlatform::startProgram(std::string_view commandLine, ShowStyle style)
 {
     if (commandLine.find_first_not_of(" \t") == std::string_view::npos)
-        return {0, "empty command line"};
+        return noProgramError();
     std::wstring line = toWide(commandLine); // CreateProcessW may write into it
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -48,21 +49,13 @@ StartResult WinPlatform::startProgram(std::string_view commandLine, ShowStyle st
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &process)) {
         const DWORD error = GetLastError();
-        switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return {0, "not found"};
-        case ERROR_ACCESS_DENIED:
-            return {0, "not executable"};
-        default:
-            return {0, systemMessage(error)};
-        }
+        return startError(splitWindowsCommandLine(commandLine).front(), systemMeaning(error), systemMessage(error));
     }
     OwnedHandle(process.hThread).close();
     const ProcessId pid = process.dwProcessId;
     m_exitCodes.erase(pid); // a reused id belongs to the new process
     m_handles[pid] = OwnedHandle(process.hProcess);
-    return {pid, {}};
+    return pid;
 }
 
 // CreateProcessW takes at most 32,767 characters with the closing null.

@@ -18,7 +18,7 @@ public:
     WinPlatform &operator=(const WinPlatform &) = delete;
 
     WindowLookup findWindow(std::string_view titleUtf8) override;
-    StartResult startProgram(std::string_view commandLine, ShowStyle style) override;
+    Result<ProcessId> startProgram(std::string_view commandLine, ShowStyle style) override;
     bool commandLineFits(std::string_view commandLine) const override;
     WaitResult waitForExit(ProcessId pid, std::chrono::milliseconds limit) override;
     std::intptr_t endSignal(ProcessId pid) override;

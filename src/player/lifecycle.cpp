@@ -29,7 +29,7 @@ std::string describeUnreadLines(const std::vector<ListProblem> &problems)
         int count = 0;
         for (const ListProblem &problem : problems) {
             if (problem.severity == severity && ++count <= kListedProblems)
-                part += "\n" + std::to_string(problem.lineNumber) + " 行目: " + problem.reason;
+                part += "\n" + std::to_string(problem.lineNumber) + " 行目: " + problem.message.text;
         }
         if (count > kListedProblems)
             part += "\n\nほか " + std::to_string(count - kListedProblems) + (isError ? " 行" : " 件");

@@ -35,13 +35,14 @@ bool drawsOnX(int argc, char *argv[])
 
 } // namespace
 
-std::string unreachableDisplay(int argc, char *argv[], Platform &platform)
+Result<void> checkDisplay(int argc, char *argv[], Platform &platform)
 {
     // Looking for the emulator's window opens the display the program keeps using.
     if (!drawsOnX(argc, argv) || platform.findWindow(kHootWindowTitle).search != WindowSearch::NoDisplay)
         return {};
-    const std::string_view display = environment("DISPLAY");
+    const std::string display(environment("DISPLAY"));
     if (display.empty())
-        return "DISPLAY が設定されていないため、ウィンドウを開けません。";
-    return "X ディスプレイ " + std::string(display) + " に接続できないため、ウィンドウを開けません。";
+        return Error{"DISPLAY が設定されていないため、ウィンドウを開けません。", "DISPLAY is not set, so no window can open"};
+    return Error{"X ディスプレイ " + display + " に接続できないため、ウィンドウを開けません。",
+                 "cannot reach the X display " + display + ", so no window can open"};
 }

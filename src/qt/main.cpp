@@ -20,8 +20,8 @@ namespace {
 int runPlayer(int argc, char *argv[])
 {
     Session session;
-    if (const std::string reason = unreachableDisplay(argc, argv, session.platform()); !reason.empty()) {
-        printMessage(reason);
+    if (const Result<void> display = checkDisplay(argc, argv, session.platform()); !display) {
+        printMessage(display.error());
         return 1;
     }
     QApplication app(argc, argv);
@@ -51,8 +51,8 @@ int runPlayer(int argc, char *argv[])
         if (std::exchange(asked, true))
             return;
         QTimer::singleShot(0, &mpris, [&mpris] {
-            if (const QString reason = mpris.registerOnSessionBus(); !reason.isEmpty())
-                printMessage("desktop controls off: " + reason.toStdString());
+            if (const Result<void> registered = mpris.registerOnSessionBus(); !registered)
+                printMessage(registered.error(), "desktop controls off");
         });
     });
 

@@ -126,16 +126,19 @@ MprisService::MprisService(Player &player, const TrackList &list, MainWindow &wi
     });
 }
 
-QString MprisService::registerOnSessionBus()
+Result<void> MprisService::registerOnSessionBus()
 {
+    const auto failure = [](const QString &detail) {
+        return Error{"デスクトップのメディア操作に登録できません。", detail.toStdString()};
+    };
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return QStringLiteral("no session bus (%1)").arg(bus.lastError().message());
+        return failure(QStringLiteral("no session bus (%1)").arg(bus.lastError().message()));
     if (!bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors))
-        return QStringLiteral("cannot register %1 (%2)").arg(kObjectPath, bus.lastError().message());
+        return failure(QStringLiteral("cannot register %1 (%2)").arg(kObjectPath, bus.lastError().message()));
     if (!bus.registerService(kServiceName)) {
         bus.unregisterObject(kObjectPath);
-        return QStringLiteral("%1 is taken by another program").arg(kServiceName);
+        return failure(QStringLiteral("%1 is taken by another program").arg(kServiceName));
     }
     m_registered = true;
     return {};

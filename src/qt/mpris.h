@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/error.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -19,8 +21,8 @@ class MprisService : public QObject
 public:
     MprisService(Player &player, const TrackList &list, MainWindow &window);
 
-    // Empty once the service is on the session bus; otherwise why it is not.
-    QString registerOnSessionBus();
+    // Puts the service on the session bus; an Error tells why it is not.
+    Result<void> registerOnSessionBus();
 
     void next();
     void previous();

@@ -10,29 +10,9 @@
 
 namespace {
 
-// What the system's code comes to for the user; the others are told as a failure only.
-std::errc meaningOf(DWORD error)
-{
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return std::errc::no_such_file_or_directory;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-        return std::errc::permission_denied;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return std::errc::no_space_on_device;
-    case ERROR_WRITE_PROTECT:
-        return std::errc::read_only_file_system;
-    default:
-        return std::errc::io_error;
-    }
-}
-
 Error failure(const std::filesystem::path &file, DWORD error)
 {
-    return systemError(toUtf8(file.wstring()), std::make_error_condition(meaningOf(error)), systemMessage(error));
+    return systemError(toUtf8(file.wstring()), systemMeaning(error), systemMessage(error));
 }
 
 // One call moves at most this much: the counts are 32 bits wide.

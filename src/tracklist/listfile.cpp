@@ -102,6 +102,12 @@ std::string quoted(std::string_view text)
     return result;
 }
 
+// A value from the file inside a Japanese message.
+std::string bracketed(std::string_view text)
+{
+    return "「" + std::string(text) + "」";
+}
+
 bool isHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -120,25 +126,32 @@ struct ParsedLine
 {
     Track record;
     bool hexCode = false;
-    std::string error; // empty when the line can be loaded
+    std::optional<Error> error; // none when the line can be loaded
     // What the reader took differently from what the line says; the record
     // is loaded all the same.
-    std::vector<std::string> warnings;
+    std::vector<Error> warnings;
 };
 
 // A play time that reads, but not as the minutes and seconds it looks like.
-std::optional<std::string> playTimeWarning(std::string_view text, std::int32_t seconds)
+std::optional<Error> playTimeWarning(std::string_view text, std::int32_t seconds)
 {
     const std::optional<PlayTimeParts> parts = playTimeParts(text);
     if (!parts)
         return std::nullopt;
-    const char *what = parts->seconds < 0 || parts->seconds >= 60 ? " has seconds outside 0 to 59"
-        : seconds < 0                                             ? " is negative"
-                                                                  : nullptr;
-    if (!what)
+    const bool secondsOutside = parts->seconds < 0 || parts->seconds >= 60;
+    if (!secondsOutside && seconds >= 0)
         return std::nullopt;
-    return "play time " + quoted(text) + what + ": read as " + std::to_string(seconds) + " seconds, saved as "
-        + formatPlayTime(seconds);
+    const std::string read = std::to_string(seconds), saved = formatPlayTime(seconds);
+    return Error{"演奏時間" + bracketed(text) + (secondsOutside ? "の秒が 0～59 の範囲外です" : "が負の値です") + "（" + read
+                     + " 秒として読み、" + saved + " として保存します）",
+                 "play time " + quoted(text) + (secondsOutside ? " has seconds outside 0 to 59" : " is negative")
+                     + ": read as " + read + " seconds, saved as " + saved};
+}
+
+// An error where it leaves fewer than six fields, a warning otherwise.
+Error unclosedQuotationMark()
+{
+    return Error{"引用符が閉じていません", "a quotation mark is not closed"};
 }
 
 // One track line, already without its surrounding spaces. `fields` is only
@@ -150,34 +163,42 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
     const LineShape shape = shapeOf(line);
     if (shape.fields <= kLastField) {
         // An open quotation mark takes the commas after it into one field.
-        parsed.error = shape.quoteLeftOpen ? "a quotation mark is not closed" : "fewer than six fields";
+        parsed.error = shape.quoteLeftOpen ? unclosedQuotationMark()
+                                           : Error{"項目が六つに足りません", "fewer than six fields"};
         return parsed;
     }
     if (shape.quoteLeftOpen)
-        parsed.warnings.push_back("a quotation mark is not closed");
-    if (shape.sixthComma != std::string_view::npos)
-        parsed.warnings.push_back("more than six fields: ignored " + quoted(line.substr(shape.sixthComma)));
+        parsed.warnings.push_back(unclosedQuotationMark());
+    if (shape.sixthComma != std::string_view::npos) {
+        const std::string_view ignored = line.substr(shape.sixthComma);
+        parsed.warnings.push_back(Error{"項目が六つより多いため、" + bracketed(ignored) + "を無視しました",
+                                        "more than six fields: ignored " + quoted(ignored)});
+    }
 
     const struct
     {
         std::size_t index;
         std::string Track::*text;
-        const char *name;
+        const char *name, *japaneseName;
     } textFields[] = {
-        {1, &Track::gameTitle, "game title"},
-        {2, &Track::major, "major"},
-        {3, &Track::sub, "sub"},
-        {5, &Track::musicTitle, "music title"},
+        {1, &Track::gameTitle, "game title", "ゲームタイトル"},
+        {2, &Track::major, "major", "メジャー"},
+        {3, &Track::sub, "sub", "サブ"},
+        {5, &Track::musicTitle, "music title", "曲名"},
     };
     for (const auto &field : textFields) {
         std::optional<std::string> text = unquote(fields[field.index]);
         if (!text) {
-            parsed.error = std::string(field.name) + " field is shorter than two characters";
+            parsed.error = Error{std::string(field.japaneseName) + "の項目が 2 文字未満です",
+                                 std::string(field.name) + " field is shorter than two characters"};
             return parsed;
         }
         const std::string_view trimmed = trim(fields[field.index], kSpace);
-        if (trimmed.front() != '"' || trimmed.back() != '"')
-            parsed.warnings.push_back(std::string(field.name) + " has no quotation marks: read as " + quoted(*text));
+        if (trimmed.front() != '"' || trimmed.back() != '"') {
+            parsed.warnings.push_back(
+                Error{std::string(field.japaneseName) + "に引用符がありません（" + bracketed(*text) + "として読みました）",
+                      std::string(field.name) + " has no quotation marks: read as " + quoted(*text)});
+        }
         parsed.record.*field.text = std::move(*text);
     }
 
@@ -185,33 +206,43 @@ ParsedLine parseTrackLine(std::string_view line, std::vector<std::string> &field
     if (code.starts_with("0x")) {
         const std::optional<TrackCode> value = hexToCode(code.substr(2));
         if (!value) {
-            parsed.error = "hexadecimal code is too large: " + quoted(code);
+            parsed.error = Error{"16 進数のコード" + bracketed(code) + "が大きすぎます",
+                                 "hexadecimal code is too large: " + quoted(code)};
             return parsed;
         }
         parsed.record.code = *value;
         parsed.hexCode = true;
-        if (!std::all_of(code.begin() + 2, code.end(), isHexDigit))
-            parsed.warnings.push_back("code " + quoted(code) + " holds characters that are not hexadecimal digits: read as "
-                                      + value->toDecimalText());
+        if (!std::all_of(code.begin() + 2, code.end(), isHexDigit)) {
+            const std::string read = value->toDecimalText();
+            parsed.warnings.push_back(
+                Error{"コード" + bracketed(code) + "に 16 進数の数字以外の文字があります（" + read + " として読みました）",
+                      "code " + quoted(code) + " holds characters that are not hexadecimal digits: read as " + read});
+        }
     } else {
         const Decimal number = parseDecimal(code, 4, std::numeric_limits<std::int64_t>::min(),
                                             std::numeric_limits<std::int64_t>::max());
         if (number.reading != DecimalReading::Number) {
-            parsed.error = number.reading == DecimalReading::OutOfRange ? "code is out of range: " + quoted(code)
-                                                                         : "code is not a number: " + quoted(code);
+            parsed.error = number.reading == DecimalReading::OutOfRange
+                ? Error{"コード" + bracketed(code) + "が範囲外です", "code is out of range: " + quoted(code)}
+                : Error{"コード" + bracketed(code) + "が数値ではありません", "code is not a number: " + quoted(code)};
             return parsed;
         }
         parsed.record.code = TrackCode::fromRaw(number.scaled);
-        if (decimalPlaces(code) > 4)
-            parsed.warnings.push_back("code " + quoted(code) + " has more than four decimal places: read as "
-                                      + parsed.record.code.toDecimalText());
+        if (decimalPlaces(code) > 4) {
+            const std::string read = parsed.record.code.toDecimalText();
+            parsed.warnings.push_back(
+                Error{"コード" + bracketed(code) + "の小数部が 4 桁を超えています（" + read + " として読みました）",
+                      "code " + quoted(code) + " has more than four decimal places: read as " + read});
+        }
     }
 
     const std::string_view playTime = trim(fields[0], kSpace);
     const std::optional<std::int32_t> seconds = parsePlayTime(playTime);
     if (!seconds)
-        parsed.warnings.push_back("play time " + quoted(playTime) + " is not minutes and seconds; read as no stored time");
-    else if (std::optional<std::string> warning = playTimeWarning(playTime, *seconds))
+        parsed.warnings.push_back(
+            Error{"演奏時間" + bracketed(playTime) + "が分と秒の形ではありません（演奏時間なしとして読みました）",
+                  "play time " + quoted(playTime) + " is not minutes and seconds; read as no stored time"});
+    else if (std::optional<Error> warning = playTimeWarning(playTime, *seconds))
         parsed.warnings.push_back(std::move(*warning));
     parsed.record.playTime = seconds.value_or(0);
     return parsed;
@@ -232,7 +263,7 @@ bool survivesSave(const Track &record)
 {
     std::vector<std::string> fields;
     const ParsedLine again = parseTrackLine(formatTrackLine(record), fields);
-    return again.error.empty() && again.record.gameTitle == record.gameTitle
+    return !again.error && again.record.gameTitle == record.gameTitle
         && again.record.major == record.major && again.record.sub == record.sub
         && again.record.musicTitle == record.musicTitle;
 }
@@ -459,8 +490,8 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
     LineCursor lines(fileBytes);
     for (int lineNumber = 1; lines.next(rawLine); ++lineNumber) {
         const auto keep = [&] { store.keptLines.push_back({store.count(), std::string(rawLine)}); };
-        const auto report = [&](ListProblem::Severity severity, std::string reason) {
-            problems.push_back({lineNumber, severity, std::move(reason)});
+        const auto report = [&](ListProblem::Severity severity, Error message) {
+            problems.push_back({lineNumber, severity, std::move(message)});
         };
         // Spaces and ";" are single bytes in every encoding, so blank and
         // comment lines are told apart before decoding. They are the user's
@@ -480,26 +511,29 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
         bool otherForms = false;
         const std::optional<std::string> decoded = decodeListText(rawLine, store.encoding, &otherForms);
         if (!decoded) {
-            report(ListProblem::Severity::Error, std::string("bytes are not valid ") + encodingName(store.encoding));
+            const std::string encoding = encodingName(store.encoding);
+            report(ListProblem::Severity::Error,
+                   Error{encoding + " として読めないバイトがあります", "bytes are not valid " + encoding});
             keep();
             continue;
         }
         // A NUL would cut a title short wherever it is passed on (to the
         // emulator, to the window), so what is shown would not be what plays.
         if (decoded->find('\0') != std::string::npos) {
-            report(ListProblem::Severity::Error, "holds a NUL character");
+            report(ListProblem::Severity::Error, Error{"ヌル文字があります", "holds a NUL character"});
             keep();
             continue;
         }
         ParsedLine parsed = parseTrackLine(trim(*decoded, kSpace), fields);
-        if (parsed.error.empty() && holdsQuotationMark(parsed.record) && !survivesSave(parsed.record))
-            parsed.error = "quotation marks would not survive a save";
-        if (!parsed.error.empty()) {
-            report(ListProblem::Severity::Error, std::move(parsed.error));
+        if (!parsed.error && holdsQuotationMark(parsed.record) && !survivesSave(parsed.record))
+            parsed.error = Error{"引用符があるため、保存すると元どおりに読めなくなります",
+                                 "quotation marks would not survive a save"};
+        if (parsed.error) {
+            report(ListProblem::Severity::Error, std::move(*parsed.error));
             keep();
             continue;
         }
-        for (std::string &warning : parsed.warnings)
+        for (Error &warning : parsed.warnings)
             report(ListProblem::Severity::Warning, std::move(warning));
         if (parsed.hexCode)
             store.modified = true;

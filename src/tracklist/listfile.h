@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tracklist/tracklist.h"
+#include "util/error.h"
 
 #include <string>
 #include <string_view>
@@ -13,7 +14,9 @@ struct ListProblem
 
     int lineNumber = 0;
     Severity severity = Severity::Error;
-    std::string reason; // English, without the line number
+    // Both without the line number: the text for the message over the
+    // window, the detail for --check and standard error.
+    Error message;
 
     friend bool operator==(const ListProblem &, const ListProblem &) = default;
 };

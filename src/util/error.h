@@ -14,6 +14,8 @@ struct Error
 {
     std::string text;
     std::string detail = {};
+
+    friend bool operator==(const Error &, const Error &) = default;
 };
 
 // A failure of the system on `file` (UTF-8, or empty when the caller names

@@ -80,3 +80,22 @@ std::string systemMessage(unsigned long error)
     LocalFree(text);
     return message.empty() ? "error " + std::to_string(error) : message;
 }
+
+std::error_condition systemMeaning(unsigned long error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return std::errc::no_such_file_or_directory;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return std::errc::permission_denied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return std::errc::no_space_on_device;
+    case ERROR_WRITE_PROTECT:
+        return std::errc::read_only_file_system;
+    default:
+        return std::errc::io_error;
+    }
+}

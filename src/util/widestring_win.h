@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // UTF-8 to UTF-16 and back at the Win32 edge: the program speaks UTF-8, the
 // system's W functions take wide strings. Bytes that are no UTF-8 become
@@ -18,3 +19,6 @@ std::optional<std::string> encodeCodePage(std::wstring_view wide, unsigned codeP
 
 // The system's text for a Win32 error code, without its closing full stop.
 std::string systemMessage(unsigned long error);
+// What a Win32 error code means, for systemError and startError: the codes a
+// user can act on by their meaning, any other as an I/O error.
+std::error_condition systemMeaning(unsigned long error);

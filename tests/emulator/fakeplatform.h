@@ -62,13 +62,13 @@ public:
         return m_windowOpen && title == kHootWindowTitle ? WindowLookup{WindowSearch::Found, m_window, m_owner}
                                                          : WindowLookup{};
     }
-    StartResult startProgram(std::string_view commandLine, ShowStyle style) override
+    Result<ProcessId> startProgram(std::string_view commandLine, ShowStyle style) override
     {
         const std::string line(commandLine), program = line.substr(0, line.find(' '));
         log.push_back(line + (style == ShowStyle::Hidden ? "" : " (minimized)"));
         if (failures.contains(program)) {
             log.back() += ": " + failures[program];
-            return {0, failures[program]};
+            return startError(program, std::errc::io_error, failures[program]);
         }
         const bool dies = program == "hoot.exe" && deaths-- > 0;
         m_looksLeft = program == "hoot.exe" && !dies ? looksToWindow : m_looksLeft;
@@ -80,7 +80,7 @@ public:
         m_processes[m_nextPid] = {line, end, code == kHangs ? 0 : code};
         if (client && onClientStart)
             onClientStart(line);
-        return {m_nextPid++, {}};
+        return m_nextPid++;
     }
     bool commandLineFits(std::string_view commandLine) const override { return commandLine.size() <= 1000; }
     WaitResult waitForExit(ProcessId pid, ms limit) override

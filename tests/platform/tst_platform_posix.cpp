@@ -53,20 +53,22 @@ TEST(Platform, StartsSayWhyTheyFailAndWaitsPumpAndEndInTime)
         {R"(sh -c "sleep 0.3")", 0},
         {R"(sh -c "trap '' TERM; while :; do sleep 0.1; done")", 128 + 9, {}, 300ms},
         {"sh -c \"test -e /proc/self/fd/" + std::to_string(leaked) + '"', 1}, // not inherited
-        {"tunelark-no-such-program override", 0, "not found"},
-        {"/etc/passwd x", 0, "not executable"},
+        {"tunelark-no-such-program override", 0, "tunelark-no-such-program: not found"},
+        {"/etc/passwd x", 0, "/etc/passwd: not executable"},
         {"   ", 0, "empty command line"},
     };
     PosixPlatform platform;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.commandLine);
-        const StartResult start = platform.startProgram(c.commandLine, ShowStyle::Hidden);
-        ASSERT_EQ(start.error, c.error);
-        if (!start.ok())
+        const Result<ProcessId> start = platform.startProgram(c.commandLine, ShowStyle::Hidden);
+        ASSERT_EQ(start ? std::string() : start.error().detail, c.error);
+        if (!start)
             continue;
+        const ProcessId pid = start.value();
+        ASSERT_GT(pid, 0);
         const bool timesOut = c.limit < 1s;
         // The main loop's signal: readable exactly once the process has ended.
-        const std::intptr_t endSignal = platform.endSignal(start.pid);
+        const std::intptr_t endSignal = platform.endSignal(pid);
         ASSERT_GE(endSignal, 0);
         pollfd entry{static_cast<int>(endSignal), POLLIN, 0};
         const auto began = platform.now();
@@ -74,12 +76,12 @@ TEST(Platform, StartsSayWhyTheyFailAndWaitsPumpAndEndInTime)
         const auto took = platform.now() - began;
         EXPECT_EQ(!ended, timesOut);
         EXPECT_TRUE(took < (timesOut ? c.limit + 1s : 1500ms));
-        const WaitResult result = platform.waitForExit(start.pid, 0ms);
+        const WaitResult result = platform.waitForExit(pid, 0ms);
         EXPECT_EQ(result.outcome == WaitResult::Outcome::TimedOut, timesOut);
         if (timesOut)
-            platform.terminate(start.pid);
-        EXPECT_TRUE(platform.hasExited(start.pid));
-        EXPECT_EQ(timesOut ? platform.waitForExit(start.pid, 0ms).exitCode : result.exitCode, c.exitCode);
+            platform.terminate(pid);
+        EXPECT_TRUE(platform.hasExited(pid));
+        EXPECT_EQ(timesOut ? platform.waitForExit(pid, 0ms).exitCode : result.exitCode, c.exitCode);
     }
     close(leaked);
     // The kernel refuses an argument of 32 pages; a long title below that goes out whole.

@@ -22,7 +22,8 @@ TEST(WinPlatform, EmulatorControlHandsOverWholeCommandLinesAndEndsItsEmulator)
     TempDir dir;
     ScopedEnv journal("HOOT_STANDIN_JOURNAL", dir.file("journal.jsonl"));
     WinPlatform platform;
-    EXPECT_EQ(platform.startProgram("tunelark-no-such-program code 1", ShowStyle::Hidden).error, "not found");
+    const Result<ProcessId> missing = platform.startProgram("tunelark-no-such-program code 1", ShowStyle::Hidden);
+    EXPECT_EQ(missing ? "" : missing.error().detail, "tunelark-no-such-program: not found");
     // CreateProcessW takes 32,766 characters and the closing null; a longer order would reach the client cut.
     for (const auto &[length, fits] : {std::pair{32766, true}, {32767, false}, {40000, false}})
         EXPECT_EQ(platform.commandLineFits(std::string(length, 'x')), fits) << length;

@@ -19,6 +19,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -485,6 +486,9 @@ TEST(Lifecycle, UnreadLinesAreShownOnceTheFirst20ByNumber)
     EXPECT_LT(calls.find("play 1"), calls.find("message ")) << "shown once the first track was ordered";
     for (const char *piece : {"\n2 行目", "\n21 行目", "ほか 5 行", "22 行目"}) // all but the last are shown
         EXPECT_EQ(calls.find(piece) == std::string::npos, piece[0] == '2') << piece;
+    // Each line's reason is in Japanese, as the rest of the message is.
+    const std::size_t reasons = calls.find("\n2 行目");
+    EXPECT_FALSE(std::regex_search(calls.substr(reasons, calls.find("; ", reasons) - reasons), std::regex("[A-Za-z]")));
 }
 
 } // namespace

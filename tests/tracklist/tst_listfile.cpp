@@ -4,32 +4,60 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 namespace {
 
 using namespace std::string_literals;
-using Problems = std::vector<ListProblem>;
+using Problems = std::vector<std::tuple<int, ListProblem::Severity, std::string>>; // with the English detail
 constexpr ListProblem::Severity kError = ListProblem::Severity::Error, kWarning = ListProblem::Severity::Warning;
 
 // Code page 932 as a Windows editor saves it: "ソ" and "表" end in byte 5C, "①" is an NEC extension.
 const std::string kSjisGame = "\x90\xAF\x8A\x43\x82\xCC\x8B\x4C\x89\xAF"; // 星海の記憶
 const std::string kSjisSoft = "\x83\x5C\x83\x74\x83\x67\x95\x5C\x87\x40"; // ソフト表①
 
+// The message over the window tells in Japanese what --check tells in English: the same value from the file (in
+// 「」 there, in quotation marks here) and the same numbers, in no English words but the encoding's name.
+void expectToldInJapanese(const Error &message, const std::string &encoding)
+{
+    const auto withoutValue = [](const std::string &told, const std::string &open, const std::string &close) {
+        const std::size_t first = told.find(open), last = told.rfind(close);
+        if (first == std::string::npos || last <= first)
+            return std::pair{told, std::string()};
+        return std::pair{told.substr(0, first) + told.substr(last + close.size()),
+                         told.substr(first + open.size(), last - first - open.size())};
+    };
+    const auto [english, value] = withoutValue(message.detail, "\"", "\"");
+    auto [japanese, japaneseValue] = withoutValue(message.text, "「", "」");
+    EXPECT_EQ(japaneseValue, value) << message.text;
+    const std::regex number("[0-9]+");
+    for (std::sregex_iterator it(english.begin(), english.end(), number), end; it != end; ++it)
+        EXPECT_NE(japanese.find(it->str()), std::string::npos) << message.text;
+    if (const std::size_t name = japanese.find(encoding); name != std::string::npos)
+        japanese.erase(name, encoding.size());
+    EXPECT_FALSE(std::regex_search(japanese, std::regex("[A-Za-z]"))) << message.text;
+}
+
 // Read both ways: lines read straight from their bytes give what the long way gives.
 std::pair<TrackList, Problems> read(std::string_view bytes)
 {
-    std::pair<TrackList, Problems> read, careful;
-    read.first.modified = careful.first.modified = true; // reading starts by clearing it
-    read.second = readTrackList(bytes, read.first);
-    careful.second = readTrackList(bytes, careful.first, LineReading::Careful);
-    EXPECT_TRUE(read.first.tracks == careful.first.tracks && read.first.keptLines == careful.first.keptLines
-                && read.first.ownSpellings == careful.first.ownSpellings && read.first.modified == careful.first.modified
-                && read.second == careful.second)
+    TrackList store, careful;
+    store.modified = careful.modified = true; // reading starts by clearing it
+    const std::vector<ListProblem> problems = readTrackList(bytes, store);
+    EXPECT_TRUE(readTrackList(bytes, careful, LineReading::Careful) == problems && store.tracks == careful.tracks
+                && store.keptLines == careful.keptLines && store.ownSpellings == careful.ownSpellings
+                && store.modified == careful.modified)
         << bytes;
-    return read;
+    Problems told;
+    for (const ListProblem &problem : problems) {
+        expectToldInJapanese(problem.message, encodingName(store.encoding));
+        told.emplace_back(problem.lineNumber, problem.severity, problem.message.detail);
+    }
+    return {std::move(store), told};
 }
 
 // UTF-16 with its byte-order mark, as Windows Notepad saves "Unicode".

@@ -112,7 +112,9 @@ TEST(WinMainLoop, AClientsEndIsHandedOverFromTheLoop)
         ScopedEnv delay("HOOT_STANDIN_DELAY_MS", test.delayMs);
         WinPlatform platform;
         WinMainLoop loop(platform);
-        const ProcessId pid = platform.startProgram("hootclient code 1", ShowStyle::Hidden).pid;
+        const Result<ProcessId> started = platform.startProgram("hootclient code 1", ShowStyle::Hidden);
+        ASSERT_TRUE(started) << started.error().detail;
+        const ProcessId pid = started.value();
         ASSERT_GT(pid, 0);
         if (test.waitedForFirst) {
             ASSERT_EQ(platform.waitForExit(pid, 10s).outcome, WaitResult::Outcome::Exited);
