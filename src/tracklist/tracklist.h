@@ -51,13 +51,15 @@ public:
     std::vector<OwnSpelling> ownSpellings; // by record, in increasing order
 
     std::int32_t count() const { return static_cast<std::int32_t>(m_records.size()); }
-    // Throws std::out_of_range for an index outside the list.
+    // Its texts stay valid until the list gains a record. Throws
+    // std::out_of_range for an index outside the list.
     TrackView track(std::int32_t index) const;
     // The same without the play time (0): texts never change, so another
     // thread may read them while play times are stored.
     TrackView texts(std::int32_t index) const;
     // Grows the list by exactly one record, a copy of `record`.
     void addRecord(const TrackView &record);
+    // Without marking the list changed.
     void setPlayTime(std::int32_t index, std::int32_t seconds);
     // Stores the elapsed seconds as the current track's play time and marks the
     // list changed, even when the value is the same as before.
@@ -69,6 +71,8 @@ public:
     // Building a record in place, for the reader: room is asked for each of the
     // four texts in turn (game title, major, sub, music title) and the text
     // written into it ended, then the record is ended or its texts dropped.
+    // Offsets are 32-bit: texts past 4 GiB throw std::length_error (a list
+    // file is far smaller, see kMaxFileBytes).
     char *textRoom(std::size_t bytes);
     void endText(const char *end);
     void endRecord(std::int32_t playTime, TrackCode code);
@@ -88,7 +92,7 @@ private:
 
     std::vector<Record> m_records;
     std::unique_ptr<char[]> m_text;
-    std::size_t m_textSize = 0; // of the texts ended so far
+    std::size_t m_textSize = 0; // of the records' texts, without those of the record being built
     std::size_t m_textCapacity = 0;
     std::uint32_t m_pendingEnds[4] = {};
     int m_pendingTexts = 0;
