@@ -24,8 +24,8 @@ TrackFinder::Index TrackFinder::fold(const TrackList &list)
 {
     Index index;
     // Folding keeps or shortens every character of decoded text, so one
-    // reservation spares the buffer's regrowing and a shrinking copy.
-    // The texts alone are read: play times may be stored meanwhile.
+    // reservation spares the buffer's regrowing and a shrinking copy. Only
+    // the texts are read: play times may be stored meanwhile.
     std::size_t bytes = 0;
     for (std::int32_t track = 0; track < list.count(); ++track) {
         const TrackView texts = list.texts(track);

@@ -19,7 +19,8 @@ std::uint64_t checkOf(const TrackView &track)
 {
     std::uint64_t hash = kFnv1aStart;
     const std::string code = track.code.toDecimalText();
-    for (const std::string_view field : {track.gameTitle, track.major, track.sub, std::string_view(code), track.musicTitle})
+    for (const std::string_view field :
+         {track.gameTitle, track.major, track.sub, std::string_view(code), track.musicTitle})
         hash = fnv1a("\n", fnv1a(field, hash));
     return hash;
 }

@@ -15,7 +15,9 @@ TrackView TrackList::texts(std::int32_t index) const
 {
     const Record &record = m_records.at(static_cast<std::size_t>(index));
     const char *text = m_text.get();
-    const auto piece = [&](std::uint32_t begin, std::uint32_t end) { return std::string_view(text + begin, end - begin); };
+    const auto piece = [&](std::uint32_t begin, std::uint32_t end) {
+        return std::string_view(text + begin, end - begin);
+    };
     const std::uint32_t *ends = record.textEnds;
     return {0, piece(textStart(static_cast<std::size_t>(index)), ends[0]), piece(ends[0], ends[1]),
             piece(ends[1], ends[2]), record.code, piece(ends[2], ends[3])};

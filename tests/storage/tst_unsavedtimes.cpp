@@ -25,7 +25,8 @@ TEST(UnsavedTimes, ReadBackOnlyOntoTheSameTrackAtTheSamePlace)
         std::function<void(std::vector<Track> &, std::string &)> meanwhile; // the list and the file, changed before reading
         std::vector<UnsavedTime> expected;
     } cases[] = {
-        {"the list's own time of a track does not matter", [](std::vector<Track> &l, std::string &) { l[0].playTime = 3; },
+        {"the list's own time of a track does not matter",
+         [](std::vector<Track> &l, std::string &) { l[0].playTime = 3; },
          {{0, 65}, {2, 6000}}},
         {"a track renamed meanwhile is left out",
          [](std::vector<Track> &l, std::string &) { l[2].musicTitle = "夕"; }, {{0, 65}}},
