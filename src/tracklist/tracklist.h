@@ -39,7 +39,8 @@ struct OwnSpelling
 
 // The in-memory track list: filled once by the reader, read by everything
 // else. The texts of all records sit in one block, each record holding where
-// its four end; after loading only play times change.
+// its four end; after loading only play times change. A list moved from is
+// only to be assigned to or destroyed.
 class TrackList
 {
 public:
