@@ -126,7 +126,7 @@ int main()
                 began = Clock::now();
                 (void)finishTask(loop, control.play(store, game ^= 1));
                 const auto update = Clock::now();
-                overlay->show(store.tracks[static_cast<std::size_t>(game)].gameTitle, "朝の港 Harbour", true);
+                overlay->show(std::string(store.track(game).gameTitle), "朝の港 Harbour", true);
                 updates.push_back(std::chrono::duration<double, std::milli>(Clock::now() - update).count());
                 withOverlay.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
             }

@@ -37,7 +37,7 @@ TrackList makeStore(int count)
         record.musicTitle = kMusicWords[random() % 10];
         for (unsigned extra = random() % 4; extra > 0; --extra)
             record.musicTitle += std::string("・") + kMusicWords[random() % 10];
-        store.addRecord(std::move(record));
+        store.addRecord(record);
     }
     return store;
 }

@@ -31,7 +31,7 @@ TrackList sampleTracks(int count)
         record.sub = std::to_string(game);
         record.code = *TrackCode::fromWhole(i % kTracksPerGame);
         record.musicTitle = std::string(kMusicWords[i % 8]) + ' ' + std::to_string(i + 1);
-        store.addRecord(std::move(record));
+        store.addRecord(record);
     }
     return store;
 }
@@ -42,6 +42,6 @@ void writeSampleFolder(const std::string &folder, int trackCount)
     std::ofstream(folder + "/tl.lst", std::ios::binary) << writeTrackList(tracks);
     std::ofstream rows(folder + "/" + kFirstRowsFile, std::ios::binary);
     for (int i = 0; i < std::min(trackCount, kFirstRows); ++i)
-        rows << i + 1 << '\t' << tracks.tracks[i].gameTitle << '\t' << tracks.tracks[i].musicTitle << '\n';
+        rows << i + 1 << '\t' << tracks.track(i).gameTitle << '\t' << tracks.track(i).musicTitle << '\n';
     std::ofstream(folder + "/tl.ini") << "[config]\nDefaultPlayTime=180\nHootInitWaitTime=0\nDriverInitWaitTime=0\n";
 }

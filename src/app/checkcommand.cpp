@@ -101,7 +101,7 @@ static int runCheck(const std::string &fileName, std::ostream &out, std::ostream
         for (; kept < store.keptLines.size() && store.keptLines[kept].beforeRecord <= index; ++kept)
             out << displayLine(store.keptLines[kept].rawBytes, store.encoding) << '\n';
         if (index < store.count())
-            out << formatTrackLine(store.tracks[static_cast<std::size_t>(index)]) << '\n';
+            out << formatTrackLine(store.track(index)) << '\n';
     }
     for (const ListProblem &problem : problems) {
         const bool isWarning = problem.severity == ListProblem::Severity::Warning;

@@ -26,15 +26,15 @@ static Error noDisplayError()
     return Error{"X ディスプレイに接続できないため、hoot のウィンドウを探せません。"};
 }
 
-static std::string selectionLine(const Track &record)
+static std::string selectionLine(const TrackView &record)
 {
     // Values go out as stored, without escaping: a quotation mark inside one
     // reaches the client as the list has it.
-    return "hootclient title=\"" + record.gameTitle + "\" major=\"" + record.major + "\" sub=\""
-        + record.sub + "\"";
+    return "hootclient title=\"" + std::string(record.gameTitle) + "\" major=\"" + std::string(record.major)
+        + "\" sub=\"" + std::string(record.sub) + "\"";
 }
 
-static std::string codeLine(const Track &record)
+static std::string codeLine(const TrackView &record)
 {
     return "hootclient code " + record.code.toDecimalText();
 }
@@ -124,7 +124,7 @@ Task<Result<void>> Emulator::sendOverride(WindowLookup window)
     co_return Result<void>{};
 }
 
-Task<Result<void>> Emulator::select(const Track &track)
+Task<Result<void>> Emulator::select(TrackView track)
 {
     if (track.gameTitle == m_state.lastTitle && track.major == m_state.lastMajor && track.sub == m_state.lastSub)
         co_return Result<void>{};
@@ -139,7 +139,7 @@ Task<Result<void>> Emulator::select(const Track &track)
 
 Task<Result<void>> Emulator::play(const TrackList &store, std::int32_t index)
 {
-    const Track &track = store.tracks.at(static_cast<std::size_t>(index));
+    const TrackView track = store.track(index);
     // An emulator that the user closed and started again has a new window,
     // which has had neither the override nor a game; X11 may give it the old
     // window's id, but not the old process.
@@ -154,7 +154,7 @@ Task<Result<void>> Emulator::play(const TrackList &store, std::int32_t index)
     co_return co_await runClient(codeLine(track));
 }
 
-bool Emulator::ordersFit(const Track &track) const
+bool Emulator::ordersFit(const TrackView &track) const
 {
     return m_platform.commandLineFits(selectionLine(track))
         && m_platform.commandLineFits(codeLine(track));

@@ -57,7 +57,7 @@ public:
 
     // False when the system would refuse or cut one of the track's orders (a
     // title of tens of thousands of characters): such a track is not played.
-    bool ordersFit(const Track &track) const;
+    bool ordersFit(const TrackView &track) const;
 
     // Terminates the emulator if Tunelark started it; a found one keeps running.
     void release();
@@ -68,7 +68,7 @@ private:
     Task<Result<void>> launch();
     Task<Result<void>> runClient(std::string commandLine);
     Task<Result<void>> sendOverride(WindowLookup window);
-    Task<Result<void>> select(const Track &track);
+    Task<Result<void>> select(TrackView track);
     Pause pause(std::int32_t milliseconds) { return Pause(m_loop, std::chrono::milliseconds(milliseconds)); }
 
     Platform &m_platform;

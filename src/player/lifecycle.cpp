@@ -130,7 +130,7 @@ void ProgramLifecycle::offerUnsavedTimes()
         return;
     }
     for (const UnsavedTime &time : times)
-        m_player.list.tracks[static_cast<std::size_t>(time.track)].playTime = time.seconds;
+        m_player.list.setPlayTime(time.track, time.seconds);
     m_player.list.modified = true;
 }
 

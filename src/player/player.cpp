@@ -229,7 +229,7 @@ bool Player::passUnorderableTracks()
 // refuse or cut; it is neither ordered nor shown as playing.
 bool Player::ordersFit(int track)
 {
-    const Track &record = m_state.list.tracks.at(static_cast<std::size_t>(track));
+    const TrackView record = m_state.list.track(track);
     if (m_lifecycle.emulator().ordersFit(record))
         return true;
     if (m_refusalsTold.insert(track).second) {
@@ -449,7 +449,7 @@ void Player::reportPlayFailure(const Result<void> &played)
 
 void Player::showTrackInfo(int track)
 {
-    const Track &record = m_state.list.tracks.at(static_cast<std::size_t>(track));
+    const TrackView record = m_state.list.track(track);
     m_view.showTitles(shownText(record.gameTitle), shownText(record.musicTitle));
     m_storedTime = record.playTime;
     m_playLimit = record.playTime > 0 ? record.playTime : m_state.settings.defaultPlayTime;

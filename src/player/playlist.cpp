@@ -17,7 +17,7 @@ const char *Playlist::headerText(int column)
 
 std::string Playlist::cellText(int track, int column) const
 {
-    const Track &record = m_list.tracks[static_cast<std::size_t>(track)];
+    const TrackView record = m_list.track(track);
     switch (column) {
     case 0:
         return std::to_string(track + 1);
@@ -35,5 +35,5 @@ CellAlignment Playlist::alignment(int column)
 
 RgbColor Playlist::shade(int track) const
 {
-    return m_list.tracks[static_cast<std::size_t>(track)].playTime > 0 ? kShadeStored : kShadeNoTime;
+    return m_list.track(track).playTime > 0 ? kShadeStored : kShadeNoTime;
 }

@@ -24,16 +24,20 @@ TrackFinder::Index TrackFinder::fold(const TrackList &list)
 {
     Index index;
     // Folding keeps or shortens every character of decoded text, so one
-    // reservation spares the buffer's regrowing and a shrinking copy.
+    // reservation spares the buffer's regrowing and a shrinking copy. Only
+    // the texts are read: play times may be stored meanwhile.
     std::size_t bytes = 0;
-    for (const Track &track : list.tracks)
-        bytes += track.gameTitle.size() + track.musicTitle.size() + 2;
+    for (std::int32_t track = 0; track < list.count(); ++track) {
+        const TrackView texts = list.texts(track);
+        bytes += texts.gameTitle.size() + texts.musicTitle.size() + 2;
+    }
     index.folded.reserve(bytes);
-    index.starts.reserve(list.tracks.size() + 1);
-    for (const Track &track : list.tracks) {
+    index.starts.reserve(static_cast<std::size_t>(list.count()) + 1);
+    for (std::int32_t track = 0; track < list.count(); ++track) {
         index.starts.push_back(static_cast<std::uint32_t>(index.folded.size()));
-        for (const std::string *title : {&track.gameTitle, &track.musicTitle}) {
-            appendFolded(shownPart(*title), index.folded);
+        const TrackView texts = list.texts(track);
+        for (const std::string_view title : {texts.gameTitle, texts.musicTitle}) {
+            appendFolded(shownPart(title), index.folded);
             index.folded += kEnd;
         }
     }

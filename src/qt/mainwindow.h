@@ -14,7 +14,7 @@ class Player;
 class PlaylistView;
 class QAbstractButton;
 class QLabel;
-struct TrackList;
+class TrackList;
 
 // The one window: value labels, check boxes, buttons and the playlist grid,
 // built from the shared layout (player/windowlayout.h). It shows what the

@@ -178,12 +178,15 @@ QVariantMap MprisService::metadata() const
     if (track < 0)
         return {{QStringLiteral("mpris:trackid"),
                  QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")))}};
-    const Track &record = m_list.tracks.at(static_cast<std::size_t>(track));
+    const TrackView record = m_list.track(track);
+    const auto text = [](std::string_view utf8) {
+        return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    };
     return {
         {QStringLiteral("mpris:trackid"),
          QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/tunelark/track/%1").arg(track)))},
-        {QStringLiteral("xesam:title"), QString::fromStdString(record.musicTitle)},
-        {QStringLiteral("xesam:album"), QString::fromStdString(record.gameTitle)},
+        {QStringLiteral("xesam:title"), text(record.musicTitle)},
+        {QStringLiteral("xesam:album"), text(record.gameTitle)},
         {QStringLiteral("mpris:length"), std::max(0, m_player.playLimitSeconds()) * kMicrosecondsPerSecond},
     };
 }

@@ -8,7 +8,7 @@
 
 class MainWindow;
 class Player;
-struct TrackList;
+class TrackList;
 
 // The desktop's media player controls (MPRIS 2 on the session bus, as
 // org.mpris.MediaPlayer2.tunelark): Next is the next button, Quit the close

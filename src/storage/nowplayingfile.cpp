@@ -18,8 +18,8 @@ NowPlayingFile::NowPlayingFile(const PlayerState &state, std::ostream &err) : m_
 
 void NowPlayingFile::show()
 {
-    const Track &track = m_state.list.tracks.at(static_cast<std::size_t>(m_state.list.current));
-    write(track.gameTitle + " - " + track.musicTitle);
+    const TrackView track = m_state.list.track(m_state.list.current);
+    write(std::string(track.gameTitle) + " - " + std::string(track.musicTitle));
 }
 
 void NowPlayingFile::clear()

@@ -41,12 +41,14 @@ std::string absoluteListPath(const std::string &listPath)
 // The lines after the list's path: what names the track.
 std::string describe(const TrackList &list, std::int32_t track)
 {
-    const Track &record = list.tracks.at(static_cast<std::size_t>(track));
-    return std::to_string(track + 1) + '\n' + record.gameTitle + '\n' + record.major + '\n' + record.sub + '\n'
-        + record.code.toDecimalText() + '\n';
+    const TrackView record = list.track(track);
+    std::string text = std::to_string(track + 1) + '\n';
+    for (const std::string_view field : {record.gameTitle, record.major, record.sub})
+        (text += field) += '\n';
+    return text + record.code.toDecimalText() + '\n';
 }
 
-bool names(const Track &record, const std::string (&fields)[4])
+bool names(const TrackView &record, const std::string (&fields)[4])
 {
     return record.gameTitle == fields[0] && record.major == fields[1] && record.sub == fields[2]
         && record.code.toDecimalText() == fields[3];
@@ -94,10 +96,10 @@ std::optional<std::int32_t> ResumeState::lastTrack(const TrackList &list)
     }
     // The same place first, so of two equal tracks the one that played is taken.
     const std::int32_t at = std::atoi(place.c_str()) - 1;
-    if (at >= 0 && at < list.count() && names(list.tracks[static_cast<std::size_t>(at)], fields))
+    if (at >= 0 && at < list.count() && names(list.track(at), fields))
         return at;
     for (std::int32_t track = 0; track < list.count(); ++track) {
-        if (names(list.tracks[static_cast<std::size_t>(track)], fields))
+        if (names(list.track(track), fields))
             return track;
     }
     return std::nullopt;

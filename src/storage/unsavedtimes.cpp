@@ -15,12 +15,13 @@ namespace {
 
 // A hash of the fields that name the track; its play time is left out, as
 // that is what the file changes.
-std::uint64_t checkOf(const Track &track)
+std::uint64_t checkOf(const TrackView &track)
 {
     std::uint64_t hash = kFnv1aStart;
-    for (const std::string &field :
-         {track.gameTitle, track.major, track.sub, track.code.toDecimalText(), track.musicTitle})
-        hash = fnv1a(field + '\n', hash);
+    const std::string code = track.code.toDecimalText();
+    for (const std::string_view field :
+         {track.gameTitle, track.major, track.sub, std::string_view(code), track.musicTitle})
+        hash = fnv1a("\n", fnv1a(field, hash));
     return hash;
 }
 
@@ -43,7 +44,7 @@ std::optional<UnsavedTime> parseLine(std::string_view line, const TrackList &lis
         || !parseWhole(line.substr(second + 1), check, 16))
         return std::nullopt;
     if (place < 1 || place > list.count() || seconds < 1
-        || checkOf(list.tracks[static_cast<std::size_t>(place - 1)]) != check)
+        || checkOf(list.track(place - 1)) != check)
         return std::nullopt;
     return UnsavedTime{place - 1, seconds};
 }
@@ -54,7 +55,7 @@ std::string writeUnsavedTimes(const TrackList &list, const std::set<std::int32_t
 {
     std::string text;
     for (const std::int32_t track : tracks) {
-        const Track &record = list.tracks.at(static_cast<std::size_t>(track));
+        const TrackView record = list.track(track);
         char line[64];
         std::snprintf(line, sizeof line, "%" PRId32 " %" PRId32 " %016" PRIx64 "\n", track + 1, record.playTime,
                       checkOf(record));

@@ -298,7 +298,7 @@ std::string_view trimSpaces(std::string_view text)
 // A track line in the writer's own layout whose play time, code and text
 // fields are of the plain forms nearly every line has, read straight from its
 // bytes: the fields are found without copying them, and only the texts are
-// decoded, straight into the record. False, with the record partly filled,
+// decoded, straight into the list's text block. False, with nothing added,
 // for any other line, which the full reading then takes: a line read here
 // gives no problem, and the full reading would give it the same record.
 class PlainLineReader
@@ -306,7 +306,7 @@ class PlainLineReader
 public:
     explicit PlainLineReader(ListEncoding encoding) : m_encoding(encoding) {}
 
-    bool read(std::string_view line, Track &record)
+    bool read(std::string_view line, TrackList &store)
     {
         // Quotation marks, commas and spaces are single bytes in every
         // encoding and never the second byte of a Shift-JIS character. Eight
@@ -335,9 +335,16 @@ public:
             const std::size_t end = index == kLastField ? line.size() : commas[index];
             return trimSpaces(line.substr(begin, end - begin));
         };
-        return readPlayTime(field(0), record.playTime) && readCode(field(4), record.code)
-            && readText(field(1), record.gameTitle) && readText(field(2), record.major)
-            && readText(field(3), record.sub) && readText(field(5), record.musicTitle);
+        std::int32_t playTime = 0;
+        TrackCode code;
+        // The texts go into the block in the record's order.
+        if (readPlayTime(field(0), playTime) && readCode(field(4), code) && readText(field(1), store)
+            && readText(field(2), store) && readText(field(3), store) && readText(field(5), store)) {
+            store.endRecord(playTime, code);
+            return true;
+        }
+        store.dropTexts();
+        return false;
     }
 
 private:
@@ -370,7 +377,7 @@ private:
 
     // Between quotation marks (none inside, as eight were counted), no
     // character with other forms.
-    bool readText(std::string_view field, std::string &text)
+    bool readText(std::string_view field, TrackList &store)
     {
         if (field.size() < 2 || field.front() != '"' || field.back() != '"')
             return false;
@@ -378,21 +385,18 @@ private:
         if (m_encoding != ListEncoding::ShiftJis) {
             if (!isValidUtf8(inner))
                 return false;
-            text.assign(inner);
+            store.endText(std::copy(inner.begin(), inner.end(), store.textRoom(inner.size())));
             return true;
         }
-        if (m_buffer.size() < inner.size() * 3)
-            m_buffer.resize(inner.size() * 3);
         bool otherForms = false;
-        const char *end = shiftJisToUtf8At(inner, m_buffer.data(), otherForms);
+        const char *end = shiftJisToUtf8At(inner, store.textRoom(inner.size() * 3), otherForms);
         if (!end || otherForms)
             return false;
-        text.assign(static_cast<const char *>(m_buffer.data()), end);
+        store.endText(end);
         return true;
     }
 
     ListEncoding m_encoding;
-    std::string m_buffer;
 };
 
 // The play time as the writer puts it: from "00:00" up to "99:59" without
@@ -444,12 +448,12 @@ void appendEncoded(std::string &out, std::string_view utf8, ListEncoding encodin
 }
 
 // One record in the writer's layout, in the file's encoding.
-void appendRecord(std::string &out, const Track &record, ListEncoding encoding)
+void appendRecord(std::string &out, const TrackView &record, ListEncoding encoding)
 {
     appendPlayTime(out, record.playTime);
-    for (const std::string *text : {&record.gameTitle, &record.major, &record.sub}) {
+    for (const std::string_view text : {record.gameTitle, record.major, record.sub}) {
         out += ",\"";
-        appendEncoded(out, *text, encoding);
+        appendEncoded(out, text, encoding);
         out += '"';
     }
     out += ',';
@@ -481,7 +485,10 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
     fileBytes = textAfterMark(fileBytes, fromUtf16);
 
     // Every line may be a record; reserving spares the copies of growing.
-    store.tracks.reserve(store.tracks.size() + countLineFeeds(fileBytes) + 1);
+    // Texts take at most as many bytes in UTF-8 as in the file, or half as
+    // many again from Shift-JIS, but for half-width kana.
+    store.reserveMore(static_cast<std::int32_t>(countLineFeeds(fileBytes) + 1),
+                      store.encoding == ListEncoding::ShiftJis ? fileBytes.size() / 2 * 3 : fileBytes.size());
 
     std::vector<ListProblem> problems;
     std::vector<std::string> fields;
@@ -502,10 +509,8 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             continue;
         }
         if (reading == LineReading::Quick) {
-            // Read in place: moving a record costs as much as reading its numbers.
-            if (plain.read(rawTrimmed, store.tracks.emplace_back()))
+            if (plain.read(rawTrimmed, store))
                 continue;
-            store.tracks.pop_back();
         }
 
         bool otherForms = false;
@@ -539,17 +544,17 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
             store.modified = true;
         if (otherForms && *decoded == formatTrackLine(parsed.record))
             store.ownSpellings.push_back({store.count(), std::string(rawLine)});
-        store.addRecord(std::move(parsed.record));
+        store.addRecord(parsed.record);
     }
     return problems;
 }
 
-std::string formatTrackLine(const Track &record)
+std::string formatTrackLine(const TrackView &record)
 {
     std::string line = formatPlayTime(record.playTime);
-    for (const std::string *text : {&record.gameTitle, &record.major, &record.sub}) {
+    for (const std::string_view text : {record.gameTitle, record.major, record.sub}) {
         line += ",\"";
-        line += *text;
+        line += text;
         line += '"';
     }
     line += ',';
@@ -577,7 +582,7 @@ std::string writeTrackList(const TrackList &store)
 
     for (std::int32_t i = 0; i < store.count(); ++i) {
         writeKeptLines(i);
-        const Track &record = store.tracks[static_cast<std::size_t>(i)];
+        const TrackView record = store.track(i);
         if (nextOwn < store.ownSpellings.size() && store.ownSpellings[nextOwn].record == i) {
             const std::string &own = store.ownSpellings[nextOwn++].rawBytes;
             if (decodeListText(own, store.encoding) == formatTrackLine(record)) {

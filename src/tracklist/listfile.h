@@ -36,7 +36,7 @@ std::vector<ListProblem> readTrackList(std::string_view fileBytes, TrackList &st
 
 // One record in the writer's layout, UTF-8, without a line end:
 // 01:35,"Alpha","m1","s2",18,"Opening Theme"
-std::string formatTrackLine(const Track &record);
+std::string formatTrackLine(const TrackView &record);
 
 // The whole file as a save writes it: every record in index order with the
 // kept lines at their places, each line ended by CR LF, in the store's encoding.

@@ -36,8 +36,8 @@ int runPlayer(HINSTANCE instance, int showCommand)
     Player &player = session.connect(window, loop);
     window.connectPlayer(player);
     player.addTrackChangedListener([&window, &state = session.state(), &player] {
-        const Track &track = state.list.tracks.at(static_cast<std::size_t>(state.list.current));
-        window.showOnMediaOverlay(track.gameTitle, track.musicTitle, player.canGoBack());
+        const TrackView track = state.list.track(state.list.current);
+        window.showOnMediaOverlay(std::string(track.gameTitle), std::string(track.musicTitle), player.canGoBack());
     });
     return session.run([&loop, &window] { loop.run([&window] { return window.handle(); }); });
 }

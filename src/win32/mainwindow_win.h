@@ -14,7 +14,7 @@
 #include <memory>
 
 class Player;
-struct TrackList;
+class TrackList;
 
 // The one window: value labels, check boxes, buttons and the playlist grid,
 // built from the shared layout (player/windowlayout.h) at the window's DPI.

@@ -153,7 +153,7 @@ struct Rig
             if (step == "u")
                 view.note(fs::exists(dir.file("tl.lst.unsaved")) ? "unsaved" : "none unsaved");
             if (step == "=")
-                view.note("time1 " + std::to_string(state.list.tracks[0].playTime) + (state.list.modified ? "*" : ""));
+                view.note("time1 " + std::to_string(state.list.track(0).playTime) + (state.list.modified ? "*" : ""));
             if (step == "|")
                 view.calls = "";
             if (step == "2") { // what reached standard error since, the folder shown as $
@@ -236,7 +236,7 @@ TEST(Player, StepsReachTheWindowInOrder)
     const auto leftBehind = [](Rig &r) {
         TrackList list;
         (void)readTrackList(contents(r.dir.file("tl.lst")), list);
-        list.tracks[0].playTime = 42;
+        list.setPlayTime(0, 42);
         std::ofstream(r.dir.file("tl.lst.unsaved")) << writeUnsavedTimes(list, {0});
     };
     std::unique_ptr<SingleInstance> other; // a player running meanwhile

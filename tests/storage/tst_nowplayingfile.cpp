@@ -1,6 +1,7 @@
 #include "storage/nowplayingfile.h"
 
 #include "../support/journal.h"
+#include "../support/listof.h"
 #include "../support/scopedenv.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,7 @@ TEST(NowPlayingFile, FollowsEveryChangeAndIsEmptiedAtTheClose)
         SCOPED_TRACE(c.name);
         const TempDir dir;
         PlayerState state;
-        state.list.tracks = {{0, "星海", "lkfm", "1", {}, "Morning"}, {0, "Meadow", "lkpsg", "2", {}, "Title"}};
+        state.list = listOf({{0, "星海", "lkfm", "1", {}, "Morning"}, {0, "Meadow", "lkpsg", "2", {}, "Title"}});
         state.settings.iniPath = dir.file("tl.ini");
         state.settings.nowPlayingFile = c.on ? "overlay/now.txt" : "";
         const fs::path target = fs::path(dir.path()) / "overlay" / "now.txt";

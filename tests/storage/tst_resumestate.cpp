@@ -1,5 +1,6 @@
 #include "storage/resumestate.h"
 
+#include "../support/listof.h"
 #include "../support/scopedenv.h"
 #include "util/file.h"
 
@@ -43,8 +44,7 @@ TEST(ResumeState, FindsTheLastTrackAgainByItsGameAndCode)
         SCOPED_TRACE(t.name);
         const TempDir dir;
         const ScopedEnv stateHome(kStateVariable, dir.path());
-        TrackList list;
-        list.tracks = {a, b, c};
+        TrackList list = listOf({a, b, c});
         std::ostringstream err;
         ResumeState(dir.file("a/tl.lst"), err).remember(list, 1);
         const fs::path file = pathFromUtf8(resumeStatePath(dir.file("b/../a/tl.lst")).value());
@@ -53,7 +53,7 @@ TEST(ResumeState, FindsTheLastTrackAgainByItsGameAndCode)
             fs::remove(file), fs::create_directory(file);
         else if (t.file)
             *t.file ? void(std::ofstream(file) << t.file) : void(fs::remove(file));
-        list.tracks = t.after;
+        list = listOf(t.after);
         EXPECT_EQ(ResumeState(dir.file("a/tl.lst"), err).lastTrack(list).value_or(-1), t.found);
         EXPECT_EQ(std::ranges::count(err.str(), '\n'), t.told) << err.str();
     }
