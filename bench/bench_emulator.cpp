@@ -110,7 +110,7 @@ int main(int argc, char **argv)
             // shows a new title each time: it takes a selection more slowly
             // than a play order.
             began = Clock::now();
-            bareClientRun({"hootclient", std::string("title=") + (round % 2 ? "Game D" : "Game C"), "major=major", "sub=1"});
+            bareClientRun({"hootclient", std::string("title=Game ") + (round % 2 ? "D" : "C"), "major=major", "sub=1"});
             bareClientRun({"hootclient", "code", "1"});
             bare.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
         }

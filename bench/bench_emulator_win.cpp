@@ -23,13 +23,13 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 // One client run as plainly as it can be done: start and a blocking wait.
-static void bareClientRun()
+static void bareClientRun(std::wstring line)
 {
-    wchar_t line[] = L"hootclient code 1";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                       &process)) {
         WaitForSingleObject(process.hProcess, INFINITE);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -130,9 +130,12 @@ int main()
                 updates.push_back(std::chrono::duration<double, std::milli>(Clock::now() - update).count());
                 withOverlay.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
             }
+            // The same two orders, for games of their own so the emulator
+            // shows a new title each time.
             began = Clock::now();
-            bareClientRun();
-            bareClientRun();
+            const std::wstring game = round % 2 ? L"D" : L"C";
+            bareClientRun(L"hootclient \"title=Game " + game + L"\" major=major sub=1");
+            bareClientRun(L"hootclient code 1");
             bare.push_back(std::chrono::duration<double, std::milli>(Clock::now() - began).count());
         }
         std::printf("Windows: track change (selection + play), median of %d: %.3f ms\n", kRounds, median(changes));
