@@ -107,3 +107,25 @@ TEST(Emulator, OrdersGoOutInTheirOrderAndFaultsAreReported)
         EXPECT_EQ(platform.log, c.expected);
     }
 }
+
+// A coroutine abandoned while it waits (its task destroyed) takes back what it
+// asked of the loop: nothing is delivered to it afterwards.
+TEST(Emulator, AnAbandonedWaitLeavesNothingBehind)
+{
+    FakePlatform platform;
+    const auto pauseThenRun = [&]() -> Task<int> {
+        co_await Pause(platform, 500ms);
+        co_await ProcessEnd(platform, platform, platform.startProgram("hootclient code 1", ShowStyle::Hidden).value(),
+                            30s);
+        co_return 1;
+    };
+    for (const auto abandonAfter : {100ms, 550ms}) { // in the pause, in the client run of 80 ms
+        std::optional<Task<int>> task{pauseThenRun()};
+        task->start([](int) { ADD_FAILURE() << "an abandoned task ended"; });
+        platform.advance(abandonAfter);
+        task.reset();
+        platform.log.clear();
+        platform.advance(60s);
+        EXPECT_TRUE(platform.log.empty()) << abandonAfter.count() << " ms: " << platform.log.front();
+    }
+}
