@@ -122,8 +122,8 @@ step_answer() { # yes, no or ok
 }
 step_next() { click 40 133 1; }
 step_store() { click 120 133 1; }
-button() { [ "${1:-}" = right ] && echo 3 || echo 1; }
-step_click() { click $(row "$1") "$(button "${2:-}")"; } # ROW [right]
+button() { case "${1:-}" in right) echo 3 ;; middle) echo 2 ;; *) echo 1 ;; esac; }
+step_click() { click $(row "$1") "$(button "${2:-}")"; } # ROW [right|middle]
 step_double() { click $(row "$1") "$(button "${2:-}")" --repeat 2 --delay 80; }
 # ROW KEYS...: the row's menu, once it is open (a window more for the run), and keys in it.
 step_menu() {
