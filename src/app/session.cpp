@@ -7,15 +7,21 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
-Session::Session() : m_platform(makeSystemPlatform()) {}
+Session::Session()
+    : m_platform(makeSystemPlatform())
+    , m_folder(utf8FromPath(std::filesystem::current_path()))
+    , m_listAhead(readListFileAhead(m_folder + "/tl.lst"))
+{
+}
 
 Session::~Session() = default;
 
 Player &Session::connect(PlayerView &window, MainLoop &loop)
 {
-    const std::string folder = utf8FromPath(std::filesystem::current_path());
-    m_lifecycle = std::make_unique<ProgramLifecycle>(m_state, *m_platform, loop, window, folder);
+    m_lifecycle = std::make_unique<ProgramLifecycle>(m_state, *m_platform, loop, window, m_folder);
+    m_lifecycle->takeListReadAhead(std::move(m_listAhead));
     m_player = std::make_unique<Player>(window, m_state, *m_lifecycle, loop);
     m_player->addTrackChangedListener([this] { m_nowPlaying.show(); });
     return *m_player;

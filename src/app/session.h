@@ -7,6 +7,7 @@
 #include "player/player.h"
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -15,7 +16,8 @@
 
 // What a run of the program is, whichever window it has: the system's
 // platform, the player's state, start-up and shut-down, the player, the
-// now-playing file and the exit code. A main makes the Session, then its main
+// now-playing file and the exit code. The list is read from the moment the
+// Session is made, while the window's toolkit starts. A main makes the Session, then its main
 // loop and window on platform() and state(), hands them to connect() and
 // runs its loop through run(); everything else in it is its window's own.
 class Session
@@ -37,6 +39,8 @@ public:
 
 private:
     std::unique_ptr<Platform> m_platform;
+    std::string m_folder; // the folder played, where tl.lst is
+    std::future<Result<ListRead>> m_listAhead;
     PlayerState m_state;
     NowPlayingFile m_nowPlaying{m_state};
     std::unique_ptr<ProgramLifecycle> m_lifecycle;

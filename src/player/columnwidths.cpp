@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -19,13 +20,13 @@ class WidestText
 public:
     explicit WidestText(TextMeasure &measure) : m_measure(measure) {}
 
-    void add(const std::string &text)
+    void add(std::string_view text)
     {
         // A text just like the one before it cannot change what that one
         // left (titles repeat from track to track of one game).
         if (text == m_previous)
             return;
-        m_previous = text;
+        m_previous.assign(text);
         const float bound = m_measure.upperBoundTwips(text);
         if (!couldWiden(bound))
             return;
@@ -36,7 +37,7 @@ public:
             measure(text);
             return;
         }
-        m_candidates.push_back({bound, text});
+        m_candidates.push_back({bound, std::string(text)});
     }
 
     int keptWidth()
@@ -63,7 +64,7 @@ private:
     // kept width cannot change it; at exactly half a twip above, it might.
     bool couldWiden(float boundTwips) const { return boundTwips >= static_cast<float>(m_kept) + 0.5f; }
 
-    void measure(const std::string &text) { m_kept = std::max(m_kept, roundHalfEven(m_measure.widthTwips(text))); }
+    void measure(std::string_view text) { m_kept = std::max(m_kept, roundHalfEven(m_measure.widthTwips(text))); }
 
     TextMeasure &m_measure;
     int m_kept = 0;
@@ -79,9 +80,10 @@ ColumnWidths columnWidthsTwips(const Playlist &playlist, TextMeasure &measure)
     std::vector<WidestText> widest(Playlist::kColumns, WidestText(measure));
     for (int column = 0; column < Playlist::kColumns; ++column)
         widest[column].add(Playlist::headerText(column));
+    std::string number;
     for (int track = 0; track < playlist.trackCount(); ++track)
         for (int column = 0; column < Playlist::kColumns; ++column)
-            widest[column].add(playlist.cellText(track, column));
+            widest[column].add(playlist.cellView(track, column, number));
 
     ColumnWidths widths{};
     for (int column = 0; column < Playlist::kColumns; ++column)

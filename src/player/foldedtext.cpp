@@ -66,6 +66,14 @@ void appendFolded(std::string_view utf8, std::string &out)
     std::size_t lastStart = out.size();
     char32_t last = 0;
     for (std::size_t pos = 0; pos < utf8.size();) {
+        // ASCII, most of many titles, folds alone and takes no sound mark.
+        if (const auto byte = static_cast<unsigned char>(utf8[pos]); byte < 0x80) {
+            last = byte >= 'A' && byte <= 'Z' ? byte + 0x20 : byte;
+            lastStart = out.size();
+            out += static_cast<char>(last);
+            ++pos;
+            continue;
+        }
         char32_t c = foldAlone(readUtf8Character(utf8, pos));
         if (const char32_t joined = withSoundMark(last, c); joined != 0) {
             out.resize(lastStart);

@@ -1,23 +1,15 @@
 #include "player/lifecycle.h"
 
 #include "storage/savefile.h"
-#include "tracklist/listfile.h"
 #include "util/file.h"
 #include "util/message.h"
 
 #include <filesystem>
-#include <functional>
-#include <string_view>
 #include <utility>
 
 namespace {
 
 constexpr int kListedProblems = 20;
-
-std::size_t hashOf(std::string_view bytes)
-{
-    return std::hash<std::string_view>{}(bytes);
-}
 
 std::string describeUnreadLines(const std::vector<ListProblem> &problems)
 {
@@ -98,22 +90,21 @@ Task<bool> ProgramLifecycle::start()
 
 bool ProgramLifecycle::loadList()
 {
-    m_player.list.modified = false;
-    Result<FileHandle> file = openRegularFile(listPath());
-    const Result<std::string> read = file ? readStream(file.value().get()) : Result<std::string>(file.error());
+    Result<ListRead> read = m_listAhead.valid() ? m_listAhead.get() : readListFile(listPath());
+    if (!read) // a read begun ahead may have come before the file did
+        read = readListFile(listPath());
     if (!read) {
         printMessage(read.error(), "tl.lst");
         m_dialogs.showExclamation("曲リストファイルを読み込めません。\n" + read.error().text);
         return false;
     }
-    m_listFile = std::move(file.value());
-    const std::string &bytes = read.value();
-    m_loadedSize = bytes.size();
-    m_loadedHash = hashOf(bytes);
-    std::error_code unknown; // an unknown time counts as changed at the end
-    m_loadedTime = std::filesystem::last_write_time(pathFromUtf8(listPath()), unknown);
-    const auto problems = readTrackList(bytes, m_player.list);
-    m_loadMessage = describeUnreadLines(problems);
+    ListRead &loaded = read.value();
+    m_listFile = std::move(loaded.file);
+    m_loadedSize = loaded.size;
+    m_loadedHash = loaded.hash;
+    m_loadedTime = loaded.time;
+    m_player.list = std::move(loaded.list);
+    m_loadMessage = describeUnreadLines(loaded.problems);
     return true;
 }
 
@@ -176,7 +167,7 @@ bool ProgramLifecycle::listChangedOnDisk() const
     if (error || time != m_loadedTime)
         return true;
     const Result<std::string> bytes = readFile(listPath());
-    return !bytes || bytes->size() != m_loadedSize || hashOf(bytes.value()) != m_loadedHash;
+    return !bytes || bytes->size() != m_loadedSize || hashOfList(bytes.value()) != m_loadedHash;
 }
 
 void ProgramLifecycle::saveList()

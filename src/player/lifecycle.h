@@ -5,6 +5,7 @@
 #include "app/singleinstance.h"
 #include "storage/unsavedtimes.h"
 #include "emulator/emulator.h"
+#include "player/listread.h"
 #include "player/userdialogs.h"
 
 #include <cstdio>
@@ -53,6 +54,9 @@ public:
     Emulator &emulator() { return m_emulator; }
     UserDialogs &dialogs() { return m_dialogs; }
     std::string listPath() const;
+    // Start-up takes the list from this read, begun earlier, rather than
+    // reading the file itself.
+    void takeListReadAhead(std::future<Result<ListRead>> read) { m_listAhead = std::move(read); }
 
 private:
     bool loadList();
@@ -66,11 +70,10 @@ private:
     std::string m_currentDirectory;
     SingleInstance m_instance;
     Emulator m_emulator;
+    std::future<Result<ListRead>> m_listAhead;
     // Held open from loading until shut-down.
-    std::unique_ptr<std::FILE, int (*)(std::FILE *)> m_listFile{nullptr, &std::fclose};
-    // The list as it was read, to tell whether another program changed it:
-    // its size and a hash rather than its bytes, which a long list would
-    // hold twice over.
+    FileHandle m_listFile{nullptr, &std::fclose};
+    // The list as it was read, to tell whether another program changed it.
     std::size_t m_loadedSize = 0;
     std::size_t m_loadedHash = 0;
     std::filesystem::file_time_type m_loadedTime;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using std::chrono::milliseconds;
 
@@ -29,6 +30,10 @@ void Player::start()
     m_stateNow = State::Starting;
     m_starting = m_lifecycle.start();
     m_starting.start([this](bool ok) { started(ok); });
+    // Start-up now waits for the emulator with the list final: the grid is
+    // filled meanwhile, and shown once the emulator has taken its first order.
+    if (m_stateNow == State::Starting)
+        fillGrid();
 }
 
 // Start-up waits for the emulator as a change does: input meanwhile is
@@ -46,9 +51,10 @@ void Player::started(bool ok)
         shutDown();
         return;
     }
+    fillGrid();
     if (!hasTracks()) {
         // Nothing to play: the header row alone, and the timer stays off.
-        refreshPlayList(0, true, false);
+        refreshPlayList(0, false);
         m_stateNow = State::Playing;
         if (const std::string text = m_lifecycle.takeLoadMessage(); !text.empty())
             m_view.showExclamation(text);
@@ -58,7 +64,7 @@ void Player::started(bool ok)
     const std::optional<std::int32_t> resumed = m_lifecycle.resumedTrack();
     list.current = resumed ? *resumed : m_shuffling ? randomIndex() : 0;
     const bool orderable = passUnorderableTracks();
-    refreshPlayList(list.current, true, false);
+    refreshPlayList(list.current, false);
     if (!orderable) {
         m_stateNow = State::Playing; // no track can be ordered: the grid is there, nothing plays
         return;
@@ -410,19 +416,23 @@ Task<Result<void>> Player::playAndShow(bool moveToTop)
 {
     const std::int32_t track = m_state.list.current;
     Result<void> played = co_await m_lifecycle.emulator().play(m_state.list, track);
-    refreshPlayList(track, false, moveToTop);
+    refreshPlayList(track, moveToTop);
     showTrackInfo(track);
     co_return played;
 }
 
-// Rebuilds the grid on request, scrolls the track's row to the top on
-// request, selects that row and shows the window.
-void Player::refreshPlayList(int track, bool rebuild, bool moveToTop)
+void Player::fillGrid()
 {
-    if (rebuild) {
-        m_finder.index(m_state.list);
-        m_view.setTrackRows(m_playlist.trackCount(), columnWidthsTwips(m_playlist, m_view.textMeasure()));
-    }
+    if (std::exchange(m_gridFilled, true))
+        return;
+    m_finder.index(m_state.list);
+    m_view.setTrackRows(m_playlist.trackCount(), columnWidthsTwips(m_playlist, m_view.textMeasure()));
+}
+
+// Scrolls the track's row to the top on request, selects that row and shows
+// the window.
+void Player::refreshPlayList(int track, bool moveToTop)
+{
     // An empty list has no row to scroll to or select.
     if (track >= 0 && track < m_playlist.trackCount()) {
         if (moveToTop)

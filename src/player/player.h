@@ -119,7 +119,8 @@ private:
     void toggleUpNext(int track);
     void rememberPlayed(int track);
     Task<Result<void>> playAndShow(bool moveToTop);
-    void refreshPlayList(int track, bool rebuild, bool moveToTop);
+    void fillGrid();
+    void refreshPlayList(int track, bool moveToTop);
     void reportPlayFailure(const Result<void> &played);
     void showTrackInfo(int track);
     void showPlayTime();
@@ -135,6 +136,7 @@ private:
     Playlist m_playlist;
     TrackFinder m_finder;
     State m_stateNow = State::Starting;
+    bool m_gridFilled = false;
     Task<bool> m_starting;
     Task<Result<void>> m_change;
     std::optional<MainLoop::TimerId> m_tick;

@@ -17,14 +17,21 @@ const char *Playlist::headerText(int column)
 
 std::string Playlist::cellText(int track, int column) const
 {
+    std::string number;
+    return std::string(cellView(track, column, number));
+}
+
+std::string_view Playlist::cellView(int track, int column, std::string &number) const
+{
     const TrackView record = m_list.track(track);
     switch (column) {
     case 0:
-        return std::to_string(track + 1);
+        number = std::to_string(track + 1);
+        return number;
     case 1:
-        return shownText(record.gameTitle);
+        return shownPart(record.gameTitle);
     default:
-        return shownText(record.musicTitle);
+        return shownPart(record.musicTitle);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Both vertically centred.
 enum class CellAlignment { Left, Right };
@@ -28,6 +29,9 @@ public:
     int trackCount() const { return m_list.count(); }
     static const char *headerText(int column);
     std::string cellText(int track, int column) const;
+    // The same without a copy: a view into the list, or for the number column
+    // into `number`, which it overwrites.
+    std::string_view cellView(int track, int column, std::string &number) const;
     static CellAlignment alignment(int column);
     RgbColor shade(int track) const;
 

@@ -19,13 +19,13 @@ QtTextMeasure::QtTextMeasure(const QWidget &widget)
 {
 }
 
-float QtTextMeasure::widthTwips(const std::string &text)
+float QtTextMeasure::widthTwips(std::string_view text)
 {
-    return static_cast<float>(m_metrics.horizontalAdvance(QString::fromStdString(text))
+    return static_cast<float>(m_metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())))
                               * static_cast<double>(kTwipsPerInch) / m_dpi);
 }
 
-float QtTextMeasure::upperBoundTwips(const std::string &text)
+float QtTextMeasure::upperBoundTwips(std::string_view text)
 {
     // Decoded into one reused buffer: a QString per cell of a long list costs
     // as much as the model's sum.

@@ -15,8 +15,8 @@ class QtTextMeasure : public TextMeasure
 public:
     explicit QtTextMeasure(const QWidget &widget);
 
-    float widthTwips(const std::string &text) override;
-    float upperBoundTwips(const std::string &text) override;
+    float widthTwips(std::string_view text) override;
+    float upperBoundTwips(std::string_view text) override;
 
 private:
     QFontMetricsF m_metrics;

@@ -144,12 +144,14 @@ double TextWidthModel::advanceAfterAnchor(quint8 script, char16_t c)
 
 double TextWidthModel::pairAdjustment(quint8 script, char16_t first, char16_t second)
 {
-    const auto [it, inserted] = m_pair.try_emplace(pairKey(script, first, second), 0.0f);
-    if (inserted) {
-        const double measured = measure(m_anchor[script] + QChar(first) + QChar(second)) - anchorPixels(script);
-        it->second = static_cast<float>(measured - advanceAfterAnchor(script, first) - advanceAfterAnchor(script, second));
-    }
-    return it->second;
+    const quint64 key = pairKey(script, first, second);
+    if (const float *adjustment = m_pair.find(key))
+        return *adjustment;
+    const double measured = measure(m_anchor[script] + QChar(first) + QChar(second)) - anchorPixels(script);
+    const auto adjustment
+        = static_cast<float>(measured - advanceAfterAnchor(script, first) - advanceAfterAnchor(script, second));
+    m_pair.insert(key, adjustment);
+    return adjustment;
 }
 
 // Pairs do not always add up: a kerned pair can take its second character out
@@ -158,14 +160,14 @@ double TextWidthModel::pairAdjustment(quint8 script, char16_t first, char16_t se
 bool TextWidthModel::addsUp(quint8 script, char16_t before, char16_t first, char16_t second)
 {
     const quint64 key = (pairKey(script, first, second) << 16) | before;
-    const auto [it, inserted] = m_tripleAddsUp.try_emplace(key, false);
-    if (inserted) {
-        const double measured
-            = measure(m_anchor[script] + QChar(before) + QChar(first) + QChar(second)) - anchorPixels(script);
-        it->second = measured
-            == advanceAfterAnchor(script, before) + pairAdjustment(script, before, first)
-                + advanceAfterAnchor(script, first) + pairAdjustment(script, first, second)
-                + advanceAfterAnchor(script, second);
-    }
-    return it->second;
+    if (const bool *known = m_tripleAddsUp.find(key))
+        return *known;
+    const double measured
+        = measure(m_anchor[script] + QChar(before) + QChar(first) + QChar(second)) - anchorPixels(script);
+    const bool addsUp = measured
+        == advanceAfterAnchor(script, before) + pairAdjustment(script, before, first)
+            + advanceAfterAnchor(script, first) + pairAdjustment(script, first, second)
+            + advanceAfterAnchor(script, second);
+    m_tripleAddsUp.insert(key, addsUp);
+    return addsUp;
 }

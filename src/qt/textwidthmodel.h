@@ -1,10 +1,11 @@
 #pragma once
 
+#include "qt/measurecache.h"
+
 #include <QFontMetricsF>
 #include <QHash>
 #include <QString>
 
-#include <unordered_map>
 #include <vector>
 
 // Predicts the width that shaping gives a text in one font, from measurements
@@ -40,7 +41,7 @@ private:
     std::vector<double> m_anchorWidth;        // per script: the anchor's width; NaN until measured
     std::vector<float> m_alone;               // per character: its width alone; NaN until measured
     std::vector<std::vector<float>> m_after;  // per script and character: its advance after the anchor
-    std::unordered_map<quint64, float> m_pair; // per script and pair: its adjustment
-    std::unordered_map<quint64, bool> m_tripleAddsUp; // per script and triple: kerned pairs add up
+    MeasureCache<float> m_pair;                // per script and pair: its adjustment
+    MeasureCache<bool> m_tripleAddsUp;         // per script and triple: kerned pairs add up
     QHash<QString, double> m_heads;            // run starts of several characters
 };

@@ -112,21 +112,25 @@ std::string utf8ToUtf16(std::string_view utf8, bool bigEndian)
 
 void appendUtf8(std::string &out, char32_t c)
 {
+    // Appended at once: a long text is built of many characters.
+    char bytes[4];
+    std::size_t length = 0;
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        bytes[length++] = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        bytes[length++] = static_cast<char>(0xC0 | c >> 6);
+        bytes[length++] = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        bytes[length++] = static_cast<char>(0xE0 | c >> 12);
+        bytes[length++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | c >> 18);
-        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        bytes[length++] = static_cast<char>(0xF0 | c >> 18);
+        bytes[length++] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | (c & 0x3F));
     }
+    out.append(bytes, length);
 }
 
 char32_t readUtf8Character(std::string_view bytes, std::size_t &pos)

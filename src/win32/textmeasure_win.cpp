@@ -12,7 +12,7 @@ GdiTextMeasure::GdiTextMeasure(HFONT font, UINT dpi)
 {
 }
 
-float GdiTextMeasure::widthTwips(const std::string &text)
+float GdiTextMeasure::widthTwips(std::string_view text)
 {
     const std::wstring wide = toWide(text);
     SIZE size{};
@@ -20,7 +20,7 @@ float GdiTextMeasure::widthTwips(const std::string &text)
     return static_cast<float>(static_cast<double>(size.cx) * kTwipsPerInch / m_dpi);
 }
 
-float GdiTextMeasure::upperBoundTwips(const std::string &)
+float GdiTextMeasure::upperBoundTwips(std::string_view)
 {
     return std::numeric_limits<float>::infinity();
 }

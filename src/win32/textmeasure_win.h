@@ -16,9 +16,9 @@ public:
     GdiTextMeasure(const GdiTextMeasure &) = delete;
     GdiTextMeasure &operator=(const GdiTextMeasure &) = delete;
 
-    float widthTwips(const std::string &text) override;
+    float widthTwips(std::string_view text) override;
     // GDI measures fast enough that every text is measured.
-    float upperBoundTwips(const std::string &text) override;
+    float upperBoundTwips(std::string_view text) override;
 
 private:
     MemoryDc m_dc;

@@ -35,12 +35,14 @@ using namespace std::chrono_literals;
 // wide, with an upper bound S above that.
 struct FakeMeasure : TextMeasure
 {
-    float widthTwips(const std::string &t) override
+    float widthTwips(std::string_view text) override
     {
+        const std::string t(text);
         return t == "A" ? aWidth : t.starts_with('=') ? std::stof(t.substr(1)) : 10.0f * static_cast<float>(t.size());
     }
-    float upperBoundTwips(const std::string &t) override
+    float upperBoundTwips(std::string_view text) override
     {
+        const std::string t(text);
         const auto plus = t.find('+');
         const float slack = plus == std::string::npos ? 0 : std::stof(t.substr(plus + 1));
         return modelGivesUp ? INFINITY : widthTwips(t) + slack;
@@ -91,7 +93,7 @@ struct Rig
     // typed on the grid's first row, "n" or "n9" next, "s" store time, "r4" activate row 4, "c" close (or a
     // signal, or the desktop's Quit), "L"/"l" loop on/off, "S" shuffle on, "F" clients fail to start,
     // "w600" client runs take 600 ms, "R" or "R0" Resume=1 or 0 in tl.ini, "^" the next run in the same folder, "q2" queue row 2, "p" previous,
-    // "k" the list is kList, "e" it is edited on disk, "E" edited keeping its size and time, "?YN" the
+    // "k" the list is kList, "A" it is read ahead, as a run's start does, "e" it is edited on disk, "E" edited keeping its size and time, "?YN" the
     // answers to questions (Q: yes, with a close meanwhile); "x" note how often the emulator was ended, "="
     // the first track's time, "f" the list and its backup, "h" the rows' shades, "u" whether tl.lst.unsaved
     // is there; "|" forget the calls so far, "@x" do x during the next wait for the emulator, "/x" type x on
@@ -132,7 +134,12 @@ struct Rig
             if (step[0] == 'w')
                 platform.runTime = std::chrono::milliseconds(number);
             if (step == "k")
-                std::ofstream(dir.file("tl.lst")) << kList;
+                std::ofstream(dir.file("tl.lst")) << kList, fs::permissions(dir.file("tl.lst"), fs::perms(0640));
+            if (step == "A") {
+                auto read = readListFileAhead(dir.file("tl.lst"));
+                read.wait();
+                lifecycle->takeListReadAhead(std::move(read));
+            }
             if (step == "e")
                 std::ofstream(dir.file("tl.lst"), std::ios::app) << "; edited\r\n";
             if (step == "E") {
@@ -272,7 +279,7 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"a change longer than half a second shows the busy cursor", kThree, "load w300 | n",
          "play 2; busy on; top 1; select 1; show; titles G2|M2; time 00:00/00:00; busy off; "},
         {"next; a quicker change leaves the cursor alone", kThree, "load w200 | n", to(2)},
-        {"closing during start-up waits for it and plays nothing", kThree, "@c load", end},
+        {"closing during start-up waits for it and plays nothing", kThree, "@c load", "rows 3 30/110; " + end},
         {"a row plays without scrolling; the playing row starts again", kThree,
          "load t9 S | r0 r2", to(1, "", true) + to(3, "", true)},
         {"no track's row plays nothing", kThree, "load | r-1 r3", ""},
@@ -317,7 +324,7 @@ TEST(Player, StepsReachTheWindowInOrder)
         {"a second player reads nothing", kThree, "load x", "message 既に起動されています。; end 1; ended 0; ",
          [&](Rig &r) { fs::remove(r.dir.file("tl.ini")), (other = std::make_unique<SingleInstance>())->acquire().value(); }},
         {"an emulator started for a failed start is ended", kThree, "load x",
-         "message hootclient を起動できません。; end 1; ended 1; ",
+         "rows 3 30/110; message hootclient を起動できません。; end 1; ended 1; ",
          [](Rig &r) { r.platform.failures["hootclient"] = "gone"; }},
         {"a failed order is told in a box once, its detail on standard error each time", kThree, "load | F n n 2",
          "top 1; select 1; show; titles G2|M2; time 00:00/00:00; message hootclient を起動できません。; top 2; "
@@ -346,6 +353,10 @@ TEST(Player, StepsReachTheWindowInOrder)
              fs::rename(r.dir.file("tl.lst"), r.dir.file("real.lst"));
              fs::create_symlink("real.lst", r.dir.file("tl.lst"));
          }},
+        {"the list read ahead is the one played; an edit after it is named", {}, "k A e load t7 s | ?Y c x f",
+         askChanged + end + "ended 1; list " + kSaved + "bak " + kList + "; edited\r\n; "},
+        {"a list that came after the read ahead is read at start-up", {}, "A k load t7 s | ?Y c x f", ask + end + saved,
+         [](Rig &r) { fs::remove(r.dir.file("tl.lst")); }},
         {"an edit keeping the size and the time is named too", {}, "k load t7 s E | ?Y c x f",
          askChanged + end + "ended 1; list " + kSaved + "bak " + kSameSizeEdit + "; "},
         {"a failed save given up leaves the list, and the time beside it", {}, "k load t7 s | ?YN c x f u 2",

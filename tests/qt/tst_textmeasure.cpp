@@ -2,6 +2,7 @@
 // bound is never below the shaped width, so the widest-text rule keeps what
 // measuring every text would give.
 
+#include "qt/measurecache.h"
 #include "qt/textmeasure_qt.h"
 
 #include <QWidget>
@@ -34,4 +35,23 @@ TEST(QtTextMeasure, BoundIsNeverBelowTheWidth)
     }
     for (const std::string &text : texts)
         ASSERT_GE(measure.upperBoundTwips(text), measure.widthTwips(text)) << text;
+}
+
+// The model's cache keeps every measurement apart, however its keys differ:
+// in the script (bits 32 and up), the pair, or the character before them.
+TEST(MeasureCache, FindsWhatWasStoredAndNothingElse)
+{
+    MeasureCache<float> cache;
+    std::vector<quint64> stored;
+    for (quint64 script : {0ull, 2ull, 27ull})
+        for (quint64 first = 0; first < 0x10000; first += 7)
+            for (quint64 before : {0ull, 0x3042ull})
+                stored.push_back((((script << 32) | (first << 16) | 0x41) << 16) | before);
+    for (std::size_t i = 0; i < stored.size(); i += 2)
+        cache.insert(stored[i], static_cast<float>(i));
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const float *found = cache.find(stored[i]);
+        ASSERT_EQ(found != nullptr, i % 2 == 0) << i;
+        ASSERT_TRUE(!found || *found == static_cast<float>(i)) << i;
+    }
 }
