@@ -125,12 +125,16 @@ step_store() { click 120 133 1; }
 button() { case "${1:-}" in right) echo 3 ;; middle) echo 2 ;; *) echo 1 ;; esac; }
 step_click() { click $(row "$1") "$(button "${2:-}")"; } # ROW [right|middle]
 step_double() { click $(row "$1") "$(button "${2:-}")" --repeat 2 --delay 80; }
-# ROW KEYS...: the row's menu, once it is open (a window more for the run), and keys in it.
+# ROW ITEM: the row's menu, once it is open (a window more for the run), and a click on the ITEMth of its two
+# items. A click, not keys: the menu may take the keyboard only a moment after it shows.
 step_menu() {
-    local shown
-    shown=$(xdotool search --onlyvisible --pid "${pids[main]}" | wc -l)
-    step_click "$1" right && poll eval '(($(xdotool search --onlyvisible --pid "${pids[main]}" | wc -l) > shown))' &&
-        step_key "${@:2}"
+    local before menu WIDTH HEIGHT
+    before=$(xdotool search --onlyvisible --pid "${pids[main]}" | sort)
+    step_click "$1" right || return 1
+    poll eval 'menu=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --pid "${pids[main]}" | sort)); [ -n "$menu" ]' ||
+        return 1
+    eval "$(xdotool getwindowgeometry --shell "${menu%%$'\n'*}" | grep -E '^(WIDTH|HEIGHT)=')"
+    xdotool mousemove --window "${menu%%$'\n'*}" $((WIDTH / 2)) $((HEIGHT * (2 * $2 - 1) / 4)) click 1
 }
 step_key() { xdotool key --clearmodifiers "$@"; }
 step_type() { xdotool type --delay 50 "$*"; }
@@ -138,7 +142,9 @@ step_close() { # as the close button does it: Alt+F4 to the main window, which h
     if qt; then xdotool windowactivate --sync "$main"; else click 197 18 1 && xdotool windowfocus --sync "$main"; fi &&
         xdotool key --clearmodifiers alt+F4
 }
-step_settled() { poll test now.txt -nt journal.jsonl; } # the last change has ended: its titles are shown
+# The last change has ended: no client of the run's is running and its titles were written since the last
+# order. Times on disk come in steps of a few milliseconds, so a quick change may write both in one step.
+step_settled() { poll eval '! pgrep -P "${pids[main]}" hootclient >/dev/null && ! [ journal.jsonl -nt now.txt ]'; }
 step_played() { poll played_for $(($1 * 1000)); } # seconds since the last order
 step_signal() { ((pids[$1] > 0)) && kill -s "$2" "${pids[$1]}"; }
 step_exits() { # NAME CODE; the window goes with the run, and X11 may give its id to the next run's first window
