@@ -37,6 +37,9 @@ struct XLookup
 struct PosixPlatform::X11Connection
 {
     XLookup lookup;
+    // The window found last and its title: looked at first next time.
+    Window lastFound = None;
+    std::string lastTitle;
 
     ~X11Connection() { XCloseDisplay(lookup.display); }
 };
@@ -187,13 +190,24 @@ WindowLookup PosixPlatform::findWindow(std::string_view titleUtf8)
     }
     const XLookup &x = m_x11->lookup;
     XErrorTrap trap(x.display);
+    // A search costs a round trip to the X server for every window, on every
+    // track change; the window found last costs one while it keeps its title.
+    // X11 may give a closed window's id to a new one: its owner tells them apart.
+    Window &last = m_x11->lastFound;
+    if (last != None && m_x11->lastTitle == titleUtf8 && titleIs(x, last, titleUtf8))
+        return {WindowSearch::Found, last, ownerOf(x, last)};
     const Window root = DefaultRootWindow(x.display);
+    last = None;
     for (const Window window : managedClients(x, root)) {
-        if (titleIs(x, window, titleUtf8))
-            return {WindowSearch::Found, window, ownerOf(x, window)};
+        if (titleIs(x, window, titleUtf8)) {
+            last = window;
+            break;
+        }
     }
-    const Window window = windowInTree(x, root, titleUtf8);
-    return window != None ? WindowLookup{WindowSearch::Found, window, ownerOf(x, window)} : WindowLookup{};
+    if (last == None)
+        last = windowInTree(x, root, titleUtf8);
+    m_x11->lastTitle = titleUtf8;
+    return last != None ? WindowLookup{WindowSearch::Found, last, ownerOf(x, last)} : WindowLookup{};
 }
 
 // The show style is a Windows notion: X11 has no say in how a new program

@@ -29,8 +29,12 @@ TEST_P(PlatformWindow, FindsAWindowByItsWholeTitleOnly)
     // xmessage (Xt) sets WM_NAME as a Latin-1 STRING and no _NET_WM_NAME.
     ASSERT_EQ(message.start({"xmessage", "-title", "Café hoot", "x"}), "");
     EXPECT_TRUE(waitUntil([&] { return found("Café hoot"); }));
+    EXPECT_TRUE(found(kHootWindowTitle)); // then gone, though found just before
     emulator.stop();
     EXPECT_TRUE(waitUntil([&] { return !found(kHootWindowTitle); }));
+    ChildProcess again; // started again: a new window, maybe with the old one's id, and a new process
+    ASSERT_EQ(again.start({"hoot.exe"}), "");
+    EXPECT_TRUE(waitUntil([&] { return platform.findWindow(kHootWindowTitle).owner == again.pid(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, PlatformWindow, testing::Bool());
