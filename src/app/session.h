@@ -17,9 +17,10 @@
 // What a run of the program is, whichever window it has: the system's
 // platform, the player's state, start-up and shut-down, the player, the
 // now-playing file and the exit code. The list is read from the moment the
-// Session is made, while the window's toolkit starts. A main makes the Session, then its main
-// loop and window on platform() and state(), hands them to connect() and
-// runs its loop through run(); everything else in it is its window's own.
+// Session is made, while the window's toolkit starts. A main makes the
+// Session, then its main loop and window on platform() and state(), hands
+// them to connect() and runs its loop through run(); everything else in it
+// is its window's own.
 class Session
 {
 public:

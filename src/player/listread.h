@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <future>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The track list file read whole, with what tells at the close whether another
@@ -30,4 +31,5 @@ Result<ListRead> readListFile(const std::string &path);
 // while the window's toolkit starts.
 std::future<Result<ListRead>> readListFileAhead(const std::string &path);
 
+// What is kept of a list's bytes to tell later whether they changed.
 std::size_t hashOfList(std::string_view bytes);

@@ -30,8 +30,8 @@ void Player::start()
     m_stateNow = State::Starting;
     m_starting = m_lifecycle.start();
     m_starting.start([this](bool ok) { started(ok); });
-    // Start-up now waits for the emulator with the list final: the grid is
-    // filled meanwhile, and shown once the emulator has taken its first order.
+    // Here start-up waits for the emulator, the list read: the grid is filled
+    // meanwhile, and shown once the emulator has taken its first order.
     if (m_stateNow == State::Starting)
         fillGrid();
 }
@@ -421,6 +421,7 @@ Task<Result<void>> Player::playAndShow(bool moveToTop)
     co_return played;
 }
 
+// The grid's rows and column widths, and the titles folded for type-to-find; once.
 void Player::fillGrid()
 {
     if (std::exchange(m_gridFilled, true))
