@@ -54,18 +54,14 @@ static int ignoreXError(::Display *, XErrorEvent *)
 class XErrorTrap
 {
 public:
-    explicit XErrorTrap(::Display *display) : m_display(display), m_previous(XSetErrorHandler(ignoreXError)) {}
-    ~XErrorTrap()
-    {
-        // Errors still on their way must reach our handler, not the previous one.
-        XSync(m_display, False);
-        XSetErrorHandler(m_previous);
-    }
+    XErrorTrap() : m_previous(XSetErrorHandler(ignoreXError)) {}
+    // Every request made under the trap waits for its reply, and the server
+    // answers in order: no error is still on its way when the trap ends.
+    ~XErrorTrap() { XSetErrorHandler(m_previous); }
     XErrorTrap(const XErrorTrap &) = delete;
     XErrorTrap &operator=(const XErrorTrap &) = delete;
 
 private:
-    ::Display *m_display;
     XErrorHandler m_previous;
 };
 
@@ -189,7 +185,7 @@ WindowLookup PosixPlatform::findWindow(std::string_view titleUtf8)
                          XInternAtom(display, "_NET_WM_PID", False)};
     }
     const XLookup &x = m_x11->lookup;
-    XErrorTrap trap(x.display);
+    XErrorTrap trap;
     // A search costs a round trip to the X server for every window, on every
     // track change; the window found last costs one while it keeps its title.
     // X11 may give a closed window's id to a new one: its owner tells them apart.
