@@ -13,7 +13,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD=${TUNELARK_WINDOWS_BUILD:-build/windows}
-TESTS=(tst_commandline tst_emulatorcontrol tst_tracklist tst_config tst_savefile tst_unsavedtimes tst_checkcommand tst_nowplayingfile tst_resumestate tst_platform_win tst_mainloop_win)
+TESTS=(tst_commandline tst_emulatorcontrol tst_tracklist tst_config tst_savefile tst_unsavedtimes tst_checkcommand tst_nowplayingfile tst_resumestate tst_platform_win tst_mainloop_win tst_textmeasure_win)
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 TEST_LIMIT=300 # seconds for one test program

@@ -53,3 +53,7 @@ add_library(mediacontrols_standin SHARED "${dir}/win32/mediacontrols_standin_win
 set_target_properties(mediacontrols_standin PROPERTIES PREFIX "")
 target_link_libraries(mediacontrols_standin PRIVATE tunelark_options runtimeobject)
 target_link_options(mediacontrols_standin PRIVATE -static -static-libgcc -static-libstdc++)
+
+tunelark_add_qtfree_test(tst_textmeasure_win SOURCES "${dir}/win32/tst_textmeasure_win.cpp"
+    "${dir}/../src/win32/textmeasure_win.cpp" "${dir}/../src/win32/gdi_win.cpp" LIBS tunelark_player gdi32)
+target_compile_definitions(tst_textmeasure_win PRIVATE UNICODE _UNICODE)
