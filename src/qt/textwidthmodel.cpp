@@ -1,5 +1,7 @@
 #include "qt/textwidthmodel.h"
 
+#include "player/textmeasure.h"
+
 #include <cmath>
 #include <limits>
 
@@ -7,19 +9,6 @@ namespace {
 
 constexpr quint8 kNotModelled = 0xFF;
 constexpr quint8 kCommon = QChar::Script_Common;
-
-// Characters that shaping leaves alone apart from kerning and ligatures with
-// their neighbours: no combining marks, joiners, surrogates, variation
-// selectors, right-to-left text or scripts that shape by context.
-bool isSimpleChar(char16_t c)
-{
-    return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c < 0x300 && c != 0xAD)
-        || (c >= 0x370 && c < 0x483) || (c >= 0x2010 && c <= 0x2027)
-        || (c >= 0x2030 && c <= 0x205E) || (c >= 0x2100 && c < 0x2C00)
-        || (c >= 0x2E80 && c < 0x2FE0)
-        || (c >= 0x3000 && c < 0xA000 && !(c >= 0x302A && c <= 0x302F) && c != 0x3099 && c != 0x309A)
-        || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFF00 && c < 0xFFF0);
-}
 
 // Each character's script, or kNotModelled; the same for every model, so built once.
 const std::vector<quint8> &scriptTable()
@@ -29,7 +18,7 @@ const std::vector<quint8> &scriptTable()
         for (char32_t c = 0; c < 0x10000; ++c) {
             const QChar::Script script = QChar::script(c);
             // Unassigned characters and marks that inherit a script stay outside.
-            if (isSimpleChar(static_cast<char16_t>(c)) && script >= QChar::Script_Common)
+            if (isSimpleCharacter(c) && script >= QChar::Script_Common)
                 scripts[c] = static_cast<quint8>(script);
         }
         return scripts;
