@@ -5,6 +5,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <xcb/xcb.h>
 
 #include <poll.h>
 #include <signal.h>
@@ -16,7 +17,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -37,11 +41,17 @@ struct XLookup
 struct PosixPlatform::X11Connection
 {
     XLookup lookup;
-    // The window found last and its title: looked at first next time.
+    // The window found last and its title: looked at first next time, over a
+    // connection of its own that can ask for its title and owner at once.
     Window lastFound = None;
     std::string lastTitle;
+    xcb_connection_t *quick = xcb_connect(nullptr, nullptr);
 
-    ~X11Connection() { XCloseDisplay(lookup.display); }
+    ~X11Connection()
+    {
+        xcb_disconnect(quick);
+        XCloseDisplay(lookup.display);
+    }
 };
 
 // A window may vanish between being listed and being looked at (BadWindow);
@@ -170,6 +180,36 @@ static Window windowInTree(const XLookup &x, Window root, std::string_view title
     return None;
 }
 
+// The window's owner when it still has the title, asked in one round trip;
+// nothing when it has another title or is gone.
+static std::optional<std::int64_t> ownerIfTitled(xcb_connection_t *c, const XLookup &x, Window window,
+                                                 std::string_view title)
+{
+    const auto length = static_cast<std::uint32_t>((title.size() + 4) / 4); // in 32-bit units, one byte more
+    const xcb_get_property_cookie_t titleAsked
+        = xcb_get_property(c, 0, static_cast<xcb_window_t>(window), x.netWmName, x.utf8String, 0, length);
+    const xcb_get_property_cookie_t ownerAsked
+        = xcb_get_property(c, 0, static_cast<xcb_window_t>(window), x.netWmPid, XCB_ATOM_CARDINAL, 0, 1);
+    xcb_generic_error_t *titleError = nullptr;
+    xcb_generic_error_t *ownerError = nullptr;
+    xcb_get_property_reply_t *titleReply = xcb_get_property_reply(c, titleAsked, &titleError);
+    xcb_get_property_reply_t *ownerReply = xcb_get_property_reply(c, ownerAsked, &ownerError);
+    std::optional<std::int64_t> owner;
+    if (titleReply && titleReply->format == 8 && titleReply->type == x.utf8String
+        && std::string_view(static_cast<const char *>(xcb_get_property_value(titleReply)),
+                            static_cast<std::size_t>(xcb_get_property_value_length(titleReply)))
+            == title) {
+        owner = 0;
+        if (ownerReply && ownerReply->format == 32 && xcb_get_property_value_length(ownerReply) == 4)
+            owner = *static_cast<const std::uint32_t *>(xcb_get_property_value(ownerReply));
+    }
+    std::free(titleReply);
+    std::free(ownerReply);
+    std::free(titleError);
+    std::free(ownerError);
+    return owner;
+}
+
 PosixPlatform::PosixPlatform() = default;
 PosixPlatform::~PosixPlatform() = default;
 
@@ -185,13 +225,15 @@ WindowLookup PosixPlatform::findWindow(std::string_view titleUtf8)
                          XInternAtom(display, "_NET_WM_PID", False)};
     }
     const XLookup &x = m_x11->lookup;
-    XErrorTrap trap;
     // A search costs a round trip to the X server for every window, on every
     // track change; the window found last costs one while it keeps its title.
     // X11 may give a closed window's id to a new one: its owner tells them apart.
     Window &last = m_x11->lastFound;
-    if (last != None && m_x11->lastTitle == titleUtf8 && titleIs(x, last, titleUtf8))
-        return {WindowSearch::Found, last, ownerOf(x, last)};
+    if (last != None && m_x11->lastTitle == titleUtf8 && !xcb_connection_has_error(m_x11->quick)) {
+        if (const std::optional<std::int64_t> owner = ownerIfTitled(m_x11->quick, x, last, titleUtf8))
+            return {WindowSearch::Found, last, *owner};
+    }
+    XErrorTrap trap;
     const Window root = DefaultRootWindow(x.display);
     last = None;
     for (const Window window : managedClients(x, root)) {
