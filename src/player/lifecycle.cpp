@@ -90,8 +90,9 @@ Task<bool> ProgramLifecycle::start()
 
 bool ProgramLifecycle::loadList()
 {
-    Result<ListRead> read = m_listAhead.valid() ? m_listAhead.get() : readListFile(listPath());
-    if (!read) // a read begun ahead may have come before the file did
+    const bool readAhead = m_listAhead.valid();
+    Result<ListRead> read = readAhead ? m_listAhead.get() : readListFile(listPath());
+    if (!read && readAhead) // the read begun ahead may have come before the file did
         read = readListFile(listPath());
     if (!read) {
         printMessage(read.error(), "tl.lst");
