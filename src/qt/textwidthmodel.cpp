@@ -26,6 +26,15 @@ const std::vector<quint8> &scriptTable()
     return table;
 }
 
+// Digits, the space, kana, ideographs, CJK punctuation and full-width forms:
+// fonts kern them in pairs at most, and no ligature or contextual form spans
+// three of them. Track numbers and Japanese titles are mostly made of them.
+bool pairsAlwaysAddUp(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || c == u' ' || (c >= 0x3000 && c < 0x3100) || (c >= 0x3400 && c < 0xA000)
+        || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFF01 && c < 0xFF61);
+}
+
 quint64 pairKey(quint8 script, char16_t first, char16_t second)
 {
     return (quint64{script} << 32) | (quint64{first} << 16) | second;
@@ -148,6 +157,8 @@ double TextWidthModel::pairAdjustment(quint8 script, char16_t first, char16_t se
 // kerns with its neighbours as one glyph ("Afl"). Each triple is checked once.
 bool TextWidthModel::addsUp(quint8 script, char16_t before, char16_t first, char16_t second)
 {
+    if (pairsAlwaysAddUp(before) && pairsAlwaysAddUp(first) && pairsAlwaysAddUp(second))
+        return true;
     const quint64 key = (pairKey(script, first, second) << 16) | before;
     if (const bool *known = m_tripleAddsUp.find(key))
         return *known;
