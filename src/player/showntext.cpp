@@ -2,6 +2,9 @@
 
 std::string_view shownPart(std::string_view utf8)
 {
+    // No more bytes than that, so no more characters: nearly every title.
+    if (utf8.size() <= kShownCharacters)
+        return utf8;
     std::size_t characters = 0;
     std::size_t end = 0;
     for (; end < utf8.size(); ++end) {
