@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace {
 
 constexpr const wchar_t *kWindowClass = L"TunelarkWindow";
@@ -61,10 +63,18 @@ MainWindow::MainWindow(const TrackList &list, HINSTANCE instance, int showComman
     , m_showCommand(showCommand)
     , m_grid(m_playlist)
 {
-    registerWindowClass(instance, windowProc);
-    // Hidden until the player's first grid fill shows it.
+}
+
+// Hidden until the player's first grid fill shows it. Built when first needed,
+// which is after start-up has sent the emulator its first order: the client's
+// run, a process of its own, overlaps building the window.
+void MainWindow::build()
+{
+    if (std::exchange(m_built, true))
+        return;
+    registerWindowClass(m_instance, windowProc);
     CreateWindowExW(0, kWindowClass, toWide(kWindowTitle).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, m_instance, this);
     m_dpi = GetDpiForWindow(m_window);
     m_font = createWindowFont(m_dpi);
     createControls();
@@ -318,6 +328,7 @@ void MainWindow::focusWindow()
 
 void MainWindow::setTrackRows(int count, const ColumnWidths &widthsTwips)
 {
+    build();
     m_grid.setTrackRows(count, widthsTwips);
 }
 
@@ -358,6 +369,7 @@ void MainWindow::beep()
 
 void MainWindow::showWindow()
 {
+    build();
     if (!m_shown) {
         m_shown = true;
         ShowWindow(m_window, m_showCommand);
@@ -378,6 +390,7 @@ void MainWindow::setBusy(bool busy)
 
 TextMeasure &MainWindow::textMeasure()
 {
+    build();
     if (!m_textMeasure)
         m_textMeasure = std::make_unique<GdiTextMeasure>(m_font.get(), m_dpi);
     return *m_textMeasure;

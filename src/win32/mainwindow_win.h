@@ -59,6 +59,7 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void build();
     void createControls();
     void layOut();
     void onDpiChanged(UINT dpi, const RECT &suggested);
@@ -83,6 +84,7 @@ private:
     HWND m_focusBeforeDeactivation = nullptr;
     bool m_busy = false;
     bool m_asking = true; // someone is there to answer message boxes
+    bool m_built = false;
     bool m_shown = false;
     // Where the overlay runs, its Next button stands for the global hot key,
     // which then stays free for other programs.
