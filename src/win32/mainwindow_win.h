@@ -30,7 +30,7 @@ public:
 
     // Clicks, the grid's keys, media keys and closing go to `player` from now on.
     void connectPlayer(Player &player);
-    // None once the window is gone.
+    // None until the window is built (at the first grid fill) and once it is gone.
     HWND handle() const { return m_window; }
     // The track playing, on the system's media overlay where there is one.
     void showOnMediaOverlay(const std::string &gameTitle, const std::string &musicTitle, bool canGoBack);
